@@ -1,0 +1,54 @@
+#pragma once
+
+#include "ObEdKrok.h"
+#include "RecordFile.h"
+#include "Records.h"
+
+#include <QString>
+#include <memory>
+
+// The list file's path for a situation file's path: everything before the
+// first "." of the file's own name, then ".lis"; with no "." in the name,
+// ".lis" is appended. A "." in a folder name does not count.
+QString listFilePath(const QString& situationFilePath);
+
+// The scenario file pair: the situation file (*.Kro, 516-byte records) and
+// the list file (*.lis, 22-byte records), record k of each belonging to
+// situation k. Every call on the files is checked; the first failure throws
+// AppError and the rest of the operation is not carried out.
+class ScenarioPair {
+public:
+    explicit ScenarioPair(RecordFileFactory& files);
+
+    // Opens both existing files, the situation file first. The editor opens
+    // them for reading and writing, the player for reading only.
+    void openExisting(const QString& situationFilePath, RecordFile::Access access);
+    // Creates both files, the situation file first, and writes the two
+    // situations of a new scenario (0 "Default Koniec", 1 "Poczatek"),
+    // staging each in `krok` and the record buffers, which keep the last one.
+    void createNew(const QString& situationFilePath, TKrok& krok, TRekordKroku& rekord,
+                   TRekordListy& lista);
+    // Number of records of the situation file, a trailing part of a record
+    // counting as one; never below 1.
+    int count();
+    // Reads record k of both files, the situation record first. The buffers
+    // change only when both reads succeed.
+    void read(std::int32_t k, TRekordKroku& rekord, TRekordListy& lista);
+    // Writes the situation record at k, then the list record (its name taken
+    // from the situation record, its type `typ`) at k; each write has reached
+    // the disk when the next step starts.
+    void write(std::int32_t k, const TRekordKroku& rekord, TRekordListy& lista, std::uint8_t typ);
+    // Closes the situation file, then the list file; a file that is not open
+    // throws "I/O error 103".
+    void close();
+
+    bool situationFileOpen() const { return kro_->isOpen(); }
+    const QString& situationFilePath() const { return kroPath_; }
+    const QString& listPath() const { return lisPath_; }
+
+private:
+    std::unique_ptr<RecordFile> kro_;
+    std::unique_ptr<RecordFile> lis_;
+    QString kroPath_;
+    QString lisPath_;
+};

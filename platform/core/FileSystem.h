@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// File existence and folder listing.
+namespace FileSystem {
+
+// True when an ordinary file (not a folder) exists at `path`.
+bool fileExists(const QString& path);
+
+// Names of the ordinary files in `folder` that match the wildcard `mask`
+// ("*.bmp"), without regard to letter case; folders and hidden files are
+// left out, and the names are sorted ignoring case. A folder that does not
+// exist or cannot be read gives an empty list.
+QStringList listFiles(const QString& folder, const QString& mask);
+
+} // namespace FileSystem

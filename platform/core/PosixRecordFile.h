@@ -1,0 +1,34 @@
+#pragma once
+
+#include "RecordFile.h"
+
+// Record file on a POSIX file descriptor. Reads and writes are positioned
+// (pread/pwrite), and every write is flushed to the device before it returns.
+class PosixRecordFile : public RecordFile {
+public:
+    PosixRecordFile() = default;
+    ~PosixRecordFile() override;
+    PosixRecordFile(const PosixRecordFile&) = delete;
+    PosixRecordFile& operator=(const PosixRecordFile&) = delete;
+
+    void open(const QString& path, int recordSize, Access access) override;
+    void create(const QString& path, int recordSize) override;
+    void seek(std::int64_t record) override;
+    std::int64_t recordCount() override;
+    void read(void* record) override;
+    void write(const void* record) override;
+    void close() override;
+    bool isOpen() const override { return fd_ >= 0; }
+
+    // Maps an errno value onto the scenario files' error codes.
+    static int codeForErrno(int err);
+
+private:
+    void openWith(const QString& path, int recordSize, int flags, Access access);
+    void requireOpen() const;
+
+    int fd_ = -1;
+    int recordSize_ = 0;
+    std::int64_t position_ = 0; // in records
+    Access access_ = Access::ReadWrite;
+};

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <memory>
+
+// A file of fixed-size records, as the scenario files are. Every call either
+// succeeds or throws AppError with the operating system's error mapped onto
+// the scenario files' codes; a call on a file that is not open throws 103.
+class RecordFile {
+public:
+    enum class Access { ReadWrite, ReadOnly };
+
+    virtual ~RecordFile() = default;
+
+    // Opens an existing file; others may still read and write it.
+    virtual void open(const QString& path, int recordSize, Access access) = 0;
+    // Creates an empty file (an existing one is emptied) for reading and writing.
+    virtual void create(const QString& path, int recordSize) = 0;
+    // Moves to record `record`; a negative number throws 131. A position
+    // past the end is allowed; reading there fails.
+    virtual void seek(std::int64_t record) = 0;
+    // Records in the file, a trailing part of a record counting as one.
+    virtual std::int64_t recordCount() = 0;
+    // Reads one whole record at the position and moves past it; a record
+    // that is missing or only partly there throws 100.
+    virtual void read(void* record) = 0;
+    // Writes one whole record at the position and moves past it. The bytes
+    // have reached the device when this returns.
+    virtual void write(const void* record) = 0;
+    virtual void close() = 0;
+    virtual bool isOpen() const = 0;
+};
+
+// Makes record files: the real ones, or in tests ones that fail on demand.
+class RecordFileFactory {
+public:
+    virtual ~RecordFileFactory() = default;
+    virtual std::unique_ptr<RecordFile> make() = 0;
+};
+
+// The operating system's record files.
+class PosixRecordFileFactory : public RecordFileFactory {
+public:
+    std::unique_ptr<RecordFile> make() override;
+};

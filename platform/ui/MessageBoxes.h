@@ -1,0 +1,31 @@
+#pragma once
+
+#include "AppError.h"
+
+#include <QString>
+
+class QWidget;
+
+// The two modal boxes of both programs, titled with the program's name.
+class MessageBoxes {
+public:
+    virtual ~MessageBoxes() = default;
+    // A message of the program's own: the text, one "OK", no icon.
+    virtual void message(const QString& text) = 0;
+    // The standard error box: stop icon, one "OK", the error's message with
+    // the full-stop rule applied.
+    virtual void error(const AppError& error) = 0;
+};
+
+// The real boxes, owned by the parent window given (may be null).
+class QtMessageBoxes : public MessageBoxes {
+public:
+    QtMessageBoxes(QString programName, QWidget* parent = nullptr);
+    void setParent(QWidget* parent) { parent_ = parent; }
+    void message(const QString& text) override;
+    void error(const AppError& error) override;
+
+private:
+    QString programName_;
+    QWidget* parent_;
+};

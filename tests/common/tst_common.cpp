@@ -1,0 +1,558 @@
+#include "AppError.h"
+#include "Cp1250.h"
+#include "FaultyRecordFile.h"
+#include "ObEdKrok.h"
+#include "ScenarioFiles.h"
+#include "TestMain.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cstring>
+
+namespace {
+
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return f.readAll();
+}
+
+void writeAll(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(f.write(bytes), bytes.size());
+}
+
+// A counted string written out by hand: length byte, then the text.
+void putText(QByteArray& bytes, int offset, const QByteArray& text) {
+    bytes[offset] = static_cast<char>(text.size());
+    bytes.replace(offset + 1, text.size(), text);
+}
+
+void putInt(QByteArray& bytes, int offset, qint32 value) {
+    for (int i = 0; i < 4; ++i)
+        bytes[offset + i] = static_cast<char>((static_cast<quint32>(value) >> (8 * i)) & 0xFF);
+}
+
+QByteArray recordBytes(const TRekordKroku& r) {
+    return QByteArray(reinterpret_cast<const char*>(&r), sizeof r);
+}
+
+// The bytes of a text field past its length have no meaning: blank them
+// so that files can be compared on what they define.
+void blankPastLength(QByteArray& bytes, int offset, int capacity) {
+    const int len = static_cast<unsigned char>(bytes[offset]);
+    for (int i = offset + 1 + len; i < offset + 1 + capacity; ++i)
+        bytes[i] = 0;
+}
+
+// Situation file of `records` records whose name is "S<k>".
+void makeScenario(const QString& kro, int records) {
+    QByteArray situations;
+    QByteArray list;
+    for (int k = 0; k < records; ++k) {
+        QByteArray r(516, '\0');
+        putText(r, 0, "S" + QByteArray::number(k));
+        putInt(r, 500, k + 1);
+        situations += r;
+        QByteArray l(22, '\0');
+        putText(l, 0, "S" + QByteArray::number(k));
+        l[21] = 1;
+        list += l;
+    }
+    writeAll(kro, situations);
+    writeAll(listFilePath(kro), list);
+}
+
+} // namespace
+
+class TestCommon : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { QVERIFY(dir_.isValid()); }
+
+    // --- texts -------------------------------------------------------------
+
+    void everyByteSurvivesATextRoundTrip() {
+        QByteArray all;
+        for (int b = 0; b < 256; ++b)
+            all.append(static_cast<char>(b));
+        const QString text = Cp1250::decode(all);
+        QCOMPARE(text.size(), 256);
+        QCOMPARE(Cp1250::encode(text), all);
+    }
+
+    void polishLettersDecode() {
+        // ą ć ę ł ń ó ś ź ż and capitals, as the code page stores them.
+        const QByteArray bytes("\xB9\xE6\xEA\xB3\xF1\xF3\x9C\x9F\xBF\xA5\xC6\xCA\xA3\xD1\xD3\x8C"
+                               "\x8F\xAF");
+        QCOMPARE(Cp1250::decode(bytes), QStringLiteral("ąćęłńóśźżĄĆĘŁŃÓŚŹŻ"));
+    }
+
+    void unknownCharactersBecomeQuestionMarks_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("cyrillic") << QStringLiteral("aЖb") << QByteArray("a?b");
+        QTest::newRow("outside the basic plane") << QStringLiteral("x😀y") << QByteArray("x?y");
+        QTest::newRow("euro sign") << QStringLiteral("€") << QByteArray("\x80");
+    }
+    void unknownCharactersBecomeQuestionMarks() {
+        QFETCH(QString, text);
+        QFETCH(QByteArray, bytes);
+        QCOMPARE(Cp1250::encode(text), bytes);
+    }
+
+    void ustawCutsTextsToCapacity_data() {
+        QTest::addColumn<int>("nameLength");
+        QTest::addColumn<int>("textLength");
+        QTest::newRow("short") << 5 << 10;
+        QTest::newRow("exact") << 20 << 250;
+        QTest::newRow("one over") << 21 << 251;
+        QTest::newRow("30 and 300") << 30 << 300;
+        QTest::newRow("over 255") << 400 << 400;
+    }
+    void ustawCutsTextsToCapacity() {
+        QFETCH(int, nameLength);
+        QFETCH(int, textLength);
+        QString name;
+        for (int i = 0; i < nameLength; ++i)
+            name.append(QChar(u'a' + i % 26));
+        const QString text(textLength, u'ł');
+        TKrok krok;
+        krok.Wav.assign(QStringLiteral("stary.wav"));
+        krok.Ustaw(name, text, {}, {}, {}, text, name, 1, 2, 3, -1);
+        QCOMPARE(krok.Nazwa.text(), name.left(20));
+        QCOMPARE(krok.Wybor1.text(), text.left(45));
+        QCOMPARE(krok.Opis.text(), text.left(250));
+        QCOMPARE(krok.Bmp.text(), name.left(20));
+        QVERIFY(krok.Wav.isEmpty());
+        QCOMPARE(krok.Krok_Wybrany4, -1);
+    }
+
+    // --- records and TKrok ------------------------------------------------
+
+    void newKrokStoresEmptyRecord() {
+        TKrok krok;
+        TRekordKroku rekord;
+        krok.DoRekordu(rekord);
+        QCOMPARE(recordBytes(rekord), QByteArray(516, '\0'));
+    }
+
+    void recordRoundTripKeepsStaleBytesAndGap() {
+        // A record as another program might have left it: every byte set.
+        QByteArray bytes(516, '\0');
+        for (int i = 0; i < 516; ++i)
+            bytes[i] = static_cast<char>(i * 7 + 3);
+        putText(bytes, 0, "Zamek");
+        putText(bytes, 205, "Opis \xB3\xB9ki");
+        // Short or empty texts whose remaining bytes still hold leftovers.
+        for (int offset : {21, 67, 113, 159, 456, 477})
+            bytes[offset] = static_cast<char>(offset % 7);
+        putInt(bytes, 500, -1);
+        putInt(bytes, 512, 0x12345678);
+        TRekordKroku rekord;
+        std::memcpy(&rekord, bytes.constData(), 516);
+
+        TKrok krok;
+        krok.ZRekordu(rekord);
+        QCOMPARE(krok.Nazwa.text(), QStringLiteral("Zamek"));
+        QCOMPARE(krok.Opis.text(), QStringLiteral("Opis łąki"));
+        QCOMPARE(krok.Krok_Wybrany1, -1);
+        QCOMPARE(krok.Krok_Wybrany4, 0x12345678);
+
+        TRekordKroku copy;
+        std::memcpy(&copy, bytes.constData(), 516);
+        krok.DoRekordu(copy);
+        QCOMPARE(recordBytes(copy), bytes);
+    }
+
+    void shorterTextKeepsOldBytesPastItsLength() {
+        TKrok krok;
+        krok.Nazwa.assign(QStringLiteral("ABCDEFGHIJKLMNOPQRST"));
+        krok.Nazwa.assign(QStringLiteral("0123456789"));
+        QCOMPARE(krok.Nazwa.length(), 10);
+        QCOMPARE(krok.Nazwa.text(), QStringLiteral("0123456789"));
+        QCOMPARE(QByteArray(krok.Nazwa.data() + 10, 10), QByteArray("KLMNOPQRST"));
+    }
+
+    void lengthByteAboveCapacityReadsAsCapacity() {
+        TRekordKroku rekord;
+        QByteArray bytes(516, 'x');
+        putText(bytes, 0, "ABCDEFGHIJKLMNOPQRST");
+        bytes[0] = 25;
+        bytes[477] = static_cast<char>(255);
+        std::memcpy(&rekord, bytes.constData(), 516);
+        TKrok krok;
+        krok.ZRekordu(rekord);
+        QCOMPARE(krok.Nazwa.text(), QStringLiteral("ABCDEFGHIJKLMNOPQRST"));
+        QCOMPARE(krok.Wav.length(), 20);
+    }
+
+    void integersAreLittleEndian() {
+        TRekordKroku rekord;
+        rekord.Krok_Wybrany2.set(-2);
+        rekord.Krok_Wybrany3.set(0x01020304);
+        const QByteArray bytes = recordBytes(rekord);
+        QCOMPARE(bytes.mid(504, 4), QByteArray("\xFE\xFF\xFF\xFF"));
+        QCOMPARE(bytes.mid(508, 4), QByteArray("\x04\x03\x02\x01"));
+    }
+
+    // --- file names ----------------------------------------------------------
+
+    void listFileName_data() {
+        QTest::addColumn<QString>("situationFile");
+        QTest::addColumn<QString>("listFile");
+        QTest::newRow("plain") << "/gry/Zamek.Kro"
+                               << "/gry/Zamek.lis";
+        QTest::newRow("two dots") << "/gry/Zamek.stary.Kro"
+                                  << "/gry/Zamek.lis";
+        QTest::newRow("dot in folder") << "/home/a/Gry.2/las.Kro"
+                                       << "/home/a/Gry.2/las.lis";
+        QTest::newRow("hidden folder") << "/root/.local/las.Kro"
+                                       << "/root/.local/las.lis";
+        QTest::newRow("no dot") << "/gry/Zamek"
+                                << "/gry/Zamek.lis";
+        QTest::newRow("no dot, folder with dot") << "/g.1/Zamek"
+                                                 << "/g.1/Zamek.lis";
+        QTest::newRow("relative") << "Zamek.Kro"
+                                  << "Zamek.lis";
+        QTest::newRow("leading dot") << "/gry/.Kro"
+                                     << "/gry/.lis";
+    }
+    void listFileName() {
+        QFETCH(QString, situationFile);
+        QFETCH(QString, listFile);
+        QCOMPARE(listFilePath(situationFile), listFile);
+    }
+
+    // --- the file pair -----------------------------------------------------
+
+    void newScenarioHasExactBytes() {
+        const QString kro = path("Nowy.Kro");
+        PosixRecordFileFactory files;
+        ScenarioPair pair(files);
+        TKrok krok;
+        TRekordKroku rekord;
+        TRekordListy lista;
+        pair.createNew(kro, krok, rekord, lista);
+        QCOMPARE(pair.count(), 2);
+        pair.close();
+
+        QByteArray expected(1032, '\0');
+        putText(expected, 0, "Default Koniec");
+        putText(expected, 205,
+                "Default!!! Koniec gry dla slepych drog (niedopatrzenie scenarzysty).Jesli masz "
+                "edytor sprawdz wszystkie drogi");
+        putText(expected, 516 + 0, "Poczatek");
+        putText(expected, 516 + 21, "Default!!! Zaczynamy gre?");
+        putText(expected, 516 + 205,
+                "Default!!! poczatek gry...tak naprawde wstep,trzeba tu co wpisac np. opis "
+                "postaci,ktora kierujesz");
+        QByteArray actual = readAll(kro);
+        QCOMPARE(actual.size(), 1032);
+        for (int base : {0, 516}) {
+            for (auto [offset, capacity] : {std::pair{0, 20},
+                                            {21, 45},
+                                            {67, 45},
+                                            {113, 45},
+                                            {159, 45},
+                                            {205, 250},
+                                            {456, 20},
+                                            {477, 20}}) {
+                blankPastLength(actual, base + offset, capacity);
+            }
+        }
+        QCOMPARE(actual, expected);
+
+        QByteArray expectedList(44, '\0');
+        putText(expectedList, 0, "Default Koniec");
+        expectedList[21] = 2;
+        putText(expectedList, 22, "Poczatek");
+        expectedList[43] = 0;
+        QByteArray actualList = readAll(path("Nowy.lis"));
+        QCOMPARE(actualList.size(), 44);
+        blankPastLength(actualList, 0, 20);
+        blankPastLength(actualList, 22, 20);
+        QCOMPARE(actualList, expectedList);
+    }
+
+    void countsSituations_data() {
+        QTest::addColumn<int>("bytes");
+        QTest::addColumn<int>("count");
+        QTest::newRow("empty file") << 0 << 1;
+        QTest::newRow("one record") << 516 << 1;
+        QTest::newRow("two records") << 1032 << 2;
+        QTest::newRow("seven records") << 7 * 516 << 7;
+        QTest::newRow("one byte") << 1 << 1;
+        QTest::newRow("trailing part") << 3 * 516 + 100 << 4;
+        QTest::newRow("one byte short") << 3 * 516 - 1 << 3;
+    }
+    void countsSituations() {
+        QFETCH(int, bytes);
+        QFETCH(int, count);
+        const QString kro = path("Liczenie.Kro");
+        writeAll(kro, QByteArray(bytes, 'a'));
+        writeAll(path("Liczenie.lis"), {});
+        PosixRecordFileFactory files;
+        ScenarioPair pair(files);
+        pair.openExisting(kro, RecordFile::Access::ReadWrite);
+        QCOMPARE(pair.count(), count);
+    }
+
+    void readsSituationByNumber() {
+        const QString kro = path("Czytanie.Kro");
+        makeScenario(kro, 5);
+        PosixRecordFileFactory files;
+        ScenarioPair pair(files);
+        pair.openExisting(kro, RecordFile::Access::ReadOnly);
+        TRekordKroku rekord;
+        TRekordListy lista;
+        for (int k : {3, 0, 4, 3}) {
+            pair.read(k, rekord, lista);
+            QCOMPARE(rekord.Nazwa.text(), QStringLiteral("S%1").arg(k));
+            QCOMPARE(rekord.Krok_Wybrany1.get(), k + 1);
+            QCOMPARE(lista.Nazwa.text(), QStringLiteral("S%1").arg(k));
+        }
+    }
+
+    void failuresCarryTheirMessages_data() {
+        QTest::addColumn<int>("situationBytes");
+        QTest::addColumn<int>("listBytes");
+        QTest::addColumn<int>("number");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("past the end") << 2 * 516 << 2 * 22 << 2 << "Read beyond end of file";
+        QTest::newRow("far past the end")
+            << 2 * 516 << 2 * 22 << 99999 << "Read beyond end of file";
+        QTest::newRow("list shorter") << 3 * 516 << 2 * 22 << 2 << "Read beyond end of file";
+        QTest::newRow("trailing part") << 2 * 516 + 10 << 3 * 22 << 2 << "Read beyond end of file";
+        QTest::newRow("negative") << 2 * 516 << 2 * 22 << -1 << "I/O error 131";
+        QTest::newRow("most negative") << 2 * 516 << 2 * 22 << INT32_MIN << "I/O error 131";
+    }
+    void failuresCarryTheirMessages() {
+        QFETCH(int, situationBytes);
+        QFETCH(int, listBytes);
+        QFETCH(int, number);
+        QFETCH(QString, message);
+        const QString kro = path("Bledy.Kro");
+        writeAll(kro, QByteArray(situationBytes, '\0'));
+        writeAll(path("Bledy.lis"), QByteArray(listBytes, '\0'));
+        PosixRecordFileFactory files;
+        ScenarioPair pair(files);
+        pair.openExisting(kro, RecordFile::Access::ReadOnly);
+        TRekordKroku rekord;
+        rekord.Nazwa.assign(QStringLiteral("przedtem"));
+        TRekordListy lista;
+        try {
+            pair.read(number, rekord, lista);
+            QFAIL("the read should have failed");
+        } catch (const AppError& e) {
+            QCOMPARE(e.message(), message);
+        }
+        QCOMPARE(rekord.Nazwa.text(), QStringLiteral("przedtem"));
+    }
+
+    void openFailuresCarryTheirMessages() {
+        PosixRecordFileFactory files;
+        ScenarioPair pair(files);
+        const QString kro = path("Sam.Kro");
+        writeAll(kro, QByteArray(1032, '\0'));
+        expectError([&] { pair.openExisting(kro, RecordFile::Access::ReadOnly); },
+                    "File not found");
+        expectError([&] { pair.openExisting(path("brak/Nic.Kro"), RecordFile::Access::ReadWrite); },
+                    "File not found");
+        expectError([&] { pair.openExisting(dir_.path(), RecordFile::Access::ReadWrite); },
+                    "File access denied");
+    }
+
+    void callsOnClosedFilesFail() {
+        PosixRecordFileFactory files;
+        ScenarioPair pair(files);
+        TRekordKroku rekord;
+        TRekordListy lista;
+        expectError([&] { pair.read(1, rekord, lista); }, "I/O error 103");
+        expectError([&] { pair.write(1, rekord, lista, 1); }, "I/O error 103");
+        expectError([&] { pair.close(); }, "I/O error 103");
+        expectError([&] { pair.count(); }, "I/O error 103");
+    }
+
+    void readOnlyPairRefusesWrites() {
+        const QString kro = path("Tylko.Kro");
+        makeScenario(kro, 2);
+        PosixRecordFileFactory files;
+        ScenarioPair pair(files);
+        pair.openExisting(kro, RecordFile::Access::ReadOnly);
+        TRekordKroku rekord;
+        TRekordListy lista;
+        expectError([&] { pair.write(1, rekord, lista, 1); }, "I/O error 105");
+        QCOMPARE(readAll(kro).mid(516, 3), QByteArray("\x02S1"));
+    }
+
+    void savingAppendsAtTheCount() {
+        const QString kro = path("Dopisz.Kro");
+        makeScenario(kro, 3);
+        PosixRecordFileFactory files;
+        ScenarioPair pair(files);
+        pair.openExisting(kro, RecordFile::Access::ReadWrite);
+        TKrok krok;
+        krok.Ustaw(QStringLiteral("Las"), QStringLiteral("Idź"), {}, {}, {},
+                   QStringLiteral("Ciemno"), {}, 2, -1, -1, -1);
+        TRekordKroku rekord;
+        krok.DoRekordu(rekord);
+        TRekordListy lista;
+        const int n = pair.count();
+        pair.write(n, rekord, lista, Wybory1);
+        QCOMPARE(pair.count(), 4);
+        QCOMPARE(readAll(kro).size(), 4 * 516);
+        QCOMPARE(readAll(path("Dopisz.lis")).size(), 4 * 22);
+
+        TRekordKroku back;
+        TRekordListy backList;
+        pair.read(3, back, backList);
+        QCOMPARE(recordBytes(back), recordBytes(rekord));
+        QCOMPARE(backList.Nazwa.text(), QStringLiteral("Las"));
+        QCOMPARE(backList.Typ, quint8(Wybory1));
+    }
+
+    // --- injected failures ---------------------------------------------------
+
+    void failedSituationWriteLeavesListUnwritten() {
+        const QString kro = path("Awaria.Kro");
+        makeScenario(kro, 2);
+        const QByteArray listBefore = readAll(path("Awaria.lis"));
+        FaultyRecordFileFactory files;
+        ScenarioPair pair(files);
+        pair.openExisting(kro, RecordFile::Access::ReadWrite);
+        TRekordKroku rekord;
+        rekord.Nazwa.assign(QStringLiteral("Nowa"));
+        TRekordListy lista;
+        // seek, then the situation record's write
+        files.failCall(2, AppError::DiskFull);
+        expectError([&] { pair.write(1, rekord, lista, Normalny); }, "Disk full");
+        QCOMPARE(readAll(path("Awaria.lis")), listBefore);
+        QVERIFY(lista.Nazwa.isEmpty());
+    }
+
+    void failedListWriteKeepsSituationWritten() {
+        const QString kro = path("Polowa.Kro");
+        makeScenario(kro, 2);
+        FaultyRecordFileFactory files;
+        ScenarioPair pair(files);
+        pair.openExisting(kro, RecordFile::Access::ReadWrite);
+        TRekordKroku rekord;
+        rekord.Nazwa.assign(QStringLiteral("Nowa"));
+        TRekordListy lista;
+        files.failCall(4, AppError::AccessDenied); // seek, write, seek, write
+        expectError([&] { pair.write(1, rekord, lista, Normalny); }, "File access denied");
+        QCOMPARE(readAll(kro).mid(516, 5), QByteArray("\x04Nowa"));
+        QCOMPARE(readAll(path("Polowa.lis")).mid(22, 3), QByteArray("\x02S1"));
+    }
+
+    void accessDeniedOnOpen() {
+        const QString kro = path("Zamkniety.Kro");
+        makeScenario(kro, 2);
+        FaultyRecordFileFactory files;
+        ScenarioPair pair(files);
+        files.failCall(2, AppError::AccessDenied);
+        expectError([&] { pair.openExisting(kro, RecordFile::Access::ReadWrite); },
+                    "File access denied");
+        QVERIFY(pair.situationFileOpen());
+    }
+
+    void failedCreateWritesNothingMore() {
+        const QString kro = path("Pelny.Kro");
+        FaultyRecordFileFactory files;
+        ScenarioPair pair(files);
+        TKrok krok;
+        TRekordKroku rekord;
+        TRekordListy lista;
+        // create, create, seek, write(0), seek, write(0 list), seek, write(1) fails
+        files.failCall(8, AppError::DiskFull);
+        expectError([&] { pair.createNew(kro, krok, rekord, lista); }, "Disk full");
+        QCOMPARE(readAll(kro).size(), 516);
+        QCOMPARE(readAll(path("Pelny.lis")).size(), 22);
+    }
+
+    // --- error texts ---------------------------------------------------------
+
+    void errorMessages_data() {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("boxText");
+        QTest::newRow("2") << 2 << "File not found"
+                           << "File not found.";
+        QTest::newRow("3") << 3 << "Invalid filename"
+                           << "Invalid filename.";
+        QTest::newRow("4") << 4 << "Too many open files"
+                           << "Too many open files.";
+        QTest::newRow("5") << 5 << "File access denied"
+                           << "File access denied.";
+        QTest::newRow("100") << 100 << "Read beyond end of file"
+                             << "Read beyond end of file.";
+        QTest::newRow("101") << 101 << "Disk full"
+                             << "Disk full.";
+        QTest::newRow("103") << 103 << "I/O error 103"
+                             << "I/O error 103.";
+        QTest::newRow("106") << 106 << "Invalid numeric input"
+                             << "Invalid numeric input.";
+        QTest::newRow("131") << 131 << "I/O error 131"
+                             << "I/O error 131.";
+    }
+    void errorMessages() {
+        QFETCH(int, code);
+        QFETCH(QString, message);
+        QFETCH(QString, boxText);
+        const AppError error(code);
+        QCOMPARE(error.code(), code);
+        QCOMPARE(error.message(), message);
+        QCOMPARE(standardErrorText(error.message()), boxText);
+    }
+
+    void fullStopRule_data() {
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("boxText");
+        QTest::newRow("exclamation") << "Uwaga!"
+                                     << "Uwaga!";
+        QTest::newRow("bracket") << "List index out of bounds (7)"
+                                 << "List index out of bounds (7)";
+        QTest::newRow("full stop") << "Koniec."
+                                   << "Koniec.";
+        QTest::newRow("digit") << "I/O error 5"
+                               << "I/O error 5.";
+        QTest::newRow("slash") << "C:/"
+                               << "C:/.";
+        QTest::newRow("comma") << "a,"
+                               << "a,";
+        QTest::newRow("quote") << "Cannot open file \"x\""
+                               << "Cannot open file \"x\"";
+        QTest::newRow("polish letter") << "Źle"
+                                       << "Źle.";
+        QTest::newRow("empty") << ""
+                               << "";
+    }
+    void fullStopRule() {
+        QFETCH(QString, message);
+        QFETCH(QString, boxText);
+        QCOMPARE(standardErrorText(message), boxText);
+    }
+
+private:
+    QString path(const QString& name) const { return dir_.filePath(name); }
+
+    template <typename F> void expectError(F&& action, const QString& message) {
+        try {
+            action();
+        } catch (const AppError& e) {
+            QCOMPARE(e.message(), message);
+            return;
+        }
+        QFAIL(qPrintable(QStringLiteral("expected \"%1\"").arg(message)));
+    }
+
+    QTemporaryDir dir_;
+};
+
+KIT_TEST_MAIN(TestCommon)
+#include "tst_common.moc"

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "PosixRecordFile.h"
+#include "RecordFile.h"
+
+#include <memory>
+
+// Record files that fail on demand: every call on any file made by the
+// factory is counted (from 1), and call number `failAt` throws `code`
+// instead of reaching the disk. With failAt 0 nothing fails.
+class FaultyRecordFileFactory : public RecordFileFactory {
+public:
+    struct Plan {
+        int failAt = 0;
+        int code = 0;
+        int calls = 0;
+    };
+
+    std::unique_ptr<RecordFile> make() override;
+
+    void failCall(int n, int code) {
+        plan_->failAt = plan_->calls + n;
+        plan_->code = code;
+    }
+    int calls() const { return plan_->calls; }
+
+private:
+    std::shared_ptr<Plan> plan_ = std::make_shared<Plan>();
+};

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QApplication>
+#include <QTest>
+#include <cstdlib>
+
+// Like QTEST_MAIN, but widget tests run without a display unless told otherwise.
+#define KIT_TEST_MAIN(TestClass)                                                                   \
+    int main(int argc, char* argv[]) {                                                             \
+        if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))                                         \
+            qputenv("QT_QPA_PLATFORM", "offscreen");                                               \
+        QApplication app(argc, argv);                                                              \
+        app.setAttribute(Qt::AA_Use96Dpi, true);                                                   \
+        TestClass tc;                                                                              \
+        QTEST_SET_MAIN_SOURCE_PATH                                                                 \
+        return QTest::qExec(&tc, argc, argv);                                                      \
+    }

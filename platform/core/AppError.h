@@ -10,6 +10,8 @@ class AppError : public std::runtime_error {
 public:
     // Error codes in the numbering the scenario files have always used.
     enum Code : int {
+        // Errors that are not file errors (bitmap, sound device, list index).
+        Other = -1,
         None = 0,
         FileNotFound = 2,
         InvalidFileName = 3,

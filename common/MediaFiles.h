@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+// Where a situation's picture and sound live: under "Obrazki/" and
+// "Dzwieki/" of the scenario folder (the folder prefix, which ends in "/"
+// or is empty for the current folder).
+namespace MediaFiles {
+
+inline const QString PictureFolder = QStringLiteral("Obrazki/");
+inline const QString SoundFolder = QStringLiteral("Dzwieki/");
+
+// The paths as the names are written: prefix + folder + name.
+QString picturePath(const QString& prefix, const QString& name);
+QString soundPath(const QString& prefix, const QString& name);
+
+// The file a stored name stands for, or an empty string when there is none:
+// the exact path first, then a file of the same name in another letter case
+// in the media folder (scenarios made on Windows). A name that holds a
+// directory separator, or is "." or "..", never names a file.
+QString findPicture(const QString& prefix, const QString& name);
+QString findSound(const QString& prefix, const QString& name);
+
+} // namespace MediaFiles

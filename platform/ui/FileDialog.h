@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+class QWidget;
+
+// The modal file-open dialog for scenarios: one filter "Scenariusze (*.Kro)"
+// with the mask "*.Kro" (any letter case). It offers the last confirmed name
+// again at the next opening.
+class FileOpenDialog {
+public:
+    struct Options {
+        QString title;            // empty: the toolkit's own
+        QString defaultExtension; // appended when the user types none ("Kro")
+        bool fileMustExist = true;
+        bool promptToCreate = false; // ask before accepting a name that does not exist
+    };
+
+    virtual ~FileOpenDialog() = default;
+    // The full path of the confirmed file, or nothing when cancelled.
+    virtual std::optional<QString> execute(QWidget* parent) = 0;
+    // The name confirmed last; empty until a file has been confirmed.
+    virtual QString fileName() const = 0;
+};
+
+class QtFileOpenDialog : public FileOpenDialog {
+public:
+    explicit QtFileOpenDialog(Options options);
+    std::optional<QString> execute(QWidget* parent) override;
+    QString fileName() const override { return fileName_; }
+
+private:
+    Options options_;
+    QString fileName_;
+};

@@ -4,11 +4,14 @@
 #include <QTest>
 #include <cstdlib>
 
-// Like QTEST_MAIN, but widget tests run without a display unless told otherwise.
+// Like QTEST_MAIN, but widget tests run without a display unless told
+// otherwise, and sound goes through the same back end as in the programs.
 #define KIT_TEST_MAIN(TestClass)                                                                   \
     int main(int argc, char* argv[]) {                                                             \
         if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))                                         \
             qputenv("QT_QPA_PLATFORM", "offscreen");                                               \
+        if (!qEnvironmentVariableIsSet("QT_MEDIA_BACKEND"))                                        \
+            qputenv("QT_MEDIA_BACKEND", "gstreamer");                                              \
         QApplication app(argc, argv);                                                              \
         app.setAttribute(Qt::AA_Use96Dpi, true);                                                   \
         TestClass tc;                                                                              \

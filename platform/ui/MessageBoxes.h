@@ -17,7 +17,7 @@ public:
     virtual void error(const AppError& error) = 0;
 };
 
-// The real boxes, owned by the parent window given (may be null).
+// The real boxes, over the parent window given, or else the active window.
 class QtMessageBoxes : public MessageBoxes {
 public:
     QtMessageBoxes(QString programName, QWidget* parent = nullptr);
@@ -26,6 +26,8 @@ public:
     void error(const AppError& error) override;
 
 private:
+    QWidget* owner() const;
+
     QString programName_;
     QWidget* parent_;
 };

@@ -1,10 +1,12 @@
 #include "AppError.h"
 #include "Cp1250.h"
 #include "FaultyRecordFile.h"
+#include "MediaFiles.h"
 #include "ObEdKrok.h"
 #include "ScenarioFiles.h"
 #include "TestMain.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -473,6 +475,47 @@ private slots:
         expectError([&] { pair.createNew(kro, krok, rekord, lista); }, "Disk full");
         QCOMPARE(readAll(kro).size(), 516);
         QCOMPARE(readAll(path("Pelny.lis")).size(), 22);
+    }
+
+    // --- media files -------------------------------------------------------
+
+    void mediaPathsAreConcatenated() {
+        QCOMPARE(MediaFiles::picturePath(QStringLiteral("/gry/"), QStringLiteral("las.bmp")),
+                 QStringLiteral("/gry/Obrazki/las.bmp"));
+        QCOMPARE(MediaFiles::soundPath(QString(), QStringLiteral("las.wav")),
+                 QStringLiteral("Dzwieki/las.wav"));
+    }
+
+    void findsMediaFiles_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("found"); // inside Obrazki/, empty: none
+        QTest::newRow("exact") << "las.bmp" << "las.bmp";
+        QTest::newRow("other case") << "LAS.BMP" << "las.bmp";
+        QTest::newRow("exact wins") << "Zamek.bmp" << "Zamek.bmp";
+        QTest::newRow("other case of two") << "ZAMEK.bmp" << "?";
+        QTest::newRow("missing") << "brak.bmp" << "";
+        QTest::newRow("folder") << "podfolder" << "";
+        QTest::newRow("slash") << "podfolder/x.bmp" << "";
+        QTest::newRow("backslash") << "podfolder\\x.bmp" << "";
+        QTest::newRow("parent") << "../tajne.bmp" << "";
+        QTest::newRow("dot") << "." << "";
+        QTest::newRow("dot dot") << ".." << "";
+        QTest::newRow("empty") << "" << "";
+    }
+    void findsMediaFiles() {
+        QFETCH(QString, name);
+        QFETCH(QString, found);
+        const QString prefix = dir_.path() + u'/';
+        QVERIFY(QDir(dir_.path()).mkpath(QStringLiteral("Obrazki/podfolder")));
+        for (const char* file : {"las.bmp", "Zamek.bmp", "zamek.bmp", "podfolder/x.bmp"})
+            writeAll(prefix + "Obrazki/" + file, "BM");
+        writeAll(prefix + "tajne.bmp", "BM");
+        const QString result = MediaFiles::findPicture(prefix, name);
+        if (found == u"?") // either spelling of a name that exists twice
+            QVERIFY(result.endsWith(u"/Zamek.bmp") || result.endsWith(u"/zamek.bmp"));
+        else
+            QCOMPARE(result, found.isEmpty() ? QString() : prefix + "Obrazki/" + found);
+        QVERIFY(MediaFiles::findSound(prefix, name).isEmpty());
     }
 
     // --- error texts ---------------------------------------------------------

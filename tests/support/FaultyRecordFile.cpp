@@ -11,6 +11,7 @@ public:
 
     void open(const QString& path, int recordSize, Access access) override {
         step();
+        plan_->opens.append(access);
         real_.open(path, recordSize, access);
     }
     void create(const QString& path, int recordSize) override {

@@ -3,6 +3,7 @@
 #include "PosixRecordFile.h"
 #include "RecordFile.h"
 
+#include <QList>
 #include <memory>
 
 // Record files that fail on demand: every call on any file made by the
@@ -14,6 +15,7 @@ public:
         int failAt = 0;
         int code = 0;
         int calls = 0;
+        QList<RecordFile::Access> opens; // the access asked for by each open
     };
 
     std::unique_ptr<RecordFile> make() override;
@@ -23,6 +25,7 @@ public:
         plan_->code = code;
     }
     int calls() const { return plan_->calls; }
+    const QList<RecordFile::Access>& opens() const { return plan_->opens; }
 
 private:
     std::shared_ptr<Plan> plan_ = std::make_shared<Plan>();

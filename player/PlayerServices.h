@@ -1,0 +1,20 @@
+#pragma once
+
+#include "FileDialog.h"
+#include "MessageBoxes.h"
+#include "RecordFile.h"
+#include "SoundDevice.h"
+
+// What the player's windows take from the platform; tests pass fakes.
+struct PlayerServices {
+    MessageBoxes& boxes;
+    FileOpenDialog& scenarioDialog;
+    RecordFileFactory& files;
+    SoundDeviceFactory soundDevice;
+};
+
+// The scenario chosen in the menu, read by the game window at every start.
+struct ScenarioChoice {
+    QString path;   // full path of the chosen .Kro file; empty until one is chosen
+    QString folder; // the path up to and including its last separator
+};

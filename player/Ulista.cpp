@@ -1,0 +1,90 @@
+#include "Ulista.h"
+
+#include "WindowFrame.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+#include <QPushButton>
+
+namespace {
+
+QLabel* creditLine(QWidget* parent, const char* name, const QString& text, int left, int top,
+                   int px = 13) {
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(QString::fromLatin1(name));
+    l->setTextFormat(Qt::PlainText);
+    l->setGeometry(left, top, 200, 15);
+    l->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    l->setFont(WindowFrame::font(QStringLiteral("Times New Roman"), px));
+    return l;
+}
+
+// The green check mark of an OK button.
+QIcon checkMark() {
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QPen pen(QColor(0, 128, 0), 2.5);
+    painter.setPen(pen);
+    QPainterPath tick;
+    tick.moveTo(2.5, 8.5);
+    tick.lineTo(6.5, 12.5);
+    tick.lineTo(13.5, 3.5);
+    painter.drawPath(tick);
+    return QIcon(pixmap);
+}
+
+} // namespace
+
+TFoLista::TFoLista() {
+    setObjectName(QStringLiteral("FoLista"));
+    setWindowTitle(QStringLiteral("Lista"));
+    WindowFrame::makeFixed(this, 231, 181);
+    setFont(WindowFrame::font(QStringLiteral("System"), 13));
+
+    Label1 = creditLine(this, "Label1", QStringLiteral("Gra: zespół Tekstówek"), 16, 9);
+    Label2 = creditLine(this, "Label2", QStringLiteral("Edytor: zespół Tekstówek"), 17, 33);
+    Label3 = creditLine(this, "Label3", QStringLiteral("Testerzy (dzięki za współprace):"), 17, 57);
+    Label4 = creditLine(this, "Label4", QStringLiteral("Tester Pierwszy"), 17, 73);
+    Label5 = creditLine(this, "Label5", QStringLiteral("Testerka Druga"), 17, 89);
+    Label6 = creditLine(this, "Label6", QStringLiteral("Tester Trzeci"), 17, 105);
+    Label8 = creditLine(this, "Label8", QStringLiteral("tekstowki@example.org"), 17, 129, 11);
+
+    BitBtn1 = new QPushButton(checkMark(), QStringLiteral("OK"), this);
+    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
+    BitBtn1->setGeometry(84, 152, 66, 24);
+    BitBtn1->setFont(WindowFrame::font(QStringLiteral("Times New Roman"), 19));
+    BitBtn1->setDefault(true);
+    BitBtn1->setAutoDefault(true);
+
+    connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
+}
+
+void TFoLista::showEvent(QShowEvent* event) {
+    if (firstShow_ && !event->spontaneous()) {
+        firstShow_ = false;
+        WindowFrame::centreOnScreen(this);
+    }
+    QDialog::showEvent(event);
+}
+
+void TFoLista::closeEvent(QCloseEvent* event) {
+    FormClose();
+    event->accept();
+}
+
+void TFoLista::BitBtn1Click() {
+    if (menu_)
+        menu_->show();
+    hide();
+}
+
+void TFoLista::FormClose() {
+    if (menu_)
+        menu_->setVisible(true);
+    setVisible(false);
+}

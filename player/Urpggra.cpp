@@ -1,0 +1,265 @@
+#include "Urpggra.h"
+
+#include "Bitmap.h"
+#include "MediaFiles.h"
+#include "PaintBox.h"
+#include "SoundControl.h"
+#include "WindowFrame.h"
+
+#include <QCloseEvent>
+#include <QFrame>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+namespace {
+
+QPushButton* choiceButton(QWidget* parent, const char* name, const QString& text, int top) {
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setGeometry(16, top, 33, 29);
+    button->setFont(WindowFrame::font(QStringLiteral("Arial"), 13));
+    return button;
+}
+
+QLabel* choiceLabel(QWidget* parent, const char* name, int top, int height) {
+    auto* label = new QLabel(parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setGeometry(60, top, 293, height);
+    label->setFont(WindowFrame::font(QStringLiteral("Times New Roman"), 13));
+    label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(false);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return label;
+}
+
+// Descriptions keep the CR LF line breaks they were written with.
+QString opisDoPokazania(const ShortString<250>& opis) {
+    QString text = opis.text();
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return text;
+}
+
+} // namespace
+
+TFoRpgGra::TFoRpgGra(PlayerServices services, const ScenarioChoice& scenario)
+    : services_(std::move(services)), scenario_(scenario), pair_(services_.files) {
+    setObjectName(QStringLiteral("FoRpgGra"));
+    setWindowTitle(QStringLiteral("Gra"));
+    WindowFrame::makeFixed(this, 439, 318);
+    setFont(WindowFrame::font(QStringLiteral("System"), 13));
+
+    BuWyjscie = new QPushButton(QStringLiteral("&Wyjście"), this);
+    BuWyjscie->setObjectName(QStringLiteral("BuWyjscie"));
+    BuWyjscie->setGeometry(360, 280, 74, 25);
+    BuWyjscie->setFont(WindowFrame::font(QStringLiteral("Times New Roman"), 16));
+
+    BuWybor1 = choiceButton(this, "BuWybor1", QStringLiteral("1"), 180);
+    BuWybor2 = choiceButton(this, "BuWybor2", QStringLiteral("2"), 212);
+    BuWybor3 = choiceButton(this, "BuWybor3", QStringLiteral("3"), 244);
+    BuWybor4 = choiceButton(this, "BuWybor4", QStringLiteral("4"), 276);
+    LaWybor1 = choiceLabel(this, "LaWybor1", 188, 19);
+    LaWybor2 = choiceLabel(this, "LaWybor2", 220, 19);
+    LaWybor3 = choiceLabel(this, "LaWybor3", 252, 19);
+    LaWybor4 = choiceLabel(this, "LaWybor4", 284, 15);
+
+    MeOpis = new QPlainTextEdit(this);
+    MeOpis->setObjectName(QStringLiteral("MeOpis"));
+    MeOpis->setGeometry(16, 16, 241, 145);
+    MeOpis->setReadOnly(true);
+    MeOpis->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    MeOpis->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    MeOpis->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    MeOpis->setFont(WindowFrame::font(QStringLiteral("Times New Roman"), 15));
+
+    Bevel1 = new QFrame(this);
+    Bevel1->setObjectName(QStringLiteral("Bevel1"));
+    Bevel1->setGeometry(280, 16, 145, 145);
+    Bevel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    Bevel1->setLineWidth(1);
+
+    PaObrazek = new PaintBox(this);
+    PaObrazek->setObjectName(QStringLiteral("PaObrazek"));
+    PaObrazek->setGeometry(288, 24, PictureBox::Size, PictureBox::Size);
+    PaObrazek->setPaintHandler([this](QPainter& painter) { PaObrazekPaint(painter); });
+
+    MPWav = new SoundControl(services_.soundDevice(), this);
+    MPWav->setObjectName(QStringLiteral("MPWav"));
+    MPWav->setGeometry(337, 168, 85, 20);
+    MPWav->setVisible(false);
+
+    setTabOrder(BuWyjscie, BuWybor1);
+    setTabOrder(BuWybor1, BuWybor2);
+    setTabOrder(BuWybor2, BuWybor3);
+    setTabOrder(BuWybor3, BuWybor4);
+    setTabOrder(BuWybor4, MeOpis);
+
+    connect(BuWyjscie, &QPushButton::clicked, this, [this] { BuWyjscieClick(); });
+    connect(BuWybor1, &QPushButton::clicked, this, [this] { BuWyborClick(1); });
+    connect(BuWybor2, &QPushButton::clicked, this, [this] { BuWyborClick(2); });
+    connect(BuWybor3, &QPushButton::clicked, this, [this] { BuWyborClick(3); });
+    connect(BuWybor4, &QPushButton::clicked, this, [this] { BuWyborClick(4); });
+}
+
+TFoRpgGra::~TFoRpgGra() = default;
+
+// --- events ----------------------------------------------------------------
+
+void TFoRpgGra::showEvent(QShowEvent* event) {
+    if (!event->spontaneous()) {
+        if (firstShow_) {
+            firstShow_ = false;
+            WindowFrame::centreOnScreen(this);
+        }
+        FormShow();
+    }
+    QWidget::showEvent(event);
+}
+
+void TFoRpgGra::hideEvent(QHideEvent* event) {
+    if (!event->spontaneous())
+        FormHide();
+    QWidget::hideEvent(event);
+}
+
+void TFoRpgGra::closeEvent(QCloseEvent* event) {
+    // Closing only hides the window and returns to the menu.
+    BuWyjscieClick();
+    event->accept();
+}
+
+void TFoRpgGra::BuWyjscieClick() {
+    hide();
+    if (menu_)
+        menu_->show();
+}
+
+void TFoRpgGra::FormShow() {
+    try {
+        CzyscOkno();
+        OtworzScenariusz();
+        BuWybor1->setEnabled(true);
+        BuWybor2->setEnabled(false);
+        BuWybor3->setEnabled(false);
+        BuWybor4->setEnabled(false);
+    } catch (const AppError& error) {
+        services_.boxes.error(error);
+    }
+}
+
+void TFoRpgGra::FormHide() {
+    try {
+        pair_.close();
+    } catch (const AppError& error) {
+        services_.boxes.error(error);
+    }
+}
+
+void TFoRpgGra::BuWyborClick(int wybor) {
+    try {
+        CzyscOkno();
+        numer_ = krok_.cel(wybor);
+        IdzDoSytuacji();
+        if (lista_.Typ == Koniec)
+            KoniecGry();
+    } catch (const AppError& error) {
+        services_.boxes.error(error);
+    }
+}
+
+void TFoRpgGra::PaObrazekPaint(QPainter& painter) {
+    PictureBox::fill(painter);
+    if (!obrazPokazany_ || krok_.Bmp.isEmpty())
+        return;
+    const QString file = MediaFiles::findPicture(scenario_.folder, krok_.Bmp.text());
+    if (file.isEmpty())
+        return;
+    // A picture that cannot be read was reported when it was shown; a
+    // repaint leaves the box plain.
+    try {
+        PictureBox::drawCentred(painter, Bitmap::load(file));
+    } catch (const AppError&) {
+    }
+}
+
+// --- the game ----------------------------------------------------------------
+
+void TFoRpgGra::OtworzScenariusz() {
+    // The player never writes, so read-only scenarios play too.
+    pair_.openExisting(scenario_.path, RecordFile::Access::ReadOnly);
+    numer_ = 1;
+    pair_.read(numer_, rekord_, lista_);
+    krok_.ZRekordu(rekord_);
+    Pokaz(krok_);
+}
+
+void TFoRpgGra::CzyscOkno() {
+    MeOpis->clear();
+    LaWybor1->clear();
+    LaWybor2->clear();
+    LaWybor3->clear();
+    LaWybor4->clear();
+    obrazPokazany_ = false;
+    PaObrazek->update();
+    MPWav->close();
+}
+
+void TFoRpgGra::IdzDoSytuacji() {
+    pair_.read(numer_, rekord_, lista_);
+    krok_.ZRekordu(rekord_);
+    Pokaz(krok_);
+    ustawPrzyciski(lista_.Typ);
+}
+
+void TFoRpgGra::ustawPrzyciski(std::uint8_t typ) {
+    // An end situation and unknown types leave the buttons as they were.
+    if (typ == Koniec || typ > Wybory3)
+        return;
+    const int offered = choicesOffered(typ);
+    BuWybor1->setEnabled(offered >= 1);
+    BuWybor2->setEnabled(offered >= 2);
+    BuWybor3->setEnabled(offered >= 3);
+    BuWybor4->setEnabled(offered >= 4);
+}
+
+void TFoRpgGra::KoniecGry() {
+    BuWybor1->setEnabled(false);
+    BuWybor2->setEnabled(false);
+    BuWybor3->setEnabled(false);
+    BuWybor4->setEnabled(false);
+    services_.boxes.message(QStringLiteral("To juz koniec gry"));
+}
+
+void TFoRpgGra::Pokaz(const TKrok& sytuacja) {
+    LaWybor1->setText(sytuacja.Wybor1.text());
+    LaWybor2->setText(sytuacja.Wybor2.text());
+    LaWybor3->setText(sytuacja.Wybor3.text());
+    LaWybor4->setText(sytuacja.Wybor4.text());
+    MeOpis->setPlainText(opisDoPokazania(sytuacja.Opis));
+
+    if (!sytuacja.Bmp.isEmpty()) {
+        const QString name = sytuacja.Bmp.text();
+        const QString file = MediaFiles::findPicture(scenario_.folder, name);
+        if (file.isEmpty()) {
+            services_.boxes.message(QStringLiteral("Nie masz obrazu \"%1\"").arg(name));
+        } else {
+            // Load once here so that a bad picture is reported now; the box
+            // draws it on its next repaint.
+            Bitmap::load(file);
+            obrazPokazany_ = true;
+            PaObrazek->update();
+        }
+    }
+
+    if (!sytuacja.Wav.isEmpty()) {
+        const QString name = sytuacja.Wav.text();
+        const QString file = MediaFiles::findSound(scenario_.folder, name);
+        if (file.isEmpty()) {
+            services_.boxes.message(QStringLiteral("Nie masz dzwieku \"%1\"").arg(name));
+        } else {
+            MPWav->setFileName(file);
+            MPWav->open();
+            MPWav->play();
+        }
+    }
+}

@@ -1,0 +1,550 @@
+#include "AppError.h"
+#include "Bitmap.h"
+#include "FakeSoundDevice.h"
+#include "FaultyRecordFile.h"
+#include "PaintBox.h"
+#include "RecordingMessageBoxes.h"
+#include "ScenarioBuilder.h"
+#include "ScriptedFileDialog.h"
+#include "SoundControl.h"
+#include "TestMain.h"
+#include "Ulista.h"
+#include "Urpggra.h"
+#include "Urpgmenu.h"
+
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+namespace {
+
+// The player as its program start builds it, with fakes for the services.
+struct Player {
+    RecordingMessageBoxes boxes;
+    ScriptedFileDialog dialog;
+    FaultyRecordFileFactory files;
+    std::shared_ptr<FakeSoundLog> sound = std::make_shared<FakeSoundLog>();
+    int terminated = 0;
+    PlayerServices services{boxes, dialog, files, FakeSoundDevice::factory(sound)};
+    TFoRPGMenu menu{services, [this] { ++terminated; }};
+    TFoRpgGra gra{services, menu.scenario()};
+    TFoLista lista;
+
+    Player() {
+        menu.setWindows(&gra, &lista);
+        gra.setMenu(&menu);
+        lista.setMenu(&menu);
+        menu.show();
+    }
+
+    void choose(const QString& path) {
+        dialog.answer(path);
+        QTest::mouseClick(menu.BuPlansza, Qt::LeftButton);
+    }
+    void start() { QTest::mouseClick(menu.BuStart, Qt::LeftButton); }
+    void press(int n) {
+        QPushButton* buttons[] = {gra.BuWybor1, gra.BuWybor2, gra.BuWybor3, gra.BuWybor4};
+        QTest::mouseClick(buttons[n - 1], Qt::LeftButton);
+    }
+    QString buttons() const {
+        QString s;
+        for (auto* b : {gra.BuWybor1, gra.BuWybor2, gra.BuWybor3, gra.BuWybor4})
+            s += b->isEnabled() ? u'1' : u'0';
+        return s;
+    }
+    bool cleared() const {
+        return gra.MeOpis->toPlainText().isEmpty() && gra.LaWybor1->text().isEmpty() &&
+               gra.LaWybor2->text().isEmpty() && gra.LaWybor3->text().isEmpty() &&
+               gra.LaWybor4->text().isEmpty();
+    }
+};
+
+Situation sit(const QString& name, std::uint8_t typ,
+              std::array<std::int32_t, 4> cele = {0, 0, 0, 0}, const QString& bmp = {},
+              const QString& wav = {}) {
+    Situation s;
+    s.nazwa = name;
+    s.typ = typ;
+    s.opis = QStringLiteral("Opis: ") + name;
+    s.wybory = {name + QStringLiteral(" 1"), name + QStringLiteral(" 2"),
+                name + QStringLiteral(" 3"), name + QStringLiteral(" 4")};
+    s.cele = cele;
+    s.bmp = bmp;
+    s.wav = wav;
+    return s;
+}
+
+// The colour at the centre of the game's picture box.
+QColor boxCentre(TFoRpgGra& gra) {
+    return gra.PaObrazek->grab().toImage().pixelColor(64, 64);
+}
+
+} // namespace
+
+class TestPlayer : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { QVERIFY(dir_.isValid()); }
+
+    void startsWithTheMenuAlone() {
+        Player p;
+        QVERIFY(p.menu.isVisible());
+        QVERIFY(!p.gra.isVisible());
+        QVERIFY(!p.lista.isVisible());
+        QCOMPARE(p.menu.windowTitle(), QStringLiteral("Menu"));
+        QCOMPARE(p.menu.size(), QSize(260, 218));
+        QCOMPARE(p.gra.size(), QSize(439, 318));
+        QCOMPARE(p.buttons(), QStringLiteral("1111"));
+        QVERIFY(!p.gra.MPWav->isVisible());
+    }
+
+    void startWithoutScenarioAsksForOne() {
+        Player p;
+        p.boxes.expectMessage(QStringLiteral("Wybierz Scenariusz"));
+        p.start();
+        QVERIFY(p.boxes.verifyAllShown());
+        QVERIFY(p.menu.isVisible());
+        QVERIFY(!p.gra.isVisible());
+    }
+
+    void cancelKeepsTheEarlierChoice() {
+        Player p;
+        const QString kro = dir_.filePath(QStringLiteral("Zamek.Kro"));
+        p.choose(kro);
+        p.dialog.cancel();
+        QTest::mouseClick(p.menu.BuPlansza, Qt::LeftButton);
+        QCOMPARE(p.menu.scenario().path, kro);
+        QCOMPARE(p.menu.scenario().folder, dir_.path() + u'/');
+        QCOMPARE(p.menu.Label4->text(), kro);
+    }
+
+    void longPathKeepsItsEndVisible() {
+        Player p;
+        const QString name = QStringLiteral("Zamek.Kro");
+        p.choose(QStringLiteral("/bardzo/dluga/sciezka/do/folderu/ze/scenariuszami/gry/") + name);
+        QCOMPARE(p.menu.Label4->size(), QSize(209, 15));
+        const QImage longPath = p.menu.Label4->grab().toImage();
+        p.menu.Label4->setText(name);
+        const QImage nameOnly = p.menu.Label4->grab().toImage();
+        // The right end shows the file name exactly as the name alone would.
+        QCOMPARE(longPath.copy(150, 0, 59, 15), nameOnly.copy(150, 0, 59, 15));
+        QVERIFY(longPath.copy(0, 0, 100, 15) != nameOnly.copy(0, 0, 100, 15));
+    }
+
+    void buttonsFollowTheType_data() {
+        QTest::addColumn<int>("typ");
+        QTest::addColumn<QString>("buttons");
+        QTest::newRow("Poczatek") << 0 << "1000";
+        QTest::newRow("Normalny") << 1 << "1111";
+        QTest::newRow("Koniec") << 2 << "0000";
+        QTest::newRow("Wybory1") << 3 << "1000";
+        QTest::newRow("Wybory2") << 4 << "1100";
+        QTest::newRow("Wybory3") << 5 << "1110";
+        QTest::newRow("6 leaves them") << 6 << "1111";
+        QTest::newRow("255 leaves them") << 255 << "1111";
+    }
+    void buttonsFollowTheType() {
+        QFETCH(int, typ);
+        QFETCH(QString, buttons);
+        const QString kro = dir_.filePath(QStringLiteral("Typy.Kro"));
+        QVERIFY(writeScenario(kro, {sit("Koniec", Koniec), sit("Start", Poczatek, {2, 0, 0, 0}),
+                                    sit("Wszystkie", Normalny, {3, 3, 3, 3}),
+                                    sit("Badana", static_cast<std::uint8_t>(typ))}));
+        Player p;
+        p.choose(kro);
+        p.start();
+        QCOMPARE(p.buttons(), QStringLiteral("1000"));
+        p.press(1);
+        QCOMPARE(p.buttons(), QStringLiteral("1111"));
+        if (typ == Koniec)
+            p.boxes.expectMessage(QStringLiteral("To juz koniec gry"));
+        p.press(4);
+        QVERIFY(p.boxes.verifyAllShown());
+        QCOMPARE(p.buttons(), buttons);
+        // The end situation stays on screen.
+        QCOMPARE(p.gra.MeOpis->toPlainText(), QStringLiteral("Opis: Badana"));
+        QCOMPARE(p.gra.LaWybor4->text(), QStringLiteral("Badana 4"));
+    }
+
+    void firstSituationOffersOnlyTheFirstChoice_data() {
+        QTest::addColumn<int>("typ");
+        QTest::newRow("Normalny") << 1;
+        QTest::newRow("Koniec, no end message") << 2;
+        QTest::newRow("Wybory3") << 5;
+        QTest::newRow("unknown") << 9;
+    }
+    void firstSituationOffersOnlyTheFirstChoice() {
+        QFETCH(int, typ);
+        const QString kro = dir_.filePath(QStringLiteral("Start.Kro"));
+        QVERIFY(writeScenario(kro, {sit("Koniec", Koniec),
+                                    sit("Start", static_cast<std::uint8_t>(typ), {0, 0, 0, 0})}));
+        Player p;
+        p.choose(kro);
+        p.start();
+        QVERIFY(p.gra.isVisible());
+        QVERIFY(!p.menu.isVisible());
+        QCOMPARE(p.buttons(), QStringLiteral("1000"));
+        QCOMPARE(p.gra.LaWybor3->text(), QStringLiteral("Start 3"));
+        p.boxes.expectMessage(QStringLiteral("To juz koniec gry"));
+        p.press(1);
+        QVERIFY(p.boxes.verifyAllShown());
+        QCOMPARE(p.gra.numer(), 0);
+    }
+
+    void aNewScenarioPlaysToItsEnd() {
+        const QString kro = dir_.filePath(QStringLiteral("Nowy.Kro"));
+        {
+            PosixRecordFileFactory files;
+            ScenarioPair pair(files);
+            TKrok krok;
+            TRekordKroku rekord;
+            TRekordListy lista;
+            pair.createNew(kro, krok, rekord, lista);
+            pair.close();
+        }
+        Player p;
+        p.choose(kro);
+        p.start();
+        QCOMPARE(p.gra.LaWybor1->text(), QStringLiteral("Default!!! Zaczynamy gre?"));
+        p.boxes.expectMessage(QStringLiteral("To juz koniec gry"));
+        p.press(1);
+        QVERIFY(p.boxes.verifyAllShown());
+        QVERIFY(p.gra.MeOpis->toPlainText().startsWith(u"Default!!! Koniec gry"));
+        QCOMPARE(p.buttons(), QStringLiteral("0000"));
+        QTest::mouseClick(p.gra.BuWyjscie, Qt::LeftButton);
+        QVERIFY(p.menu.isVisible());
+        QVERIFY(!p.gra.isVisible());
+    }
+
+    void missingListFileFailsTheStart() {
+        const QString kro = dir_.filePath(QStringLiteral("Bez.Kro"));
+        QVERIFY(writeScenario(kro, {sit("Koniec", Koniec), sit("Start", Poczatek)}));
+        QVERIFY(QFile::remove(dir_.filePath(QStringLiteral("Bez.lis"))));
+        Player p;
+        p.choose(kro);
+        p.boxes.expectError(QStringLiteral("File not found"));
+        p.start();
+        QVERIFY(p.gra.isVisible());
+        QVERIFY(p.cleared());
+        QCOMPARE(p.buttons(), QStringLiteral("1111")); // as created
+        p.boxes.expectError(QStringLiteral("I/O error 103"));
+        p.press(2);
+        // Leaving closes the situation file, then fails on the list file.
+        p.boxes.expectError(QStringLiteral("I/O error 103"));
+        QTest::mouseClick(p.gra.BuWyjscie, Qt::LeftButton);
+        QVERIFY(p.boxes.verifyAllShown());
+        QVERIFY(!p.gra.isVisible());
+        QVERIFY(p.menu.isVisible());
+    }
+
+    void missingSituationFileFailsEveryStep() {
+        Player p;
+        p.choose(dir_.filePath(QStringLiteral("Nic.Kro")));
+        p.boxes.expectError(QStringLiteral("File not found"));
+        p.start();
+        p.boxes.expectError(QStringLiteral("I/O error 103"));
+        p.press(1);
+        p.boxes.expectError(QStringLiteral("I/O error 103"));
+        p.gra.close(); // the title bar's close does what "Wyjście" does
+        QVERIFY(p.boxes.verifyAllShown());
+        QVERIFY(p.menu.isVisible());
+    }
+
+    void oneRecordScenarioFailsAtTheStart() {
+        const QString kro = dir_.filePath(QStringLiteral("Jeden.Kro"));
+        QVERIFY(writeScenario(kro, {sit("Koniec", Koniec)}));
+        Player p;
+        p.choose(kro);
+        p.boxes.expectError(QStringLiteral("Read beyond end of file"));
+        p.start();
+        QVERIFY(p.boxes.verifyAllShown());
+        QVERIFY(p.gra.isVisible());
+        // Both files stayed open; the empty situation object leads to 0.
+        p.boxes.expectMessage(QStringLiteral("To juz koniec gry"));
+        p.press(3);
+        QVERIFY(p.boxes.verifyAllShown());
+        QCOMPARE(p.gra.MeOpis->toPlainText(), QStringLiteral("Opis: Koniec"));
+    }
+
+    void failedChoiceKeepsTheWindowCleared_data() {
+        QTest::addColumn<int>("target");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("past the end") << 7 << "Read beyond end of file";
+        QTest::newRow("just past the end") << 3 << "Read beyond end of file";
+        QTest::newRow("not offered") << -1 << "I/O error 131";
+    }
+    void failedChoiceKeepsTheWindowCleared() {
+        QFETCH(int, target);
+        QFETCH(QString, message);
+        const QString kro = dir_.filePath(QStringLiteral("Zle.Kro"));
+        QVERIFY(writeScenario(kro, {sit("Koniec", Koniec), sit("Start", Poczatek, {2, 0, 0, 0}),
+                                    sit("Srodek", Wybory2, {target, 1, 0, 0})}));
+        Player p;
+        p.choose(kro);
+        p.start();
+        p.press(1);
+        QCOMPARE(p.buttons(), QStringLiteral("1100"));
+        p.boxes.expectError(message);
+        p.press(1);
+        QVERIFY(p.boxes.verifyAllShown());
+        QVERIFY(p.cleared());
+        QCOMPARE(p.gra.numer(), target);
+        QCOMPARE(p.gra.krok().Nazwa.text(), QStringLiteral("Srodek"));
+        QCOMPARE(p.buttons(), QStringLiteral("1100"));
+        // The same button fails again; another one leads elsewhere.
+        p.boxes.expectError(message);
+        p.press(1);
+        QVERIFY(p.boxes.verifyAllShown());
+        p.press(2);
+        QCOMPARE(p.gra.numer(), 1);
+        QCOMPARE(p.gra.MeOpis->toPlainText(), QStringLiteral("Opis: Start"));
+    }
+
+    void failedReadInjected() {
+        const QString kro = dir_.filePath(QStringLiteral("Awaria.Kro"));
+        QVERIFY(writeScenario(kro, {sit("Koniec", Koniec), sit("Start", Poczatek, {2, 0, 0, 0}),
+                                    sit("Dalej", Normalny)}));
+        Player p;
+        p.choose(kro);
+        p.start();
+        QCOMPARE(p.files.opens(), (QList<RecordFile::Access>{RecordFile::Access::ReadOnly,
+                                                             RecordFile::Access::ReadOnly}));
+        // seek, seek, read the situation record (fails)
+        p.files.failCall(3, 1117);
+        p.boxes.expectError(QStringLiteral("I/O error 1117"));
+        p.press(1);
+        QVERIFY(p.boxes.verifyAllShown());
+        QVERIFY(p.cleared());
+        QCOMPARE(p.gra.krok().Nazwa.text(), QStringLiteral("Start"));
+    }
+
+    void leavingAndStartingAgainIsANewGame() {
+        const QString kro = dir_.filePath(QStringLiteral("Znowu.Kro"));
+        QVERIFY(writeScenario(kro, {sit("Koniec", Koniec), sit("Start", Poczatek, {2, 0, 0, 0}),
+                                    sit("Dalej", Normalny, {1, 2, 0, 0})}));
+        Player p;
+        p.choose(kro);
+        p.start();
+        p.press(1);
+        QCOMPARE(p.gra.numer(), 2);
+        QTest::mouseClick(p.gra.BuWyjscie, Qt::LeftButton);
+        const int callsBefore = p.files.calls();
+
+        // Another program saves the scenario meanwhile.
+        QVERIFY(
+            writeScenario(kro, {sit("Koniec", Koniec), sit("Nowy start", Poczatek, {2, 0, 0, 0}),
+                                sit("Zmieniona", Normalny, {1, 2, 0, 0})}));
+        p.start();
+        QCOMPARE(p.gra.numer(), 1);
+        QCOMPARE(p.gra.LaWybor1->text(), QStringLiteral("Nowy start 1"));
+        QCOMPARE(p.buttons(), QStringLiteral("1000"));
+        QCOMPARE(p.files.opens().size(), 4);
+        QVERIFY(p.files.calls() > callsBefore);
+
+        // A situation saved while the game is on is read as it is on disk.
+        QVERIFY(
+            writeScenario(kro, {sit("Koniec", Koniec), sit("Nowy start", Poczatek, {2, 0, 0, 0}),
+                                sit("Jeszcze inna", Normalny, {1, 2, 0, 0})}));
+        p.press(1);
+        QCOMPARE(p.gra.MeOpis->toPlainText(), QStringLiteral("Opis: Jeszcze inna"));
+    }
+
+    void anotherScenarioAfterAGame() {
+        const QString first = dir_.filePath(QStringLiteral("Pierwszy.Kro"));
+        const QString second = dir_.filePath(QStringLiteral("Drugi.Kro"));
+        QVERIFY(writeScenario(first, {sit("Koniec", Koniec), sit("Pierwszy", Poczatek)}));
+        QVERIFY(writeScenario(second, {sit("Koniec", Koniec), sit("Drugi", Poczatek)}));
+        Player p;
+        p.choose(first);
+        p.start();
+        p.gra.close();
+        p.choose(second);
+        p.start();
+        QCOMPARE(p.gra.LaWybor1->text(), QStringLiteral("Drugi 1"));
+    }
+
+    void descriptionLineBreaksShowAsOne() {
+        const QString kro = dir_.filePath(QStringLiteral("Linie.Kro"));
+        Situation start = sit("Start", Poczatek);
+        start.opis = QStringLiteral("Pierwsza\r\nDruga");
+        QVERIFY(writeScenario(kro, {sit("Koniec", Koniec), start}));
+        Player p;
+        p.choose(kro);
+        p.start();
+        QCOMPARE(p.gra.MeOpis->toPlainText(), QStringLiteral("Pierwsza\nDruga"));
+        QCOMPARE(p.gra.MeOpis->document()->blockCount(), 2);
+    }
+
+    void readOnlyScenarioInAFolderWithADotPlays() {
+        const QString kro = dir_.filePath(QStringLiteral("Gry.2/las.Kro"));
+        QVERIFY(writeScenario(kro, {sit("Koniec", Koniec), sit("Las", Poczatek)}));
+        QVERIFY(QFile::exists(dir_.filePath(QStringLiteral("Gry.2/las.lis"))));
+        for (const char* name : {"Gry.2/las.Kro", "Gry.2/las.lis"})
+            QVERIFY(QFile::setPermissions(dir_.filePath(QString::fromLatin1(name)),
+                                          QFile::ReadOwner | QFile::ReadGroup));
+        Player p;
+        p.choose(kro);
+        p.start();
+        QCOMPARE(p.gra.LaWybor1->text(), QStringLiteral("Las 1"));
+        QCOMPARE(p.files.opens().first(), RecordFile::Access::ReadOnly);
+    }
+
+    // --- media ---------------------------------------------------------------
+
+    void missingMediaGiveTwoMessagesPictureFirst_data() {
+        QTest::addColumn<QString>("bmp");
+        QTest::addColumn<QString>("wav");
+        QTest::newRow("missing") << "las.bmp"
+                                 << "las.wav";
+        QTest::newRow("separator") << "../las.bmp"
+                                   << "a/las.wav";
+        QTest::newRow("backslash") << "..\\las.bmp"
+                                   << "..\\las.wav";
+        QTest::newRow("dots") << ".."
+                              << ".";
+    }
+    void missingMediaGiveTwoMessagesPictureFirst() {
+        QFETCH(QString, bmp);
+        QFETCH(QString, wav);
+        const QString kro = dir_.filePath(QStringLiteral("Media/Brak.Kro"));
+        // Files outside the media folders are never reached through a name.
+        QVERIFY(
+            writeFile(dir_.filePath(QStringLiteral("las.bmp")), solidBmp(8, 8, qRgb(255, 0, 0))));
+        QVERIFY(writeFile(dir_.filePath(QStringLiteral("Media/Obrazki/a/las.wav")), toneWav(50)));
+        QVERIFY(writeScenario(kro, {sit("Koniec", Koniec), sit("Start", Poczatek, {}, bmp, wav)}));
+        Player p;
+        p.choose(kro);
+        p.boxes.expectMessage(QStringLiteral("Nie masz obrazu \"%1\"").arg(bmp));
+        p.boxes.expectMessage(QStringLiteral("Nie masz dzwieku \"%1\"").arg(wav));
+        p.start();
+        QVERIFY(p.boxes.verifyAllShown());
+        QCOMPARE(boxCentre(p.gra), PictureBox::buttonFace());
+        p.gra.PaObrazek->repaint(); // a repaint reports nothing
+        QCOMPARE(p.boxes.boxes().size(), 2);
+        QVERIFY(!p.sound->calls.contains(u"play"));
+    }
+
+    void pictureAndSoundAreShown() {
+        const QString kro = dir_.filePath(QStringLiteral("Pelny.Kro"));
+        QVERIFY(writeFile(dir_.filePath(QStringLiteral("Obrazki/Las.BMP")),
+                          solidBmp(64, 64, qRgb(0, 0, 255))));
+        QVERIFY(writeFile(dir_.filePath(QStringLiteral("Dzwieki/las.wav")), toneWav(50)));
+        QVERIFY(writeScenario(kro, {sit("Koniec", Koniec),
+                                    sit("Start", Wybory2, {2, 9, 0, 0}, "las.bmp", "las.wav"),
+                                    sit("Cisza", Normalny, {1, 1, 1, 1})}));
+        Player p;
+        p.choose(kro);
+        p.start();
+        QCOMPARE(boxCentre(p.gra), QColor(0, 0, 255));
+        QCOMPARE(p.gra.PaObrazek->grab().toImage().pixelColor(10, 10), PictureBox::buttonFace());
+        const QString wav = dir_.filePath(QStringLiteral("Dzwieki/las.wav"));
+        QCOMPARE(p.sound->calls, (QStringList{QStringLiteral("open(%1, )").arg(wav), "play"}));
+
+        // The next situation, without media, stops the sound and clears the box.
+        p.sound->calls.clear();
+        p.press(1);
+        QVERIFY(p.sound->calls.contains(u"close"));
+        QVERIFY(!p.sound->calls.contains(u"play"));
+        QCOMPARE(boxCentre(p.gra), PictureBox::buttonFace());
+
+        // Coming back shows the picture and starts the sound from the start again.
+        p.sound->calls.clear();
+        p.press(1);
+        QCOMPARE(boxCentre(p.gra), QColor(0, 0, 255));
+        QCOMPARE(p.sound->calls.last(), QStringLiteral("play"));
+        QVERIFY(p.sound->calls.contains(QStringLiteral("open(%1, )").arg(wav)));
+
+        // A choice that fails leaves the box cleared, even on a repaint.
+        p.boxes.expectError(QStringLiteral("Read beyond end of file"));
+        p.press(2);
+        QVERIFY(p.boxes.verifyAllShown());
+        QCOMPARE(boxCentre(p.gra), PictureBox::buttonFace());
+    }
+
+    void badPictureIsReportedOnceAndStopsTheSound() {
+        const QString kro = dir_.filePath(QStringLiteral("Zly.Kro"));
+        QVERIFY(writeFile(dir_.filePath(QStringLiteral("Obrazki/zly.bmp")), "to nie obraz"));
+        QVERIFY(writeFile(dir_.filePath(QStringLiteral("Dzwieki/las.wav")), toneWav(50)));
+        QVERIFY(writeScenario(kro, {sit("Koniec", Koniec),
+                                    sit("Start", Wybory2, {2, 0, 0, 0}, "zly.bmp", "las.wav")}));
+        Player p;
+        p.choose(kro);
+        p.boxes.expectError(QStringLiteral("Bitmap image is not valid"));
+        p.start();
+        QVERIFY(p.boxes.verifyAllShown());
+        // The texts were shown before the picture failed; the sound never started.
+        QCOMPARE(p.gra.LaWybor2->text(), QStringLiteral("Start 2"));
+        QVERIFY(!p.sound->calls.contains(u"play"));
+        QCOMPARE(boxCentre(p.gra), PictureBox::buttonFace());
+        p.gra.PaObrazek->repaint();
+        QCOMPARE(p.boxes.boxes().size(), 1);
+    }
+
+    void refusedSoundIsReported() {
+        const QString kro = dir_.filePath(QStringLiteral("Glos.Kro"));
+        QVERIFY(writeFile(dir_.filePath(QStringLiteral("Dzwieki/zly.wav")), "RIFF"));
+        QVERIFY(writeScenario(kro, {sit("Koniec", Koniec), sit("Start", Poczatek, {2, 0, 0, 0}),
+                                    sit("Glos", Wybory3, {0, 0, 0, 0}, {}, "zly.wav")}));
+        Player p;
+        p.choose(kro);
+        p.start();
+        p.sound->refuseNextOpen = QStringLiteral("Plik jest zly");
+        p.boxes.expectError(QStringLiteral("Plik jest zly"));
+        p.press(1);
+        QVERIFY(p.boxes.verifyAllShown());
+        // The step ended at the sound: the texts are shown, the buttons were not set.
+        QCOMPARE(p.gra.LaWybor3->text(), QStringLiteral("Glos 3"));
+        QCOMPARE(p.buttons(), QStringLiteral("1000"));
+        QVERIFY(!p.sound->calls.contains(u"play"));
+    }
+
+    // --- menu and credits ------------------------------------------------------
+
+    void creditsComeAndGo() {
+        Player p;
+        for (int round = 0; round < 2; ++round) {
+            QTest::mouseClick(p.menu.BuTworcy, Qt::LeftButton);
+            QVERIFY(p.lista.isVisible());
+            QVERIFY(!p.menu.isVisible());
+            QCOMPARE(p.lista.windowTitle(), QStringLiteral("Lista tworcow"));
+            if (round == 0)
+                QTest::keyClick(&p.lista, Qt::Key_Return);
+            else
+                p.lista.close();
+            QVERIFY(!p.lista.isVisible());
+            QVERIFY(p.menu.isVisible());
+        }
+        QCOMPARE(p.terminated, 0);
+    }
+
+    void escapeKeepsTheCredits() {
+        Player p;
+        QTest::mouseClick(p.menu.BuTworcy, Qt::LeftButton);
+        QTest::keyClick(&p.lista, Qt::Key_Escape);
+        QVERIFY(p.lista.isVisible());
+    }
+
+    void koniecEndsTheProgram() {
+        Player p;
+        QTest::mouseClick(p.menu.BuKoniec, Qt::LeftButton);
+        QCOMPARE(p.terminated, 1);
+        QVERIFY(!p.gra.isVisible());
+        QVERIFY(!p.lista.isVisible());
+    }
+
+    void closingTheMenuEndsTheProgram() {
+        Player p;
+        p.menu.close();
+        QCOMPARE(p.terminated, 1);
+    }
+
+private:
+    QTemporaryDir dir_;
+};
+
+KIT_TEST_MAIN(TestPlayer)
+#include "tst_player.moc"

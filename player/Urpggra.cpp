@@ -1,5 +1,6 @@
 #include "Urpggra.h"
 
+#include "AppError.h"
 #include "Bitmap.h"
 #include "MediaFiles.h"
 #include "PaintBox.h"

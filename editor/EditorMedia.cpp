@@ -1,0 +1,76 @@
+#include "EditorMedia.h"
+
+#include "AppError.h"
+#include "Bitmap.h"
+#include "MediaFiles.h"
+#include "PaintBox.h"
+#include "SoundControl.h"
+
+#include <QLabel>
+
+namespace {
+const QString kNoPicture = QStringLiteral("?.BMP");
+const QString kNoSound = QStringLiteral("?.WAV");
+} // namespace
+
+EditorMedia::EditorMedia(Controls controls, State state) : c_(controls), s_(std::move(state)) {}
+
+void EditorMedia::czysc() {
+    const bool nowa = s_.nowaSytuacja && s_.nowaSytuacja();
+    c_.LaBmp.setText(kNoPicture);
+    if (nowa) {
+        s_.krok.Bmp.len = 0;
+        s_.rekord.Bmp.len = 0;
+    }
+    c_.PaObrazek.update();
+    c_.LaWAV.setText(kNoSound);
+    if (nowa) {
+        s_.krok.Wav.len = 0;
+        s_.rekord.Wav.len = 0;
+    }
+    c_.MPwav.setFileName(QString());
+    c_.MPwav.close();
+}
+
+void EditorMedia::pokaz() {
+    if (s_.krok.Bmp.isEmpty()) {
+        c_.LaBmp.setText(kNoPicture);
+    } else {
+        c_.LaBmp.setText(s_.krok.Bmp.text());
+        const QString file = MediaFiles::findPicture(s_.folder, s_.krok.Bmp.text());
+        if (!file.isEmpty()) {
+            // Read now so that a bad picture is reported once, here.
+            Bitmap::load(file);
+            c_.PaObrazek.update();
+        }
+    }
+
+    if (s_.krok.Wav.isEmpty()) {
+        c_.LaWAV.setText(kNoSound);
+        c_.MPwav.setFileName(QString());
+        return;
+    }
+    c_.LaWAV.setText(s_.krok.Wav.text());
+    const QString file = MediaFiles::findSound(s_.folder, s_.krok.Wav.text());
+    if (!file.isEmpty()) {
+        c_.MPwav.setFileName(file);
+        c_.MPwav.open();
+    }
+}
+
+void EditorMedia::maluj(QPainter& painter) {
+    PictureBox::fill(painter);
+    if (s_.krok.Bmp.isEmpty()) {
+        c_.LaBmp.setText(kNoPicture);
+        return;
+    }
+    c_.LaBmp.setText(s_.krok.Bmp.text());
+    const QString file = MediaFiles::findPicture(s_.folder, s_.krok.Bmp.text());
+    if (file.isEmpty())
+        return;
+    // A picture that cannot be read was reported when it was shown.
+    try {
+        PictureBox::drawCentred(painter, Bitmap::load(file));
+    } catch (const AppError&) {
+    }
+}

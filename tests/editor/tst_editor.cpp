@@ -1,0 +1,178 @@
+#include "AppError.h"
+#include "Bitmap.h"
+#include "EditorMedia.h"
+#include "FakeSoundDevice.h"
+#include "PaintBox.h"
+#include "ScenarioBuilder.h"
+#include "SoundControl.h"
+#include "TestMain.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+// The editor's media controls in a window of their own.
+struct MediaHost {
+    std::shared_ptr<FakeSoundLog> sound = std::make_shared<FakeSoundLog>();
+    QWidget window;
+    QLabel* LaBmp = new QLabel(QStringLiteral("?.BMP"), &window);
+    QLabel* LaWAV = new QLabel(QStringLiteral("?.Wav"), &window);
+    PaintBox* PaObrazek = new PaintBox(&window);
+    SoundControl* MPwav;
+    TKrok krok;
+    TRekordKroku rekord;
+    QString folder;
+    bool nowa = false;
+    std::unique_ptr<EditorMedia> media;
+
+    explicit MediaHost(const QString& scenarioFolder) : folder(scenarioFolder) {
+        MPwav = new SoundControl(FakeSoundDevice::factory(sound)(), &window);
+        MPwav->setDeviceType(QStringLiteral("WaveAudio"));
+        PaObrazek->setGeometry(12, 358, 128, 128);
+        media = std::make_unique<EditorMedia>(
+            EditorMedia::Controls{*LaBmp, *LaWAV, *PaObrazek, *MPwav},
+            EditorMedia::State{krok, rekord, folder, [this] { return nowa; }});
+        PaObrazek->setPaintHandler([this](QPainter& p) { media->maluj(p); });
+        window.resize(300, 520);
+        window.show();
+    }
+
+    void show(const QString& bmp, const QString& wav) {
+        krok.Bmp.assign(bmp);
+        krok.Wav.assign(wav);
+        krok.DoRekordu(rekord);
+        media->czysc();
+        media->pokaz();
+    }
+    QColor centre() const { return PaObrazek->grab().toImage().pixelColor(64, 64); }
+};
+
+} // namespace
+
+class TestEditorMedia : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        QVERIFY(dir_.isValid());
+        QVERIFY(writeFile(dir_.filePath(QStringLiteral("Obrazki/las.bmp")),
+                          solidBmp(40, 40, qRgb(0, 200, 0))));
+        QVERIFY(writeFile(dir_.filePath(QStringLiteral("Obrazki/zly.bmp")), "GIF89a"));
+        QVERIFY(writeFile(dir_.filePath(QStringLiteral("Dzwieki/Las.WAV")), toneWav(50)));
+    }
+
+    void showsWhatTheSituationNames_data() {
+        QTest::addColumn<QString>("bmp");
+        QTest::addColumn<QString>("wav");
+        QTest::addColumn<QString>("bmpLabel");
+        QTest::addColumn<QString>("wavLabel");
+        QTest::addColumn<bool>("picture");
+        QTest::addColumn<QString>("soundFile"); // in Dzwieki/, empty: control closed
+        QTest::newRow("nothing") << ""
+                                 << ""
+                                 << "?.BMP"
+                                 << "?.WAV" << false << "";
+        QTest::newRow("both") << "las.bmp"
+                              << "las.wav"
+                              << "las.bmp"
+                              << "las.wav" << true << "Las.WAV";
+        QTest::newRow("other case") << "LAS.BMP"
+                                    << "LAS.wav"
+                                    << "LAS.BMP"
+                                    << "LAS.wav" << true << "Las.WAV";
+        QTest::newRow("missing files") << "brak.bmp"
+                                       << "brak.wav"
+                                       << "brak.bmp"
+                                       << "brak.wav" << false << "";
+        QTest::newRow("outside the folders") << "../Obrazki/las.bmp"
+                                             << "../Dzwieki/Las.WAV"
+                                             << "../Obrazki/las.bmp"
+                                             << "../Dzwieki/Las.WAV" << false << "";
+    }
+    void showsWhatTheSituationNames() {
+        QFETCH(QString, bmp);
+        QFETCH(QString, wav);
+        QFETCH(QString, bmpLabel);
+        QFETCH(QString, wavLabel);
+        QFETCH(bool, picture);
+        QFETCH(QString, soundFile);
+        MediaHost host(dir_.path() + u'/');
+        host.show(bmp, wav);
+        QCOMPARE(host.centre(), picture ? QColor(0, 200, 0) : PictureBox::buttonFace());
+        QCOMPARE(host.LaBmp->text(), bmpLabel);
+        QCOMPARE(host.LaWAV->text(), wavLabel);
+        const QString expectedFile =
+            soundFile.isEmpty() ? QString() : dir_.filePath(QStringLiteral("Dzwieki/") + soundFile);
+        QCOMPARE(host.MPwav->fileName(), expectedFile);
+        QCOMPARE(host.MPwav->isOpen(), !soundFile.isEmpty());
+        // The editor opens a sound but never plays it by itself.
+        QVERIFY(!host.sound->calls.contains(u"play"));
+        QCOMPARE(host.MPwav->playButton()->isEnabled(), !soundFile.isEmpty());
+        if (!soundFile.isEmpty())
+            QCOMPARE(host.sound->calls.last(),
+                     QStringLiteral("open(%1, WaveAudio)").arg(expectedFile));
+    }
+
+    void clearingKeepsNamesUnlessTheSituationIsNew_data() {
+        QTest::addColumn<bool>("nowa");
+        QTest::newRow("saved situation") << false;
+        QTest::newRow("new situation") << true;
+    }
+    void clearingKeepsNamesUnlessTheSituationIsNew() {
+        QFETCH(bool, nowa);
+        MediaHost host(dir_.path() + u'/');
+        host.show(QStringLiteral("las.bmp"), QStringLiteral("las.wav"));
+        host.nowa = nowa;
+        host.media->czysc();
+        QCOMPARE(host.LaBmp->text(), QStringLiteral("?.BMP"));
+        QCOMPARE(host.LaWAV->text(), QStringLiteral("?.WAV"));
+        QVERIFY(!host.MPwav->isOpen());
+        QVERIFY(host.MPwav->fileName().isEmpty());
+        QCOMPARE(host.krok.Bmp.isEmpty(), nowa);
+        QCOMPARE(host.rekord.Bmp.isEmpty(), nowa);
+        QCOMPARE(host.krok.Wav.isEmpty(), nowa);
+        QCOMPARE(host.rekord.Wav.isEmpty(), nowa);
+    }
+
+    void badPictureIsReportedOnlyWhenShown() {
+        MediaHost host(dir_.path() + u'/');
+        host.krok.Bmp.assign(QStringLiteral("zly.bmp"));
+        host.krok.Wav.assign(QStringLiteral("las.wav"));
+        host.media->czysc();
+        try {
+            host.media->pokaz();
+            QFAIL("a bad picture must be reported");
+        } catch (const AppError& e) {
+            QCOMPARE(e.message(), QStringLiteral("Bitmap image is not valid"));
+        }
+        // The sound step did not run; a repaint shows the plain box quietly.
+        QVERIFY(!host.MPwav->isOpen());
+        QCOMPARE(host.centre(), PictureBox::buttonFace());
+        QCOMPARE(host.LaBmp->text(), QStringLiteral("zly.bmp"));
+    }
+
+    void refusedSoundLeavesTheControlClosed() {
+        MediaHost host(dir_.path() + u'/');
+        host.sound->refuseNextOpen = QStringLiteral("Nie ma urzadzenia");
+        host.krok.Wav.assign(QStringLiteral("las.wav"));
+        host.media->czysc();
+        try {
+            host.media->pokaz();
+            QFAIL("a refused sound must be reported");
+        } catch (const AppError& e) {
+            QCOMPARE(e.message(), QStringLiteral("Nie ma urzadzenia"));
+        }
+        QVERIFY(!host.MPwav->isOpen());
+        QCOMPARE(host.LaWAV->text(), QStringLiteral("las.wav"));
+        QVERIFY(!host.MPwav->playButton()->isEnabled());
+    }
+
+private:
+    QTemporaryDir dir_;
+};
+
+KIT_TEST_MAIN(TestEditorMedia)
+#include "tst_editor.moc"

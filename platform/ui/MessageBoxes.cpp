@@ -12,11 +12,14 @@ QWidget* QtMessageBoxes::owner() const {
 
 void QtMessageBoxes::message(const QString& text) {
     QMessageBox box(QMessageBox::NoIcon, programName_, text, QMessageBox::Ok, owner());
+    // Texts come from scenarios and file names: never read them as markup.
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 
 void QtMessageBoxes::error(const AppError& error) {
     QMessageBox box(QMessageBox::Critical, programName_, standardErrorText(error.message()),
                     QMessageBox::Ok, owner());
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }

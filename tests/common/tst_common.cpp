@@ -489,18 +489,30 @@ private slots:
     void findsMediaFiles_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("found"); // inside Obrazki/, empty: none
-        QTest::newRow("exact") << "las.bmp" << "las.bmp";
-        QTest::newRow("other case") << "LAS.BMP" << "las.bmp";
-        QTest::newRow("exact wins") << "Zamek.bmp" << "Zamek.bmp";
-        QTest::newRow("other case of two") << "ZAMEK.bmp" << "?";
-        QTest::newRow("missing") << "brak.bmp" << "";
-        QTest::newRow("folder") << "podfolder" << "";
-        QTest::newRow("slash") << "podfolder/x.bmp" << "";
-        QTest::newRow("backslash") << "podfolder\\x.bmp" << "";
-        QTest::newRow("parent") << "../tajne.bmp" << "";
-        QTest::newRow("dot") << "." << "";
-        QTest::newRow("dot dot") << ".." << "";
-        QTest::newRow("empty") << "" << "";
+        QTest::newRow("exact") << "las.bmp"
+                               << "las.bmp";
+        QTest::newRow("other case") << "LAS.BMP"
+                                    << "las.bmp";
+        QTest::newRow("exact wins") << "Zamek.bmp"
+                                    << "Zamek.bmp";
+        QTest::newRow("other case of two") << "ZAMEK.bmp"
+                                           << "?";
+        QTest::newRow("missing") << "brak.bmp"
+                                 << "";
+        QTest::newRow("folder") << "podfolder"
+                                << "";
+        QTest::newRow("slash") << "podfolder/x.bmp"
+                               << "";
+        QTest::newRow("backslash") << "podfolder\\x.bmp"
+                                   << "";
+        QTest::newRow("parent") << "../tajne.bmp"
+                                << "";
+        QTest::newRow("dot") << "."
+                             << "";
+        QTest::newRow("dot dot") << ".."
+                                 << "";
+        QTest::newRow("empty") << ""
+                               << "";
     }
     void findsMediaFiles() {
         QFETCH(QString, name);

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+class QIODevice;
+
+// A look at a WAV file's headers before the sound device is given the file,
+// so that a file it cannot play is refused at once instead of failing later
+// inside the media back end.
+namespace WavHeader {
+
+// True when `device` (positioned at its start) holds a RIFF "WAVE" file whose
+// "fmt " chunk describes PCM or floating-point samples and which has a "data"
+// chunk after it; chunks in between are skipped. False for anything else,
+// including headers cut short.
+bool isPlayable(QIODevice& device);
+
+// The same for the file at `path`; false when it cannot be read.
+bool isPlayableFile(const QString& path);
+
+} // namespace WavHeader

@@ -1,0 +1,124 @@
+#include "SoundControl.h"
+
+#include "AppError.h"
+
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QPainter>
+#include <QPixmap>
+#include <QPolygonF>
+#include <QPushButton>
+
+namespace {
+
+enum class Glyph { Play, Stop, Prev };
+
+constexpr int GlyphSize = 9;
+
+QPixmap glyphPixmap(Glyph glyph, const QColor& colour) {
+    QPixmap pixmap(GlyphSize, GlyphSize);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(colour);
+    const qreal s = GlyphSize;
+    switch (glyph) {
+    case Glyph::Play:
+        painter.drawPolygon(QPolygonF{{1.5, 0}, {s - 1, s / 2}, {1.5, s}});
+        break;
+    case Glyph::Stop:
+        painter.drawRect(QRectF(1, 1, s - 2, s - 2));
+        break;
+    case Glyph::Prev:
+        painter.drawRect(QRectF(0.5, 0, 2, s));
+        painter.drawPolygon(QPolygonF{{s - 0.5, 0}, {3, s / 2}, {s - 0.5, s}});
+        break;
+    }
+    return pixmap;
+}
+
+QPushButton* makeButton(const QString& name, Glyph glyph, QWidget* parent) {
+    auto* button = new QPushButton(parent);
+    button->setObjectName(name);
+    button->setToolTip(name);
+    button->setFocusPolicy(Qt::TabFocus);
+    QIcon icon;
+    icon.addPixmap(glyphPixmap(glyph, Qt::black), QIcon::Normal);
+    icon.addPixmap(glyphPixmap(glyph, Qt::darkGray), QIcon::Disabled);
+    button->setIcon(icon);
+    button->setIconSize(QSize(GlyphSize, GlyphSize));
+    // The owner sets the control's size; the buttons share it whatever their style asks for.
+    button->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+    return button;
+}
+
+} // namespace
+
+SoundControl::SoundControl(std::unique_ptr<SoundDevice> device, QWidget* parent)
+    : QWidget(parent), device_(std::move(device)),
+      play_(makeButton(QStringLiteral("Play"), Glyph::Play, this)),
+      stop_(makeButton(QStringLiteral("Stop"), Glyph::Stop, this)),
+      prev_(makeButton(QStringLiteral("Prev"), Glyph::Prev, this)) {
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    for (QPushButton* button : {play_, stop_, prev_})
+        layout->addWidget(button);
+    connect(device_.get(), &SoundDevice::stateChanged, this, &SoundControl::updateButtons);
+    connect(play_, &QPushButton::clicked, this, &SoundControl::play);
+    connect(stop_, &QPushButton::clicked, this, &SoundControl::stop);
+    connect(prev_, &QPushButton::clicked, this, &SoundControl::prev);
+    updateButtons();
+}
+
+SoundControl::~SoundControl() {
+    // The device may still report a change while it closes; the buttons need not hear it.
+    disconnect(device_.get(), nullptr, this, nullptr);
+    device_.reset();
+}
+
+void SoundControl::open() {
+    close();
+    try {
+        device_->open(fileName_, deviceType_);
+    } catch (const AppError&) {
+        updateButtons();
+        throw;
+    }
+    updateButtons();
+}
+
+void SoundControl::close() {
+    if (isOpen())
+        device_->close();
+    updateButtons();
+}
+
+void SoundControl::play() {
+    device_->play();
+    updateButtons();
+}
+
+void SoundControl::stop() {
+    device_->stop();
+    updateButtons();
+}
+
+void SoundControl::prev() {
+    device_->rewind();
+    updateButtons();
+}
+
+SoundDevice::State SoundControl::state() const {
+    return device_->state();
+}
+
+// Each button is enabled on its own, so disabling the whole control and
+// enabling it again brings back exactly this set.
+void SoundControl::updateButtons() {
+    const SoundDevice::State s = state();
+    play_->setEnabled(s == SoundDevice::State::Stopped);
+    stop_->setEnabled(s == SoundDevice::State::Playing);
+    prev_->setEnabled(s != SoundDevice::State::Closed);
+}

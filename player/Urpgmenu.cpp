@@ -55,6 +55,9 @@ TFoRPGMenu::TFoRPGMenu(PlayerServices services, std::function<void()> terminate)
     Label4->setFixedSize(209, 15);
     Label14 = label(this, "Label14", QStringLiteral("V: 1.0 "), {227, 0, 31, 14}, 11);
     Label14->setForegroundRole(QPalette::WindowText);
+    // These labels take the size of their text, whatever the font's metrics.
+    for (QLabel* autoSized : {Label1, Label2, Label3, Label14})
+        autoSized->adjustSize();
 
     setTabOrder(BuStart, BuKoniec);
     setTabOrder(BuKoniec, BuPlansza);

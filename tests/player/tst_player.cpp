@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
@@ -519,6 +520,23 @@ private slots:
             QVERIFY(p.menu.isVisible());
         }
         QCOMPARE(p.terminated, 0);
+    }
+
+    void windowsAreCentredTheFirstTimeOnly() {
+        Player p;
+        const QRect screen = p.menu.screen()->availableGeometry();
+        for (QWidget* window : std::initializer_list<QWidget*>{&p.menu, &p.lista}) {
+            QTest::mouseClick(p.menu.BuTworcy, Qt::LeftButton);
+            QVERIFY(qAbs(window->frameGeometry().center().x() - screen.center().x()) <= 1);
+            QVERIFY(qAbs(window->frameGeometry().center().y() - screen.center().y()) <= 1);
+            QTest::keyClick(&p.lista, Qt::Key_Return);
+        }
+        // Moved by the user, a window comes back where it was left.
+        QTest::mouseClick(p.menu.BuTworcy, Qt::LeftButton);
+        p.lista.move(10, 20);
+        QTest::keyClick(&p.lista, Qt::Key_Return);
+        QTest::mouseClick(p.menu.BuTworcy, Qt::LeftButton);
+        QCOMPARE(p.lista.pos(), QPoint(10, 20));
     }
 
     void escapeKeepsTheCredits() {

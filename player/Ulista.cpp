@@ -64,14 +64,6 @@ TFoLista::TFoLista() {
     connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
 }
 
-void TFoLista::showEvent(QShowEvent* event) {
-    if (firstShow_ && !event->spontaneous()) {
-        firstShow_ = false;
-        WindowFrame::centreOnScreen(this);
-    }
-    QDialog::showEvent(event);
-}
-
 void TFoLista::closeEvent(QCloseEvent* event) {
     FormClose();
     event->accept();

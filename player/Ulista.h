@@ -27,7 +27,6 @@ public:
     void reject() override {}
 
 protected:
-    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -35,5 +34,4 @@ private:
     void FormClose();
 
     QWidget* menu_ = nullptr;
-    bool firstShow_ = true;
 };

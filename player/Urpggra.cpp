@@ -107,13 +107,8 @@ TFoRpgGra::~TFoRpgGra() = default;
 // --- events ----------------------------------------------------------------
 
 void TFoRpgGra::showEvent(QShowEvent* event) {
-    if (!event->spontaneous()) {
-        if (firstShow_) {
-            firstShow_ = false;
-            WindowFrame::centreOnScreen(this);
-        }
+    if (!event->spontaneous())
         FormShow();
-    }
     QWidget::showEvent(event);
 }
 

@@ -67,7 +67,6 @@ private:
     PlayerServices services_;
     const ScenarioChoice& scenario_;
     QWidget* menu_ = nullptr;
-    bool firstShow_ = true;
 
     ScenarioPair pair_;
     std::int32_t numer_ = 0;

@@ -74,14 +74,6 @@ void TFoRPGMenu::setWindows(TFoRpgGra* gra, TFoLista* lista) {
     lista_ = lista;
 }
 
-void TFoRPGMenu::showEvent(QShowEvent* event) {
-    if (firstShow_ && !event->spontaneous()) {
-        firstShow_ = false;
-        WindowFrame::centreOnScreen(this);
-    }
-    QWidget::showEvent(event);
-}
-
 void TFoRPGMenu::closeEvent(QCloseEvent* event) {
     FormClose();
     event->accept();

@@ -33,7 +33,6 @@ public:
     QLabel* Label14;
 
 protected:
-    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -48,5 +47,4 @@ private:
     ScenarioChoice scenario_;
     TFoRpgGra* gra_ = nullptr;
     TFoLista* lista_ = nullptr;
-    bool firstShow_ = true;
 };

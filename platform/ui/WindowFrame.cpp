@@ -1,9 +1,36 @@
 #include "WindowFrame.h"
 
+#include <QEvent>
 #include <QFont>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
+
+namespace {
+
+// Centres its window when the window is shown for the first time, then goes.
+class CentreOnFirstShow : public QObject {
+public:
+    using QObject::QObject;
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show && !event->spontaneous()) {
+            auto* window = static_cast<QWidget*>(watched);
+            const QScreen* screen =
+                window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+            if (screen) {
+                QRect frame = window->frameGeometry();
+                frame.moveCenter(screen->availableGeometry().center());
+                window->move(frame.topLeft());
+            }
+            deleteLater();
+            window->removeEventFilter(this);
+        }
+        return false;
+    }
+};
+
+} // namespace
 
 namespace WindowFrame {
 
@@ -12,15 +39,7 @@ void makeFixed(QWidget* window, int clientWidth, int clientHeight) {
                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                            Qt::MSWindowsFixedSizeDialogHint);
     window->setFixedSize(clientWidth, clientHeight);
-}
-
-void centreOnScreen(QWidget* window) {
-    const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    QRect frame = window->frameGeometry();
-    frame.moveCenter(screen->availableGeometry().center());
-    window->move(frame.topLeft());
+    window->installEventFilter(new CentreOnFirstShow(window));
 }
 
 QFont font(const QString& family, int pixelHeight) {

@@ -8,11 +8,10 @@ class QString;
 namespace WindowFrame {
 
 // A fixed dialog border: the client area is exactly w x h, it cannot be
-// resized, and it has a close box but no minimise or maximise box.
+// resized, and it has a close box but no minimise or maximise box. The
+// window is centred on its screen the first time it is shown and keeps its
+// place afterwards.
 void makeFixed(QWidget* window, int clientWidth, int clientHeight);
-
-// Centres the window on its screen; used the first time it is shown.
-void centreOnScreen(QWidget* window);
 
 // A font given by family and character height in pixels.
 QFont font(const QString& family, int pixelHeight);

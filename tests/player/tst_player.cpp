@@ -103,6 +103,71 @@ private slots:
         QVERIFY(!p.gra.MPWav->isVisible());
     }
 
+    void controlsSitWhereTheyBelong_data() {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QRect>("geometry");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("BuStart") << "menu"
+                                 << "BuStart" << QRect(85, 63, 89, 33) << "&Start:";
+        QTest::newRow("BuKoniec") << "menu"
+                                  << "BuKoniec" << QRect(85, 157, 89, 33) << "&Koniec";
+        QTest::newRow("BuPlansza") << "menu"
+                                   << "BuPlansza" << QRect(48, 122, 161, 33) << "Wybór Scenariusza";
+        QTest::newRow("BuTworcy") << "menu"
+                                  << "BuTworcy" << QRect(0, 200, 49, 17) << "Twórcy";
+        QTest::newRow("Label4") << "menu"
+                                << "Label4" << QRect(24, 96, 209, 15) << "";
+        QTest::newRow("BuWyjscie") << "gra"
+                                   << "BuWyjscie" << QRect(360, 280, 74, 25) << "&Wyjście";
+        QTest::newRow("BuWybor1") << "gra"
+                                  << "BuWybor1" << QRect(16, 180, 33, 29) << "1";
+        QTest::newRow("BuWybor4") << "gra"
+                                  << "BuWybor4" << QRect(16, 276, 33, 29) << "4";
+        QTest::newRow("LaWybor2") << "gra"
+                                  << "LaWybor2" << QRect(60, 220, 293, 19) << "";
+        QTest::newRow("LaWybor4") << "gra"
+                                  << "LaWybor4" << QRect(60, 284, 293, 15) << "";
+        QTest::newRow("MeOpis") << "gra"
+                                << "MeOpis" << QRect(16, 16, 241, 145) << "";
+        QTest::newRow("PaObrazek") << "gra"
+                                   << "PaObrazek" << QRect(288, 24, 128, 128) << "";
+        QTest::newRow("Bevel1") << "gra"
+                                << "Bevel1" << QRect(280, 16, 145, 145) << "";
+        QTest::newRow("BitBtn1") << "lista"
+                                 << "BitBtn1" << QRect(84, 152, 66, 24) << "OK";
+        QTest::newRow("Label8") << "lista"
+                                << "Label8" << QRect(17, 129, 200, 15) << "";
+    }
+    void controlsSitWhereTheyBelong() {
+        QFETCH(QString, window);
+        QFETCH(QString, control);
+        QFETCH(QRect, geometry);
+        QFETCH(QString, text);
+        Player p;
+        QWidget* owner = window == u"menu"  ? static_cast<QWidget*>(&p.menu)
+                         : window == u"gra" ? static_cast<QWidget*>(&p.gra)
+                                            : static_cast<QWidget*>(&p.lista);
+        auto* widget = owner->findChild<QWidget*>(control);
+        QVERIFY(widget);
+        QCOMPARE(widget->geometry(), geometry);
+        if (auto* button = qobject_cast<QPushButton*>(widget))
+            QCOMPARE(button->text(), text);
+    }
+
+    void tabOrderOfTheGame() {
+        Player p;
+        QWidget* expected[] = {p.gra.BuWybor1, p.gra.BuWybor2, p.gra.BuWybor3, p.gra.BuWybor4,
+                               p.gra.MeOpis};
+        QWidget* w = p.gra.BuWyjscie;
+        for (QWidget* next : expected) {
+            w = w->nextInFocusChain();
+            while (w->focusPolicy() == Qt::NoFocus)
+                w = w->nextInFocusChain();
+            QCOMPARE(w, next);
+        }
+    }
+
     void startWithoutScenarioAsksForOne() {
         Player p;
         p.boxes.expectMessage(QStringLiteral("Wybierz Scenariusz"));

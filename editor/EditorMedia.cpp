@@ -68,9 +68,5 @@ void EditorMedia::maluj(QPainter& painter) {
     const QString file = MediaFiles::findPicture(s_.folder, s_.krok.Bmp.text());
     if (file.isEmpty())
         return;
-    // A picture that cannot be read was reported when it was shown.
-    try {
-        PictureBox::drawCentred(painter, Bitmap::load(file));
-    } catch (const AppError&) {
-    }
+    PictureBox::repaintFile(painter, file);
 }

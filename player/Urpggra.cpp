@@ -170,12 +170,7 @@ void TFoRpgGra::PaObrazekPaint(QPainter& painter) {
     const QString file = MediaFiles::findPicture(scenario_.folder, krok_.Bmp.text());
     if (file.isEmpty())
         return;
-    // A picture that cannot be read was reported when it was shown; a
-    // repaint leaves the box plain.
-    try {
-        PictureBox::drawCentred(painter, Bitmap::load(file));
-    } catch (const AppError&) {
-    }
+    PictureBox::repaintFile(painter, file);
 }
 
 // --- the game ----------------------------------------------------------------

@@ -227,4 +227,11 @@ void drawCentred(QPainter& painter, const Bitmap& bitmap) {
     painter.restore();
 }
 
+void repaintFile(QPainter& painter, const QString& path) {
+    try {
+        drawCentred(painter, Bitmap::load(path));
+    } catch (const AppError&) {
+    }
+}
+
 } // namespace PictureBox

@@ -45,4 +45,9 @@ QRect destination(int width, int height);
 // Stretches the whole bitmap into its destination rectangle, clipped to the box.
 void drawCentred(QPainter& painter, const Bitmap& bitmap);
 
+// Loads the picture file and draws it centred. A file that cannot be read
+// leaves the box as it was and reports nothing: repaints use this, and the
+// error was reported when the picture was first shown.
+void repaintFile(QPainter& painter, const QString& path);
+
 } // namespace PictureBox

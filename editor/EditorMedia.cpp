@@ -4,6 +4,7 @@
 #include "Bitmap.h"
 #include "MediaFiles.h"
 #include "PaintBox.h"
+#include "PictureBox.h"
 #include "SoundControl.h"
 
 #include <QLabel>

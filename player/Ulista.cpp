@@ -1,5 +1,6 @@
 #include "Ulista.h"
 
+#include "Controls.h"
 #include "WindowFrame.h"
 
 #include <QCloseEvent>
@@ -13,12 +14,8 @@ namespace {
 
 QLabel* creditLine(QWidget* parent, const char* name, const QString& text, int left, int top,
                    int px = 13) {
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(QString::fromLatin1(name));
-    l->setTextFormat(Qt::PlainText);
-    l->setGeometry(left, top, 200, 15);
+    auto* l = Controls::label(parent, name, text, {left, top, 200, 15}, Controls::times(px));
     l->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    l->setFont(WindowFrame::font(QStringLiteral("Times New Roman"), px));
     return l;
 }
 
@@ -44,7 +41,7 @@ TFoLista::TFoLista() {
     setObjectName(QStringLiteral("FoLista"));
     setWindowTitle(QStringLiteral("Lista"));
     WindowFrame::makeFixed(this, 231, 181);
-    setFont(WindowFrame::font(QStringLiteral("System"), 13));
+    setFont(Controls::font(QStringLiteral("System"), 13));
 
     Label1 = creditLine(this, "Label1", QStringLiteral("Gra: zespół Tekstówek"), 16, 9);
     Label2 = creditLine(this, "Label2", QStringLiteral("Edytor: zespół Tekstówek"), 17, 33);
@@ -54,14 +51,13 @@ TFoLista::TFoLista() {
     Label6 = creditLine(this, "Label6", QStringLiteral("Tester Trzeci"), 17, 105);
     Label8 = creditLine(this, "Label8", QStringLiteral("tekstowki@example.org"), 17, 129, 11);
 
-    BitBtn1 = new QPushButton(checkMark(), QStringLiteral("OK"), this);
-    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-    BitBtn1->setGeometry(84, 152, 66, 24);
-    BitBtn1->setFont(WindowFrame::font(QStringLiteral("Times New Roman"), 19));
+    BitBtn1 = Controls::button(this, "BitBtn1", QStringLiteral("OK"), {84, 152, 66, 24},
+                               Controls::times(19));
+    BitBtn1->setIcon(checkMark());
     BitBtn1->setDefault(true);
     BitBtn1->setAutoDefault(true);
 
-    connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
+    connect(BitBtn1, &QPushButton::clicked, this, &TFoLista::BitBtn1Click);
 }
 
 void TFoLista::closeEvent(QCloseEvent* event) {
@@ -69,14 +65,17 @@ void TFoLista::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
+void TFoLista::showCredits() {
+    show();
+    setWindowTitle(QStringLiteral("Lista tworcow"));
+}
+
 void TFoLista::BitBtn1Click() {
-    if (menu_)
-        menu_->show();
+    emit left();
     hide();
 }
 
 void TFoLista::FormClose() {
-    if (menu_)
-        menu_->setVisible(true);
+    emit left();
     setVisible(false);
 }

@@ -1,18 +1,16 @@
 #pragma once
+// The credits window TFoLista: "OK" (also Enter) or closing it returns to the menu.
 
 #include <QDialog>
 
 class QLabel;
 class QPushButton;
 
-// The credits window. "OK" (also Enter) or closing it returns to the menu.
 class TFoLista : public QDialog {
     Q_OBJECT
 
 public:
     TFoLista();
-
-    void setMenu(QWidget* menu) { menu_ = menu; }
 
     QPushButton* BitBtn1;
     QLabel* Label1;
@@ -26,12 +24,20 @@ public:
     // Escape does nothing here, as the window has no cancel button.
     void reject() override {}
 
+signals:
+    // The credits were left; the menu shows itself again.
+    void left();
+
+public slots:
+    // Shows the credits, captioned "Lista tworcow".
+    void showCredits();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
-private:
+private slots:
     void BitBtn1Click();
-    void FormClose();
 
-    QWidget* menu_ = nullptr;
+private:
+    void FormClose();
 };

@@ -2,8 +2,11 @@
 
 #include "AppError.h"
 #include "Bitmap.h"
+#include "Controls.h"
+#include "Guarded.h"
 #include "MediaFiles.h"
 #include "PaintBox.h"
+#include "PictureBox.h"
 #include "SoundControl.h"
 #include "WindowFrame.h"
 
@@ -16,19 +19,12 @@
 namespace {
 
 QPushButton* choiceButton(QWidget* parent, const char* name, const QString& text, int top) {
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setGeometry(16, top, 33, 29);
-    button->setFont(WindowFrame::font(QStringLiteral("Arial"), 13));
-    return button;
+    return Controls::button(parent, name, text, {16, top, 33, 29},
+                            Controls::font(QStringLiteral("Arial"), 13));
 }
 
 QLabel* choiceLabel(QWidget* parent, const char* name, int top, int height) {
-    auto* label = new QLabel(parent);
-    label->setObjectName(QString::fromLatin1(name));
-    label->setGeometry(60, top, 293, height);
-    label->setFont(WindowFrame::font(QStringLiteral("Times New Roman"), 13));
-    label->setTextFormat(Qt::PlainText);
+    auto* label = Controls::label(parent, name, {}, {60, top, 293, height}, Controls::times(13));
     label->setWordWrap(false);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return label;
@@ -43,17 +39,15 @@ QString opisDoPokazania(const ShortString<250>& opis) {
 
 } // namespace
 
-TFoRpgGra::TFoRpgGra(PlayerServices services, const ScenarioChoice& scenario)
-    : services_(std::move(services)), scenario_(scenario), pair_(services_.files) {
+TFoRpgGra::TFoRpgGra(PlayerServices services)
+    : services_(std::move(services)), pair_(services_.files) {
     setObjectName(QStringLiteral("FoRpgGra"));
     setWindowTitle(QStringLiteral("Gra"));
     WindowFrame::makeFixed(this, 439, 318);
-    setFont(WindowFrame::font(QStringLiteral("System"), 13));
+    setFont(Controls::font(QStringLiteral("System"), 13));
 
-    BuWyjscie = new QPushButton(QStringLiteral("&Wyjście"), this);
-    BuWyjscie->setObjectName(QStringLiteral("BuWyjscie"));
-    BuWyjscie->setGeometry(360, 280, 74, 25);
-    BuWyjscie->setFont(WindowFrame::font(QStringLiteral("Times New Roman"), 16));
+    BuWyjscie = Controls::button(this, "BuWyjscie", QStringLiteral("&Wyjście"), {360, 280, 74, 25},
+                                 Controls::times(16));
 
     BuWybor1 = choiceButton(this, "BuWybor1", QStringLiteral("1"), 180);
     BuWybor2 = choiceButton(this, "BuWybor2", QStringLiteral("2"), 212);
@@ -64,29 +58,23 @@ TFoRpgGra::TFoRpgGra(PlayerServices services, const ScenarioChoice& scenario)
     LaWybor3 = choiceLabel(this, "LaWybor3", 252, 19);
     LaWybor4 = choiceLabel(this, "LaWybor4", 284, 15);
 
-    MeOpis = new QPlainTextEdit(this);
-    MeOpis->setObjectName(QStringLiteral("MeOpis"));
-    MeOpis->setGeometry(16, 16, 241, 145);
+    MeOpis =
+        Controls::make<QPlainTextEdit>(this, "MeOpis", {16, 16, 241, 145}, Controls::times(15));
     MeOpis->setReadOnly(true);
     MeOpis->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     MeOpis->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     MeOpis->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    MeOpis->setFont(WindowFrame::font(QStringLiteral("Times New Roman"), 15));
 
-    Bevel1 = new QFrame(this);
-    Bevel1->setObjectName(QStringLiteral("Bevel1"));
-    Bevel1->setGeometry(280, 16, 145, 145);
+    Bevel1 = Controls::make<QFrame>(this, "Bevel1", {280, 16, 145, 145}, font());
     Bevel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
     Bevel1->setLineWidth(1);
 
-    PaObrazek = new PaintBox(this);
-    PaObrazek->setObjectName(QStringLiteral("PaObrazek"));
-    PaObrazek->setGeometry(288, 24, PictureBox::Size, PictureBox::Size);
+    PaObrazek = Controls::make<PaintBox>(this, "PaObrazek",
+                                         {288, 24, PictureBox::Size, PictureBox::Size}, font());
     PaObrazek->setPaintHandler([this](QPainter& painter) { PaObrazekPaint(painter); });
 
-    MPWav = new SoundControl(services_.soundDevice(), this);
-    MPWav->setObjectName(QStringLiteral("MPWav"));
-    MPWav->setGeometry(337, 168, 85, 20);
+    MPWav = Controls::place(new SoundControl(services_.soundDevice(), this), "MPWav",
+                            {337, 168, 85, 20}, font());
     MPWav->setVisible(false);
 
     setTabOrder(BuWyjscie, BuWybor1);
@@ -95,7 +83,7 @@ TFoRpgGra::TFoRpgGra(PlayerServices services, const ScenarioChoice& scenario)
     setTabOrder(BuWybor3, BuWybor4);
     setTabOrder(BuWybor4, MeOpis);
 
-    connect(BuWyjscie, &QPushButton::clicked, this, [this] { BuWyjscieClick(); });
+    connect(BuWyjscie, &QPushButton::clicked, this, &TFoRpgGra::BuWyjscieClick);
     connect(BuWybor1, &QPushButton::clicked, this, [this] { BuWyborClick(1); });
     connect(BuWybor2, &QPushButton::clicked, this, [this] { BuWyborClick(2); });
     connect(BuWybor3, &QPushButton::clicked, this, [this] { BuWyborClick(3); });
@@ -124,43 +112,39 @@ void TFoRpgGra::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
+void TFoRpgGra::startGame(const ScenarioChoice& scenario) {
+    scenario_ = scenario;
+    show();
+}
+
 void TFoRpgGra::BuWyjscieClick() {
     hide();
-    if (menu_)
-        menu_->show();
+    emit left();
 }
 
 void TFoRpgGra::FormShow() {
-    try {
+    guarded(services_.boxes, [this] {
         CzyscOkno();
         OtworzScenariusz();
         BuWybor1->setEnabled(true);
         BuWybor2->setEnabled(false);
         BuWybor3->setEnabled(false);
         BuWybor4->setEnabled(false);
-    } catch (const AppError& error) {
-        services_.boxes.error(error);
-    }
+    });
 }
 
 void TFoRpgGra::FormHide() {
-    try {
-        pair_.close();
-    } catch (const AppError& error) {
-        services_.boxes.error(error);
-    }
+    guarded(services_.boxes, [this] { pair_.close(); });
 }
 
 void TFoRpgGra::BuWyborClick(int wybor) {
-    try {
+    guarded(services_.boxes, [this, wybor] {
         CzyscOkno();
         numer_ = krok_.cel(wybor);
         IdzDoSytuacji();
         if (lista_.Typ == Koniec)
             KoniecGry();
-    } catch (const AppError& error) {
-        services_.boxes.error(error);
-    }
+    });
 }
 
 void TFoRpgGra::PaObrazekPaint(QPainter& painter) {

@@ -1,4 +1,5 @@
 #pragma once
+// The game window TFoRpgGra: plays the chosen scenario from situation 1 to a Koniec situation.
 
 #include "ObEdKrok.h"
 #include "PlayerServices.h"
@@ -21,11 +22,8 @@ class TFoRpgGra : public QWidget {
     Q_OBJECT
 
 public:
-    TFoRpgGra(PlayerServices services, const ScenarioChoice& scenario);
+    explicit TFoRpgGra(PlayerServices services);
     ~TFoRpgGra() override;
-
-    // The window shown again when the game is left.
-    void setMenu(QWidget* menu) { menu_ = menu; }
 
     QPushButton* BuWyjscie;
     QPushButton* BuWybor1;
@@ -45,13 +43,23 @@ public:
     std::int32_t numer() const { return numer_; }
     const TKrok& krok() const { return krok_; }
 
+signals:
+    // The game was left ("&Wyjście" or the close box).
+    void left();
+
+public slots:
+    // Shows the window: a new game of `scenario` from situation 1.
+    void startGame(const ScenarioChoice& scenario);
+
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
-private:
+private slots:
     void BuWyjscieClick();
+
+private:
     void FormShow();
     void FormHide();
     void BuWyborClick(int wybor);
@@ -65,8 +73,7 @@ private:
     void ustawPrzyciski(std::uint8_t typ);
 
     PlayerServices services_;
-    const ScenarioChoice& scenario_;
-    QWidget* menu_ = nullptr;
+    ScenarioChoice scenario_;
 
     ScenarioPair pair_;
     std::int32_t numer_ = 0;

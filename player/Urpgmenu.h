@@ -1,4 +1,5 @@
 #pragma once
+// The player's main window TFoRPGMenu: choose a scenario, start a game, see the credits, end.
 
 #include "PlayerServices.h"
 
@@ -7,11 +8,8 @@
 
 class QLabel;
 class QPushButton;
-class TFoRpgGra;
-class TFoLista;
 
-// The player's main window: choose a scenario, start a game, see the
-// credits, end the program.
+// The menu talks to the game and credits windows through its signals only.
 class TFoRPGMenu : public QWidget {
     Q_OBJECT
 
@@ -19,7 +17,6 @@ public:
     // `terminate` ends the program (the application's quit in the program).
     TFoRPGMenu(PlayerServices services, std::function<void()> terminate);
 
-    void setWindows(TFoRpgGra* gra, TFoLista* lista);
     const ScenarioChoice& scenario() const { return scenario_; }
 
     QPushButton* BuStart;
@@ -32,19 +29,32 @@ public:
     QLabel* Label4;
     QLabel* Label14;
 
+signals:
+    // A new game of the chosen scenario starts.
+    void gameStarted(const ScenarioChoice& scenario);
+    void creditsOpened();
+    // The program ends: the other windows hide, then close, in this order.
+    void othersHidden();
+    void othersClosed();
+
+public slots:
+    // The game or the credits were left: the menu comes back, unless the program is ending.
+    void otherWindowLeft();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
-private:
+private slots:
     void BuStartClick();
     void BuKoniecClick();
     void BuPlanszaClick();
     void BuTworcyClick();
+
+private:
     void FormClose();
 
     PlayerServices services_;
     std::function<void()> terminate_;
     ScenarioChoice scenario_;
-    TFoRpgGra* gra_ = nullptr;
-    TFoLista* lista_ = nullptr;
+    bool ending_ = false;
 };

@@ -1,7 +1,6 @@
+#include "PlayerWindows.h"
 #include "PosixRecordFile.h"
-#include "Ulista.h"
-#include "Urpggra.h"
-#include "Urpgmenu.h"
+#include "QtSoundDevice.h"
 
 #include <QApplication>
 
@@ -17,13 +16,7 @@ int main(int argc, char* argv[]) {
     PosixRecordFileFactory files;
     const PlayerServices services{boxes, dialog, files, makeQtSoundDevice};
 
-    TFoRPGMenu menu(services, [] { QApplication::quit(); });
-    TFoRpgGra gra(services, menu.scenario());
-    TFoLista lista;
-    menu.setWindows(&gra, &lista);
-    gra.setMenu(&menu);
-    lista.setMenu(&menu);
-
-    menu.show();
+    PlayerWindows windows(services, [] { QApplication::quit(); });
+    windows.menu.show();
     return QApplication::exec();
 }

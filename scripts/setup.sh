@@ -1,11 +1,16 @@
 # Shared by run.sh and test.sh: installs what is missing and builds into build/.
-# Sourced, not run.
+# Sourced, not run. KIT_SKIP_PACKAGES=1 skips the package step (a machine without apt, or one
+# whose packages are managed otherwise).
 
 RUN_PACKAGES=(cmake g++ qt6-base-dev qt6-multimedia-dev gstreamer1.0-plugins-base
     gstreamer1.0-plugins-good fonts-liberation)
 TEST_PACKAGES=(xvfb xauth xdotool imagemagick pulseaudio pulseaudio-utils sox)
 
 install_missing() {
+    if [ "${KIT_SKIP_PACKAGES:-0}" = 1 ]; then
+        echo "KIT_SKIP_PACKAGES=1: not checking or installing packages"
+        return 0
+    fi
     local missing=()
     local pkg
     for pkg in "$@"; do
@@ -24,7 +29,8 @@ install_missing() {
         "${missing[@]}"
 }
 
+# Extra arguments go to the configure step (test.sh: -DKIT_WERROR=ON).
 build_all() {
-    cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
     cmake --build build --parallel "$(nproc)"
 }

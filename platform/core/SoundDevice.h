@@ -37,6 +37,3 @@ signals:
 };
 
 using SoundDeviceFactory = std::function<std::unique_ptr<SoundDevice>()>;
-
-// The real device: Qt Multimedia playing through the default audio output.
-std::unique_ptr<SoundDevice> makeQtSoundDevice();

@@ -1,7 +1,6 @@
 #include "WindowFrame.h"
 
 #include <QEvent>
-#include <QFont>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
@@ -34,18 +33,15 @@ public:
 
 namespace WindowFrame {
 
-void makeFixed(QWidget* window, int clientWidth, int clientHeight) {
-    window->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                           Qt::MSWindowsFixedSizeDialogHint);
+void makeFixed(QWidget* window, int clientWidth, int clientHeight, bool minimiseBox) {
+    Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                            Qt::MSWindowsFixedSizeDialogHint;
+    if (minimiseBox)
+        flags |= Qt::WindowMinimizeButtonHint;
+    window->setWindowFlags(flags);
     window->setFixedSize(clientWidth, clientHeight);
     window->installEventFilter(new CentreOnFirstShow(window));
-}
-
-QFont font(const QString& family, int pixelHeight) {
-    QFont f(family);
-    f.setPixelSize(pixelHeight);
-    return f;
 }
 
 } // namespace WindowFrame

@@ -1,14 +1,16 @@
 #include "AppError.h"
+#include "ByteWriters.h"
 #include "Cp1250.h"
+#include "ExpectError.h"
 #include "FaultyRecordFile.h"
 #include "MediaFiles.h"
 #include "ObEdKrok.h"
 #include "ScenarioFiles.h"
+#include "TestFiles.h"
 #include "TestMain.h"
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 #include <cstring>
 
@@ -19,23 +21,6 @@ QByteArray readAll(const QString& path) {
     if (!f.open(QIODevice::ReadOnly))
         return {};
     return f.readAll();
-}
-
-void writeAll(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
-
-// A counted string written out by hand: length byte, then the text.
-void putText(QByteArray& bytes, int offset, const QByteArray& text) {
-    bytes[offset] = static_cast<char>(text.size());
-    bytes.replace(offset + 1, text.size(), text);
-}
-
-void putInt(QByteArray& bytes, int offset, qint32 value) {
-    for (int i = 0; i < 4; ++i)
-        bytes[offset + i] = static_cast<char>((static_cast<quint32>(value) >> (8 * i)) & 0xFF);
 }
 
 QByteArray recordBytes(const TRekordKroku& r) {
@@ -50,22 +35,21 @@ void blankPastLength(QByteArray& bytes, int offset, int capacity) {
         bytes[i] = 0;
 }
 
-// Situation file of `records` records whose name is "S<k>".
-void makeScenario(const QString& kro, int records) {
+// Situation file of `records` records whose name is "S<k>"; false when it cannot be written.
+bool makeScenario(const QString& kro, int records) {
     QByteArray situations;
     QByteArray list;
     for (int k = 0; k < records; ++k) {
         QByteArray r(516, '\0');
-        putText(r, 0, "S" + QByteArray::number(k));
-        putInt(r, 500, k + 1);
+        putShortString(r, 0, "S" + QByteArray::number(k));
+        put32(r, 500, quint32(k + 1));
         situations += r;
         QByteArray l(22, '\0');
-        putText(l, 0, "S" + QByteArray::number(k));
+        putShortString(l, 0, "S" + QByteArray::number(k));
         l[21] = 1;
         list += l;
     }
-    writeAll(kro, situations);
-    writeAll(listFilePath(kro), list);
+    return writeFile(kro, situations) && writeFile(listFilePath(kro), list);
 }
 
 } // namespace
@@ -74,7 +58,7 @@ class TestCommon : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() { QVERIFY(dir_.isValid()); }
+    void init() { dir_.renew(); }
 
     // --- texts -------------------------------------------------------------
 
@@ -148,13 +132,13 @@ private slots:
         QByteArray bytes(516, '\0');
         for (int i = 0; i < 516; ++i)
             bytes[i] = static_cast<char>(i * 7 + 3);
-        putText(bytes, 0, "Zamek");
-        putText(bytes, 205, "Opis \xB3\xB9ki");
+        putShortString(bytes, 0, "Zamek");
+        putShortString(bytes, 205, "Opis \xB3\xB9ki");
         // Short or empty texts whose remaining bytes still hold leftovers.
         for (int offset : {21, 67, 113, 159, 456, 477})
             bytes[offset] = static_cast<char>(offset % 7);
-        putInt(bytes, 500, -1);
-        putInt(bytes, 512, 0x12345678);
+        put32(bytes, 500, quint32(-1));
+        put32(bytes, 512, 0x12345678);
         TRekordKroku rekord;
         std::memcpy(&rekord, bytes.constData(), 516);
 
@@ -183,7 +167,7 @@ private slots:
     void lengthByteAboveCapacityReadsAsCapacity() {
         TRekordKroku rekord;
         QByteArray bytes(516, 'x');
-        putText(bytes, 0, "ABCDEFGHIJKLMNOPQRST");
+        putShortString(bytes, 0, "ABCDEFGHIJKLMNOPQRST");
         bytes[0] = 25;
         bytes[477] = static_cast<char>(255);
         std::memcpy(&rekord, bytes.constData(), 516);
@@ -244,15 +228,16 @@ private slots:
         pair.close();
 
         QByteArray expected(1032, '\0');
-        putText(expected, 0, "Default Koniec");
-        putText(expected, 205,
-                "Default!!! Koniec gry dla slepych drog (niedopatrzenie scenarzysty).Jesli masz "
-                "edytor sprawdz wszystkie drogi");
-        putText(expected, 516 + 0, "Poczatek");
-        putText(expected, 516 + 21, "Default!!! Zaczynamy gre?");
-        putText(expected, 516 + 205,
-                "Default!!! poczatek gry...tak naprawde wstep,trzeba tu co wpisac np. opis "
-                "postaci,ktora kierujesz");
+        putShortString(expected, 0, "Default Koniec");
+        putShortString(
+            expected, 205,
+            "Default!!! Koniec gry dla slepych drog (niedopatrzenie scenarzysty).Jesli masz "
+            "edytor sprawdz wszystkie drogi");
+        putShortString(expected, 516 + 0, "Poczatek");
+        putShortString(expected, 516 + 21, "Default!!! Zaczynamy gre?");
+        putShortString(expected, 516 + 205,
+                       "Default!!! poczatek gry...tak naprawde wstep,trzeba tu co wpisac np. opis "
+                       "postaci,ktora kierujesz");
         QByteArray actual = readAll(kro);
         QCOMPARE(actual.size(), 1032);
         for (int base : {0, 516}) {
@@ -270,9 +255,9 @@ private slots:
         QCOMPARE(actual, expected);
 
         QByteArray expectedList(44, '\0');
-        putText(expectedList, 0, "Default Koniec");
+        putShortString(expectedList, 0, "Default Koniec");
         expectedList[21] = 2;
-        putText(expectedList, 22, "Poczatek");
+        putShortString(expectedList, 22, "Poczatek");
         expectedList[43] = 0;
         QByteArray actualList = readAll(path("Nowy.lis"));
         QCOMPARE(actualList.size(), 44);
@@ -296,8 +281,8 @@ private slots:
         QFETCH(int, bytes);
         QFETCH(int, count);
         const QString kro = path("Liczenie.Kro");
-        writeAll(kro, QByteArray(bytes, 'a'));
-        writeAll(path("Liczenie.lis"), {});
+        QVERIFY(writeFile(kro, QByteArray(bytes, 'a')));
+        QVERIFY(writeFile(path("Liczenie.lis"), {}));
         PosixRecordFileFactory files;
         ScenarioPair pair(files);
         pair.openExisting(kro, RecordFile::Access::ReadWrite);
@@ -306,7 +291,7 @@ private slots:
 
     void readsSituationByNumber() {
         const QString kro = path("Czytanie.Kro");
-        makeScenario(kro, 5);
+        QVERIFY(makeScenario(kro, 5));
         PosixRecordFileFactory files;
         ScenarioPair pair(files);
         pair.openExisting(kro, RecordFile::Access::ReadOnly);
@@ -324,35 +309,36 @@ private slots:
         QTest::addColumn<int>("situationBytes");
         QTest::addColumn<int>("listBytes");
         QTest::addColumn<int>("number");
+        QTest::addColumn<int>("code");
         QTest::addColumn<QString>("message");
-        QTest::newRow("past the end") << 2 * 516 << 2 * 22 << 2 << "Read beyond end of file";
-        QTest::newRow("far past the end")
-            << 2 * 516 << 2 * 22 << 99999 << "Read beyond end of file";
-        QTest::newRow("list shorter") << 3 * 516 << 2 * 22 << 2 << "Read beyond end of file";
-        QTest::newRow("trailing part") << 2 * 516 + 10 << 3 * 22 << 2 << "Read beyond end of file";
-        QTest::newRow("negative") << 2 * 516 << 2 * 22 << -1 << "I/O error 131";
-        QTest::newRow("most negative") << 2 * 516 << 2 * 22 << INT32_MIN << "I/O error 131";
+        const int end = AppError::ReadBeyondEnd;
+        const int negative = AppError::NegativeSeek;
+        const QString endText = QStringLiteral("Read beyond end of file");
+        const QString negativeText = QStringLiteral("I/O error 131");
+        QTest::newRow("past the end") << 2 * 516 << 2 * 22 << 2 << end << endText;
+        QTest::newRow("far past the end") << 2 * 516 << 2 * 22 << 99999 << end << endText;
+        QTest::newRow("list shorter") << 3 * 516 << 2 * 22 << 2 << end << endText;
+        QTest::newRow("trailing part") << 2 * 516 + 10 << 3 * 22 << 2 << end << endText;
+        QTest::newRow("negative") << 2 * 516 << 2 * 22 << -1 << negative << negativeText;
+        QTest::newRow("most negative")
+            << 2 * 516 << 2 * 22 << INT32_MIN << negative << negativeText;
     }
     void failuresCarryTheirMessages() {
         QFETCH(int, situationBytes);
         QFETCH(int, listBytes);
         QFETCH(int, number);
+        QFETCH(int, code);
         QFETCH(QString, message);
         const QString kro = path("Bledy.Kro");
-        writeAll(kro, QByteArray(situationBytes, '\0'));
-        writeAll(path("Bledy.lis"), QByteArray(listBytes, '\0'));
+        QVERIFY(writeFile(kro, QByteArray(situationBytes, '\0')));
+        QVERIFY(writeFile(path("Bledy.lis"), QByteArray(listBytes, '\0')));
         PosixRecordFileFactory files;
         ScenarioPair pair(files);
         pair.openExisting(kro, RecordFile::Access::ReadOnly);
         TRekordKroku rekord;
         rekord.Nazwa.assign(QStringLiteral("przedtem"));
         TRekordListy lista;
-        try {
-            pair.read(number, rekord, lista);
-            QFAIL("the read should have failed");
-        } catch (const AppError& e) {
-            QCOMPARE(e.message(), message);
-        }
+        expectError(code, message, [&] { pair.read(number, rekord, lista); });
         QCOMPARE(rekord.Nazwa.text(), QStringLiteral("przedtem"));
     }
 
@@ -360,13 +346,14 @@ private slots:
         PosixRecordFileFactory files;
         ScenarioPair pair(files);
         const QString kro = path("Sam.Kro");
-        writeAll(kro, QByteArray(1032, '\0'));
-        expectError([&] { pair.openExisting(kro, RecordFile::Access::ReadOnly); },
-                    "File not found");
-        expectError([&] { pair.openExisting(path("brak/Nic.Kro"), RecordFile::Access::ReadWrite); },
-                    "File not found");
-        expectError([&] { pair.openExisting(dir_.path(), RecordFile::Access::ReadWrite); },
-                    "File access denied");
+        QVERIFY(writeFile(kro, QByteArray(1032, '\0')));
+        expectError(AppError::FileNotFound, "File not found",
+                    [&] { pair.openExisting(kro, RecordFile::Access::ReadOnly); });
+        expectError(AppError::FileNotFound, "File not found", [&] {
+            pair.openExisting(path("brak/Nic.Kro"), RecordFile::Access::ReadWrite);
+        });
+        expectError(AppError::AccessDenied, "File access denied",
+                    [&] { pair.openExisting(dir_.path(), RecordFile::Access::ReadWrite); });
     }
 
     void callsOnClosedFilesFail() {
@@ -374,27 +361,29 @@ private slots:
         ScenarioPair pair(files);
         TRekordKroku rekord;
         TRekordListy lista;
-        expectError([&] { pair.read(1, rekord, lista); }, "I/O error 103");
-        expectError([&] { pair.write(1, rekord, lista, 1); }, "I/O error 103");
-        expectError([&] { pair.close(); }, "I/O error 103");
-        expectError([&] { pair.count(); }, "I/O error 103");
+        expectError(AppError::FileNotOpen, "I/O error 103", [&] { pair.read(1, rekord, lista); });
+        expectError(AppError::FileNotOpen, "I/O error 103",
+                    [&] { pair.write(1, rekord, lista, 1); });
+        expectError(AppError::FileNotOpen, "I/O error 103", [&] { pair.close(); });
+        expectError(AppError::FileNotOpen, "I/O error 103", [&] { pair.count(); });
     }
 
     void readOnlyPairRefusesWrites() {
         const QString kro = path("Tylko.Kro");
-        makeScenario(kro, 2);
+        QVERIFY(makeScenario(kro, 2));
         PosixRecordFileFactory files;
         ScenarioPair pair(files);
         pair.openExisting(kro, RecordFile::Access::ReadOnly);
         TRekordKroku rekord;
         TRekordListy lista;
-        expectError([&] { pair.write(1, rekord, lista, 1); }, "I/O error 105");
+        expectError(AppError::FileNotOpenForOutput, "I/O error 105",
+                    [&] { pair.write(1, rekord, lista, 1); });
         QCOMPARE(readAll(kro).mid(516, 3), QByteArray("\x02S1"));
     }
 
     void savingAppendsAtTheCount() {
         const QString kro = path("Dopisz.Kro");
-        makeScenario(kro, 3);
+        QVERIFY(makeScenario(kro, 3));
         PosixRecordFileFactory files;
         ScenarioPair pair(files);
         pair.openExisting(kro, RecordFile::Access::ReadWrite);
@@ -422,7 +411,7 @@ private slots:
 
     void failedSituationWriteLeavesListUnwritten() {
         const QString kro = path("Awaria.Kro");
-        makeScenario(kro, 2);
+        QVERIFY(makeScenario(kro, 2));
         const QByteArray listBefore = readAll(path("Awaria.lis"));
         FaultyRecordFileFactory files;
         ScenarioPair pair(files);
@@ -432,14 +421,15 @@ private slots:
         TRekordListy lista;
         // seek, then the situation record's write
         files.failCall(2, AppError::DiskFull);
-        expectError([&] { pair.write(1, rekord, lista, Normalny); }, "Disk full");
+        expectError(AppError::DiskFull, "Disk full",
+                    [&] { pair.write(1, rekord, lista, Normalny); });
         QCOMPARE(readAll(path("Awaria.lis")), listBefore);
         QVERIFY(lista.Nazwa.isEmpty());
     }
 
     void failedListWriteKeepsSituationWritten() {
         const QString kro = path("Polowa.Kro");
-        makeScenario(kro, 2);
+        QVERIFY(makeScenario(kro, 2));
         FaultyRecordFileFactory files;
         ScenarioPair pair(files);
         pair.openExisting(kro, RecordFile::Access::ReadWrite);
@@ -447,19 +437,20 @@ private slots:
         rekord.Nazwa.assign(QStringLiteral("Nowa"));
         TRekordListy lista;
         files.failCall(4, AppError::AccessDenied); // seek, write, seek, write
-        expectError([&] { pair.write(1, rekord, lista, Normalny); }, "File access denied");
+        expectError(AppError::AccessDenied, "File access denied",
+                    [&] { pair.write(1, rekord, lista, Normalny); });
         QCOMPARE(readAll(kro).mid(516, 5), QByteArray("\x04Nowa"));
         QCOMPARE(readAll(path("Polowa.lis")).mid(22, 3), QByteArray("\x02S1"));
     }
 
     void accessDeniedOnOpen() {
         const QString kro = path("Zamkniety.Kro");
-        makeScenario(kro, 2);
+        QVERIFY(makeScenario(kro, 2));
         FaultyRecordFileFactory files;
         ScenarioPair pair(files);
         files.failCall(2, AppError::AccessDenied);
-        expectError([&] { pair.openExisting(kro, RecordFile::Access::ReadWrite); },
-                    "File access denied");
+        expectError(AppError::AccessDenied, "File access denied",
+                    [&] { pair.openExisting(kro, RecordFile::Access::ReadWrite); });
         QVERIFY(pair.situationFileOpen());
     }
 
@@ -472,7 +463,8 @@ private slots:
         TRekordListy lista;
         // create, create, seek, write(0), seek, write(0 list), seek, write(1) fails
         files.failCall(8, AppError::DiskFull);
-        expectError([&] { pair.createNew(kro, krok, rekord, lista); }, "Disk full");
+        expectError(AppError::DiskFull, "Disk full",
+                    [&] { pair.createNew(kro, krok, rekord, lista); });
         QCOMPARE(readAll(kro).size(), 516);
         QCOMPARE(readAll(path("Pelny.lis")).size(), 22);
     }
@@ -520,8 +512,8 @@ private slots:
         const QString prefix = dir_.path() + u'/';
         QVERIFY(QDir(dir_.path()).mkpath(QStringLiteral("Obrazki/podfolder")));
         for (const char* file : {"las.bmp", "Zamek.bmp", "zamek.bmp", "podfolder/x.bmp"})
-            writeAll(prefix + "Obrazki/" + file, "BM");
-        writeAll(prefix + "tajne.bmp", "BM");
+            QVERIFY(writeFile(prefix + "Obrazki/" + file, "BM"));
+        QVERIFY(writeFile(prefix + "tajne.bmp", "BM"));
         const QString result = MediaFiles::findPicture(prefix, name);
         if (found == u"?") // either spelling of a name that exists twice
             QVERIFY(result.endsWith(u"/Zamek.bmp") || result.endsWith(u"/zamek.bmp"));
@@ -596,17 +588,7 @@ private slots:
 private:
     QString path(const QString& name) const { return dir_.filePath(name); }
 
-    template <typename F> void expectError(F&& action, const QString& message) {
-        try {
-            action();
-        } catch (const AppError& e) {
-            QCOMPARE(e.message(), message);
-            return;
-        }
-        QFAIL(qPrintable(QStringLiteral("expected \"%1\"").arg(message)));
-    }
-
-    QTemporaryDir dir_;
+    TestFolder dir_;
 };
 
 KIT_TEST_MAIN(TestCommon)

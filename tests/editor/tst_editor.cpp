@@ -3,6 +3,7 @@
 #include "EditorMedia.h"
 #include "FakeSoundDevice.h"
 #include "PaintBox.h"
+#include "PictureBox.h"
 #include "ScenarioBuilder.h"
 #include "SoundControl.h"
 #include "TestMain.h"

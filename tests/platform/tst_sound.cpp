@@ -1,75 +1,27 @@
 #include "AppError.h"
+#include "ByteWriters.h"
+#include "ExpectError.h"
 #include "FakeSoundDevice.h"
+#include "MediaBuilders.h"
 #include "QtSoundDevice.h"
 #include "SoundControl.h"
+#include "TestFiles.h"
 #include "TestMain.h"
 #include "WavHeader.h"
 
 #include <QBuffer>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
 #include <cmath>
-#include <numbers>
 
 using State = SoundDevice::State;
 using Position = FakeSoundDevice::Position;
 
 namespace {
-
-QByteArray le16(quint16 v) {
-    QByteArray b(2, '\0');
-    qToLittleEndian(v, b.data());
-    return b;
-}
-
-QByteArray le32(quint32 v) {
-    QByteArray b(4, '\0');
-    qToLittleEndian(v, b.data());
-    return b;
-}
-
-QByteArray chunk(const QByteArray& id, const QByteArray& body) {
-    QByteArray c = id + le32(body.size()) + body;
-    if (body.size() % 2 != 0)
-        c += '\0';
-    return c;
-}
-
-QByteArray riffWave(const QByteArray& chunks) {
-    return "RIFF" + le32(4 + chunks.size()) + "WAVE" + chunks;
-}
-
-QByteArray fmtBody(quint16 tag, quint16 channels, quint32 rate, quint16 bits) {
-    const quint16 align = channels * bits / 8;
-    return le16(tag) + le16(channels) + le32(rate) + le32(rate * align) + le16(align) + le16(bits);
-}
-
-constexpr int SampleRate = 22050;
-
-// Mono 16-bit PCM: a sine of `hertz` at half of full scale.
-QByteArray sineWav(double seconds, double hertz = 440) {
-    QByteArray samples;
-    const int count = static_cast<int>(seconds * SampleRate);
-    for (int i = 0; i < count; ++i) {
-        const double v = 0.5 * std::sin(2 * std::numbers::pi * hertz * i / SampleRate);
-        samples += le16(static_cast<quint16>(static_cast<qint16>(v * 32767)));
-    }
-    return riffWave(chunk("fmt ", fmtBody(1, 1, SampleRate, 16)) + chunk("data", samples));
-}
-
-QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes) {
-    const QString path = dir.filePath(name);
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
-    return path;
-}
 
 // The enabled buttons as "PSR": Play, Stop, Prev (R for rewind); "-" when disabled.
 QString enabledButtons(const SoundControl& control) {
@@ -151,6 +103,8 @@ class TestSound : public QObject {
     Q_OBJECT
 
 private slots:
+    void init() { dir_.renew(); }
+
     void wavHeader_data();
     void wavHeader();
 
@@ -168,27 +122,30 @@ private slots:
     void realDevicePlaysToEndAndAgain();
     void realDeviceStopKeepsPosition();
     void realSoundReachesTheSink();
+
+private:
+    TestFolder dir_;
 };
 
 void TestSound::wavHeader_data() {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<bool>("playable");
 
-    const QByteArray fmt16 = chunk("fmt ", fmtBody(1, 1, 22050, 16));
-    const QByteArray data = chunk("data", QByteArray(100, '\0'));
+    const QByteArray fmt16 = fmtChunk(1, 1, 22050, 16);
+    const QByteArray data = riffChunk("data", QByteArray(100, '\0'));
     const QByteArray good = riffWave(fmt16 + data);
 
     QTest::newRow("16-bit mono") << good << true;
-    QTest::newRow("8-bit stereo") << riffWave(chunk("fmt ", fmtBody(1, 2, 8000, 8)) + data) << true;
-    QTest::newRow("24-bit") << riffWave(chunk("fmt ", fmtBody(1, 2, 48000, 24)) + data) << true;
-    QTest::newRow("32-bit float") << riffWave(chunk("fmt ", fmtBody(3, 1, 44100, 32)) + data)
-                                  << true;
+    QTest::newRow("8-bit stereo") << riffWave(fmtChunk(1, 2, 8000, 8) + data) << true;
+    QTest::newRow("24-bit") << riffWave(fmtChunk(1, 2, 48000, 24) + data) << true;
+    QTest::newRow("32-bit float") << riffWave(fmtChunk(3, 1, 44100, 32) + data) << true;
     const QByteArray extensible = fmtBody(0xFFFE, 2, 44100, 16) + le16(22) + le16(16) + le32(3) +
                                   le16(1) + QByteArray(14, 'x');
-    QTest::newRow("extensible PCM") << riffWave(chunk("fmt ", extensible) + data) << true;
-    QTest::newRow("chunk before fmt") << riffWave(chunk("LIST", "INFOabcd") + fmt16 + data) << true;
-    QTest::newRow("odd chunk padded") << riffWave(fmt16 + chunk("note", "abc") + data) << true;
-    QTest::newRow("18-byte fmt") << riffWave(chunk("fmt ", fmtBody(1, 1, 8000, 16) + le16(0)) +
+    QTest::newRow("extensible PCM") << riffWave(riffChunk("fmt ", extensible) + data) << true;
+    QTest::newRow("chunk before fmt")
+        << riffWave(riffChunk("LIST", "INFOabcd") + fmt16 + data) << true;
+    QTest::newRow("odd chunk padded") << riffWave(fmt16 + riffChunk("note", "abc") + data) << true;
+    QTest::newRow("18-byte fmt") << riffWave(riffChunk("fmt ", fmtBody(1, 1, 8000, 16) + le16(0)) +
                                              data)
                                  << true;
     QTest::newRow("data longer than file") << good.left(good.size() - 50) << true;
@@ -204,15 +161,14 @@ void TestSound::wavHeader_data() {
     QTest::newRow("big-endian RIFX") << QByteArray("RIFX" + good.mid(4)) << false;
     QTest::newRow("data before fmt") << riffWave(data + fmt16) << false;
     QTest::newRow("no fmt") << riffWave(data) << false;
-    QTest::newRow("short fmt") << riffWave(chunk("fmt ", fmtBody(1, 1, 8000, 16).left(14)) + data)
+    QTest::newRow("short fmt") << riffWave(riffChunk("fmt ", fmtBody(1, 1, 8000, 16).left(14)) +
+                                           data)
                                << false;
-    QTest::newRow("MPEG layer 3") << riffWave(chunk("fmt ", fmtBody(0x55, 2, 44100, 0)) + data)
-                                  << false;
-    QTest::newRow("ADPCM") << riffWave(chunk("fmt ", fmtBody(2, 1, 22050, 4)) + data) << false;
-    QTest::newRow("12-bit PCM") << riffWave(chunk("fmt ", fmtBody(1, 1, 8000, 12)) + data) << false;
-    QTest::newRow("no channels") << riffWave(chunk("fmt ", fmtBody(1, 0, 8000, 16)) + data)
-                                 << false;
-    QTest::newRow("rate 0") << riffWave(chunk("fmt ", fmtBody(1, 1, 0, 16)) + data) << false;
+    QTest::newRow("MPEG layer 3") << riffWave(fmtChunk(0x55, 2, 44100, 0) + data) << false;
+    QTest::newRow("ADPCM") << riffWave(fmtChunk(2, 1, 22050, 4) + data) << false;
+    QTest::newRow("12-bit PCM") << riffWave(fmtChunk(1, 1, 8000, 12) + data) << false;
+    QTest::newRow("no channels") << riffWave(fmtChunk(1, 0, 8000, 16) + data) << false;
+    QTest::newRow("rate 0") << riffWave(fmtChunk(1, 1, 0, 16) + data) << false;
     QTest::newRow("chunk past end") << riffWave(fmt16 + "LIST" + le32(1000) + "abcd") << false;
     QTest::newRow("huge chunk size") << riffWave(fmt16 + "LIST" + le32(0xFFFFFFFF) + data) << false;
 }
@@ -363,13 +319,7 @@ void TestSound::failedOpen() {
 
     const QString text = "There is no driver installed on your system.";
     log->refuseNextOpen = text;
-    try {
-        control.open();
-        QFAIL("open did not fail");
-    } catch (const AppError& e) {
-        QCOMPARE(e.code(), int(AppError::Other));
-        QCOMPARE(e.message(), text);
-    }
+    expectError(AppError::Other, text, [&] { control.open(); });
     QCOMPARE(control.state(), State::Closed);
     QCOMPARE(enabledButtons(control), "---");
     QCOMPARE(control.fileName(), "las.wav");
@@ -445,7 +395,7 @@ void TestSound::realDeviceRefusesAtOnce_data() {
     QTest::addColumn<bool>("openFirst");
     QTest::addColumn<QString>("error");
 
-    const QByteArray good = sineWav(0.1);
+    const QByteArray good = toneWav(100);
     const QString bad = QtSoundDevice::CannotPlayFileText;
     QTest::newRow("text named .wav")
         << "tekst.wav" << QByteArray("Ala ma kota.\r\n") << "WaveAudio" << false << bad;
@@ -454,8 +404,7 @@ void TestSound::realDeviceRefusesAtOnce_data() {
         << "ucięty.wav" << good.left(30) << "WaveAudio" << true << bad;
     QTest::newRow("empty file") << "pusty.wav" << QByteArray() << "" << false << bad;
     QTest::newRow("unknown format")
-        << "mp3.wav"
-        << riffWave(chunk("fmt ", fmtBody(0x55, 2, 44100, 0)) + chunk("data", QByteArray(64, 1)))
+        << "mp3.wav" << riffWave(fmtChunk(0x55, 2, 44100, 0) + riffChunk("data", QByteArray(64, 1)))
         << "WaveAudio" << false << bad;
     QTest::newRow("missing file") << "" << QByteArray() << "WaveAudio" << true
                                   << QtSoundDevice::FileNotFoundText;
@@ -472,9 +421,7 @@ void TestSound::realDeviceRefusesAtOnce() {
     QFETCH(bool, openFirst);
     QFETCH(QString, error);
 
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString path = name.isEmpty() ? dir.filePath("brak.wav") : writeFile(dir, name, bytes);
+    const QString path = name.isEmpty() ? dir_.filePath("brak.wav") : dir_.write(name, bytes);
     auto device = makeQtSoundDevice();
     if (openFirst) {
         device->open({}, "WaveAudio");
@@ -484,13 +431,7 @@ void TestSound::realDeviceRefusesAtOnce() {
 
     QElapsedTimer timer;
     timer.start();
-    try {
-        device->open(path, deviceType);
-        QFAIL("open did not fail");
-    } catch (const AppError& e) {
-        QCOMPARE(e.code(), int(AppError::Other));
-        QCOMPARE(e.message(), error);
-    }
+    expectError(AppError::Other, error, [&] { device->open(path, deviceType); });
     // The refusal is decided before the back end sees the file; a wait for
     // the back end's own error would take seconds.
     QVERIFY2(timer.elapsed() < 2000, qPrintable(QString::number(timer.elapsed())));
@@ -528,9 +469,7 @@ void TestSound::realDeviceWithoutFile() {
 void TestSound::realDevicePlaysToEndAndAgain() {
     if (!haveSink())
         QSKIP("KIT_TEST_SINK is not set: no sound sink to play into (bash test.sh starts one)");
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString path = writeFile(dir, "ton.WAV", sineWav(0.5));
+    const QString path = dir_.write("ton.WAV", toneWav(500));
 
     auto device = makeQtSoundDevice();
     QList<State> states;
@@ -558,9 +497,7 @@ void TestSound::realDevicePlaysToEndAndAgain() {
 void TestSound::realDeviceStopKeepsPosition() {
     if (!haveSink())
         QSKIP("KIT_TEST_SINK is not set: no sound sink to play into (bash test.sh starts one)");
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString path = writeFile(dir, "ton.wav", sineWav(3));
+    const QString path = dir_.write("ton.wav", toneWav(3000));
 
     QtSoundDevice device;
     device.open(path, "WaveAudio");
@@ -593,9 +530,7 @@ void TestSound::realDeviceStopKeepsPosition() {
 void TestSound::realSoundReachesTheSink() {
     if (!haveSink())
         QSKIP("KIT_TEST_SINK is not set: no sound sink to record from (bash test.sh starts one)");
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString path = writeFile(dir, "ton.wav", sineWav(0.5));
+    const QString path = dir_.write("ton.wav", toneWav(500));
 
     constexpr int RecordRate = 44100;
     QProcess recorder;

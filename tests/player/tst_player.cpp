@@ -3,20 +3,19 @@
 #include "FakeSoundDevice.h"
 #include "FaultyRecordFile.h"
 #include "PaintBox.h"
+#include "PictureBox.h"
+#include "PlayerWindows.h"
 #include "RecordingMessageBoxes.h"
 #include "ScenarioBuilder.h"
 #include "ScriptedFileDialog.h"
 #include "SoundControl.h"
+#include "TestFiles.h"
 #include "TestMain.h"
-#include "Ulista.h"
-#include "Urpggra.h"
-#include "Urpgmenu.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
-#include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 
@@ -30,16 +29,12 @@ struct Player {
     std::shared_ptr<FakeSoundLog> sound = std::make_shared<FakeSoundLog>();
     int terminated = 0;
     PlayerServices services{boxes, dialog, files, FakeSoundDevice::factory(sound)};
-    TFoRPGMenu menu{services, [this] { ++terminated; }};
-    TFoRpgGra gra{services, menu.scenario()};
-    TFoLista lista;
+    PlayerWindows windows{services, [this] { ++terminated; }};
+    TFoRPGMenu& menu = windows.menu;
+    TFoRpgGra& gra = windows.gra;
+    TFoLista& lista = windows.lista;
 
-    Player() {
-        menu.setWindows(&gra, &lista);
-        gra.setMenu(&menu);
-        lista.setMenu(&menu);
-        menu.show();
-    }
+    Player() { menu.show(); }
 
     void choose(const QString& path) {
         dialog.answer(path);
@@ -78,6 +73,20 @@ Situation sit(const QString& name, std::uint8_t typ,
     return s;
 }
 
+// Counts the showings of the windows it watches.
+struct ShowCounter : QObject {
+    int count = 0;
+    explicit ShowCounter(std::initializer_list<QWidget*> windows) {
+        for (QWidget* window : windows)
+            window->installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Show)
+            ++count;
+        return false;
+    }
+};
+
 // The colour at the centre of the game's picture box.
 QColor boxCentre(TFoRpgGra& gra) {
     return gra.PaObrazek->grab().toImage().pixelColor(64, 64);
@@ -89,7 +98,7 @@ class TestPlayer : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() { QVERIFY(dir_.isValid()); }
+    void init() { dir_.renew(); }
 
     void startsWithTheMenuAlone() {
         Player p;
@@ -619,6 +628,38 @@ private slots:
         QVERIFY(!p.lista.isVisible());
     }
 
+    // Closing the windows while the program ends must not bring any of them back.
+    void nothingShowsAgainOnceTheProgramEnds_data() {
+        QTest::addColumn<bool>("played");
+        QTest::addColumn<bool>("credits");
+        QTest::newRow("fresh start") << false << false;
+        QTest::newRow("after a game") << true << false;
+        QTest::newRow("after game and credits") << true << true;
+    }
+    void nothingShowsAgainOnceTheProgramEnds() {
+        QFETCH(bool, played);
+        QFETCH(bool, credits);
+        const QString kro = dir_.filePath(QStringLiteral("gra.Kro"));
+        QVERIFY(writeScenario(kro, {sit("Koniec", Koniec), sit("Start", Poczatek)}));
+        Player p;
+        if (played) {
+            p.choose(kro);
+            p.start();
+            QTest::mouseClick(p.gra.BuWyjscie, Qt::LeftButton);
+        }
+        if (credits) {
+            QTest::mouseClick(p.menu.BuTworcy, Qt::LeftButton);
+            QTest::keyClick(&p.lista, Qt::Key_Return);
+        }
+        QVERIFY(p.menu.isVisible());
+        ShowCounter shows({&p.menu, &p.gra, &p.lista});
+        QTest::mouseClick(p.menu.BuKoniec, Qt::LeftButton);
+        QCOMPARE(shows.count, 0);
+        QCOMPARE(p.terminated, 1);
+        for (QWidget* window : std::initializer_list<QWidget*>{&p.menu, &p.gra, &p.lista})
+            QVERIFY(!window->isVisible());
+    }
+
     void closingTheMenuEndsTheProgram() {
         Player p;
         p.menu.close();
@@ -626,7 +667,7 @@ private slots:
     }
 
 private:
-    QTemporaryDir dir_;
+    TestFolder dir_;
 };
 
 KIT_TEST_MAIN(TestPlayer)

@@ -1,10 +1,11 @@
 #pragma once
+// Scenario fixtures: the file pair, and (through the headers below) the media its situations name.
 
+#include "MediaBuilders.h"
 #include "Records.h"
+#include "TestFiles.h"
 
-#include <QColor>
 #include <QString>
-#include <QStringList>
 #include <array>
 #include <vector>
 
@@ -21,12 +22,3 @@ struct Situation {
 
 // Writes the .Kro file at `path` and its .lis beside it; false on failure.
 bool writeScenario(const QString& path, const std::vector<Situation>& situations);
-
-// Writes a file of the given bytes, making its folder; false on failure.
-bool writeFile(const QString& path, const QByteArray& bytes);
-
-// A BMP of w x h pixels, 24 bits, every pixel of the colour given.
-QByteArray solidBmp(int width, int height, QRgb colour);
-
-// A 16-bit PCM mono WAV of `milliseconds` of a sine tone.
-QByteArray toneWav(int milliseconds);

@@ -47,3 +47,6 @@ private:
     bool atEnd_ = false;
     State state_ = State::Closed;
 };
+
+// The real device: Qt Multimedia playing through the default audio output.
+std::unique_ptr<SoundDevice> makeQtSoundDevice();

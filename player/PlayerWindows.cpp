@@ -1,0 +1,14 @@
+#include "PlayerWindows.h"
+
+PlayerWindows::PlayerWindows(const PlayerServices& services, std::function<void()> terminate)
+    : menu(services, std::move(terminate)), gra(services) {
+    QObject::connect(&menu, &TFoRPGMenu::gameStarted, &gra, &TFoRpgGra::startGame);
+    QObject::connect(&menu, &TFoRPGMenu::creditsOpened, &lista, &TFoLista::showCredits);
+    // Connected in this order: the game window first, then the credits.
+    QObject::connect(&menu, &TFoRPGMenu::othersHidden, &gra, &QWidget::hide);
+    QObject::connect(&menu, &TFoRPGMenu::othersHidden, &lista, &QWidget::hide);
+    QObject::connect(&menu, &TFoRPGMenu::othersClosed, &gra, &QWidget::close);
+    QObject::connect(&menu, &TFoRPGMenu::othersClosed, &lista, &QWidget::close);
+    QObject::connect(&gra, &TFoRpgGra::left, &menu, &TFoRPGMenu::otherWindowLeft);
+    QObject::connect(&lista, &TFoLista::left, &menu, &TFoRPGMenu::otherWindowLeft);
+}

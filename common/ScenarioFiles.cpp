@@ -79,3 +79,31 @@ void ScenarioPair::close() {
     kro_->close();
     lis_->close();
 }
+
+void ScenarioPair::closeOpen() {
+    if (kro_->isOpen())
+        kro_->close();
+    if (lis_->isOpen())
+        lis_->close();
+}
+
+std::int64_t ScenarioPair::situationRecordCount() {
+    return kro_->recordCount();
+}
+
+void ScenarioPair::seekSituation(std::int32_t k) {
+    kro_->seek(k);
+}
+
+bool ScenarioPair::situationAtEnd(std::int32_t k) {
+    kro_->seek(k);
+    return k >= kro_->recordCount();
+}
+
+void ScenarioPair::readList(std::int32_t k, TRekordListy& lista) {
+    kro_->seek(k);
+    lis_->seek(k);
+    TRekordListy nowaLista;
+    lis_->read(&nowaLista);
+    lista = nowaLista;
+}

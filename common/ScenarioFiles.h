@@ -42,7 +42,23 @@ public:
     // throws "I/O error 103".
     void close();
 
+    // Closes each file of the pair that is open, the situation file first;
+    // a pair with no file open is left as it is.
+    void closeOpen();
+    // Records of the situation file as the file holds them: 0 for an empty
+    // file (count() never gives less than 1).
+    std::int64_t situationRecordCount();
+    // Positions the situation file at record k.
+    void seekSituation(std::int32_t k);
+    // Positions the situation file at record k and tells whether that is at
+    // or past the end of the file.
+    bool situationAtEnd(std::int32_t k);
+    // Positions both files at k and reads the list record alone. The buffer
+    // changes only when the read succeeds.
+    void readList(std::int32_t k, TRekordListy& lista);
+
     bool situationFileOpen() const { return kro_->isOpen(); }
+    bool listFileOpen() const { return lis_->isOpen(); }
     const QString& situationFilePath() const { return kroPath_; }
     const QString& listPath() const { return lisPath_; }
 

@@ -1,0 +1,299 @@
+#include "ScenarioState.h"
+
+#include "AppError.h"
+#include "Cp1250.h"
+#include "FileSystem.h"
+
+namespace {
+
+// Type names by type code; the index is the code.
+const std::array<QString, 6> kTypeNames = {
+    QStringLiteral("Poczatek"), QStringLiteral("Normalny"), QStringLiteral("Koniec"),
+    QStringLiteral("Wybory1"),  QStringLiteral("Wybory2"),  QStringLiteral("Wybory3"),
+};
+
+// Grid letters by type code.
+const std::array<QString, 6> kTypeLetters = {
+    QStringLiteral("P"), QStringLiteral("N"), QStringLiteral("K"),
+    QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"),
+};
+
+std::int32_t targetOf(const TRekordKroku& rekord, int row) {
+    switch (row) {
+    case 0:
+        return rekord.Krok_Wybrany1.get();
+    case 1:
+        return rekord.Krok_Wybrany2.get();
+    case 2:
+        return rekord.Krok_Wybrany3.get();
+    default:
+        return rekord.Krok_Wybrany4.get();
+    }
+}
+
+} // namespace
+
+const QString ScenarioState::IncompleteMessage = QStringLiteral("Zapomniales czegos wpisac :)");
+const QString ScenarioState::NameTakenMessage = QStringLiteral("Taka nazwa sytuacji juz jest");
+const QString ScenarioState::NoSuchTypeMessage = QStringLiteral("Nie ma takiego typu");
+const QString ScenarioState::NoSuchTargetMessage = QStringLiteral("Nie ma takiej drogi");
+
+ScenarioState::ScenarioState(RecordFileFactory& files) : pair_(files) {}
+
+// --- the file pair ------------------------------------------------------------------------------
+
+ScenarioState::OnDisk ScenarioState::onDisk(const QString& situationFilePath) {
+    const bool kro = FileSystem::fileExists(situationFilePath);
+    const bool lis = FileSystem::fileExists(listFilePath(situationFilePath));
+    if (kro && lis)
+        return OnDisk::Both;
+    if (kro)
+        return OnDisk::OnlySituationFile;
+    if (lis)
+        return OnDisk::OnlyListFile;
+    return OnDisk::Neither;
+}
+
+void ScenarioState::bind(const QString& situationFilePath) {
+    pair_.closeOpen();
+    situationFilePath_ = situationFilePath;
+    listPath_ = listFilePath(situationFilePath);
+    folder_ = situationFilePath.left(situationFilePath.lastIndexOf(u'/') + 1);
+}
+
+void ScenarioState::openExisting() {
+    pair_.openExisting(situationFilePath_, RecordFile::Access::ReadWrite);
+}
+
+bool ScenarioState::situationFileEmpty() {
+    return pair_.situationRecordCount() == 0;
+}
+
+void ScenarioState::createNew() {
+    pair_.createNew(situationFilePath_, krok, rekord, lista);
+}
+
+void ScenarioState::close() {
+    pair_.closeOpen();
+}
+
+// --- the current situation ----------------------------------------------------------------------
+
+void ScenarioState::CzytajSytuacje() {
+    pair_.read(numer, rekord, lista);
+    krok.ZRekordu(rekord);
+}
+
+int ScenarioState::count() {
+    return pair_.count();
+}
+
+ScenarioState::Move ScenarioState::previous() {
+    if (numer >= 2) {
+        --numer;
+        CzytajSytuacje();
+        return Move::Moved;
+    }
+    numer = 1;
+    pair_.seekSituation(numer);
+    return Move::AtFirst;
+}
+
+ScenarioState::Move ScenarioState::next() {
+    ++numer;
+    if (pair_.situationAtEnd(numer)) {
+        --numer;
+        pair_.seekSituation(numer);
+        return Move::AtLast;
+    }
+    CzytajSytuacje();
+    return Move::Moved;
+}
+
+void ScenarioState::findNewNumber() {
+    std::int32_t k = numer + 1;
+    while (!pair_.situationAtEnd(k))
+        ++k;
+    numer = k;
+}
+
+// --- the names ----------------------------------------------------------------------------------
+
+void ScenarioState::OdswiezSpis(ScenarioList& list) {
+    list.emptied = false;
+    const int n = count();
+    list.emptied = true;
+    nazwy_.clear();
+    list.names.clear();
+    list.rows.clear();
+
+    // Outside new-situation mode the list buffer is to end on the current situation's list
+    // record. It is read once, after the first row (where a failure to read it would have
+    // stopped a rebuild that read it after every row), and put back into the buffer whenever
+    // the rebuild ends, since the rows are read through the same buffer.
+    std::optional<TRekordListy> current;
+    const auto restoreCurrent = [&] {
+        if (current)
+            lista = *current;
+    };
+    try {
+        for (int i = 0; i < n; ++i) {
+            TRekordKroku local;
+            pair_.read(i, local, lista);
+            const QString name = lista.Nazwa.text();
+            list.names.append(name);
+            nazwy_.append(name);
+            GridRow row = gridRow(lista, local);
+            list.rows.push_back(std::move(row));
+            if (i == 0 && !nowaSytuacja) {
+                TRekordListy own;
+                pair_.readList(numer, own);
+                current = own;
+            }
+        }
+    } catch (...) {
+        restoreCurrent();
+        throw;
+    }
+    restoreCurrent();
+}
+
+int ScenarioState::indexOfName(const QString& text) const {
+    for (qsizetype i = 0; i < nazwy_.size(); ++i) {
+        if (QString::compare(nazwy_[i], text, Qt::CaseInsensitive) == 0)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+QString ScenarioState::targetName(std::int32_t target) const {
+    if (target < 0 || target >= nazwy_.size())
+        throw AppError(AppError::Other,
+                       QStringLiteral("List index out of bounds (%1)").arg(target));
+    return nazwy_[target];
+}
+
+// --- checks -------------------------------------------------------------------------------------
+
+bool ScenarioState::nameTaken(const QString& text) const {
+    const int found = indexOfName(text);
+    return found >= 0 && found != numer;
+}
+
+bool ScenarioState::isTypeItem(const QString& text) {
+    // The type box offers every type but "Poczatek".
+    for (std::size_t t = Normalny; t < kTypeNames.size(); ++t) {
+        if (QString::compare(kTypeNames[t], text, Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
+std::optional<std::uint8_t> ScenarioState::typeCode(const QString& text) {
+    for (std::size_t t = 0; t < kTypeNames.size(); ++t) {
+        if (kTypeNames[t] == text)
+            return static_cast<std::uint8_t>(t);
+    }
+    return std::nullopt;
+}
+
+QString ScenarioState::typeName(std::uint8_t typ) {
+    return typ < kTypeNames.size() ? kTypeNames[typ] : QString();
+}
+
+std::array<bool, 4> ScenarioState::rowsOf(std::uint8_t typ) {
+    std::array<bool, 4> rows{};
+    const int offered = choicesOffered(typ);
+    for (int i = 0; i < offered; ++i)
+        rows[static_cast<std::size_t>(i)] = true;
+    return rows;
+}
+
+GridRow ScenarioState::gridRow(const TRekordListy& lista, const TRekordKroku& rekord) {
+    GridRow row;
+    row.name = lista.Nazwa.text();
+    if (lista.Typ >= kTypeLetters.size())
+        return row;
+    row.typeKnown = true;
+    row.letter = kTypeLetters[lista.Typ];
+    // A target of 0 leads to the default end: a used choice still pointing there leaves the
+    // situation unfinished. Unused rows are not looked at.
+    const std::array<bool, 4> rows = rowsOf(lista.Typ);
+    bool complete = true;
+    for (int i = 0; i < 4; ++i) {
+        if (rows[static_cast<std::size_t>(i)] && targetOf(rekord, i) == 0)
+            complete = false;
+    }
+    if (complete)
+        row.mark = QStringLiteral("X");
+    return row;
+}
+
+QString ScenarioState::storedDescription(const QString& shown) {
+    QString stored;
+    stored.reserve(shown.size() + 8);
+    for (qsizetype i = 0; i < shown.size(); ++i) {
+        if (shown[i] == u'\n' && (i == 0 || shown[i - 1] != u'\r'))
+            stored.append(u'\r');
+        stored.append(shown[i]);
+    }
+    return stored;
+}
+
+QString ScenarioState::shownDescription(const QString& stored) {
+    QString shown = stored;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    shown.replace(u'\r', u'\n');
+    return shown;
+}
+
+int ScenarioState::storedLength(const QString& shown) {
+    return static_cast<int>(Cp1250::encode(storedDescription(shown)).size());
+}
+
+// --- saving -------------------------------------------------------------------------------------
+
+QString ScenarioState::refusal(const SituationFields& fields) const {
+    if (fields.nazwa.isEmpty() || fields.opis.isEmpty())
+        return IncompleteMessage;
+    for (std::size_t i = 0; i < 4; ++i) {
+        if (fields.wybory[i].isEmpty() && fields.wyboryWlaczone[i])
+            return IncompleteMessage;
+    }
+    for (std::size_t i = 0; i < 4; ++i) {
+        if (fields.cele[i].isEmpty() && fields.celeWlaczone[i])
+            return IncompleteMessage;
+    }
+    if (!typeCode(fields.typ))
+        return IncompleteMessage;
+
+    if (nameTaken(fields.nazwa))
+        return NameTakenMessage;
+    for (std::size_t i = 0; i < 4; ++i) {
+        if (fields.celeWlaczone[i] && indexOfName(fields.cele[i]) < 0)
+            return NoSuchTargetMessage;
+    }
+    return {};
+}
+
+void ScenarioState::ZbierzPola(const SituationFields& fields) {
+    rekord.Nazwa.assign(fields.nazwa);
+    rekord.Wybor1.assign(fields.wybory[0]);
+    rekord.Wybor2.assign(fields.wybory[1]);
+    rekord.Wybor3.assign(fields.wybory[2]);
+    rekord.Wybor4.assign(fields.wybory[3]);
+    rekord.Opis.assign(storedDescription(fields.opis));
+    // A disabled row has an empty target text: it names no situation.
+    const auto target = [this](const QString& text) {
+        return text.isEmpty() ? -1 : indexOfName(text);
+    };
+    rekord.Krok_Wybrany1.set(target(fields.cele[0]));
+    rekord.Krok_Wybrany2.set(target(fields.cele[1]));
+    rekord.Krok_Wybrany3.set(target(fields.cele[2]));
+    rekord.Krok_Wybrany4.set(target(fields.cele[3]));
+    krok.ZRekordu(rekord);
+}
+
+void ScenarioState::write(std::uint8_t typ) {
+    pair_.write(numer, rekord, lista, typ);
+}

@@ -1,0 +1,158 @@
+#pragma once
+// The scenario open in the editor: its file pair, the current situation, the names of all
+// situations and the checks on the situation's fields that need no window.
+
+#include "ObEdKrok.h"
+#include "Records.h"
+#include "ScenarioFiles.h"
+
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+// One row of the situation grid: the name, the type letter and the complete mark.
+struct GridRow {
+    QString name;
+    // False for a type byte above 5: the grid keeps the letter and mark the row showed.
+    bool typeKnown = false;
+    QString letter; // "P", "N", "K", "1", "2", "3"
+    QString mark;   // "X" when every choice the type offers leads elsewhere than 0, else empty
+};
+
+// What a rebuild of the lists read: the names of situations 0, 1, 2, ... in number order and
+// a grid row for each (row 0 belongs to situation 0, which the grid does not show). A rebuild
+// that fails keeps what it read before the failure.
+struct ScenarioList {
+    bool emptied = false; // the old names were let go: the count of situations succeeded
+    QStringList names;
+    std::vector<GridRow> rows;
+};
+
+// The editor's fields as the window holds them when a situation is saved.
+struct SituationFields {
+    QString nazwa;
+    QString typ;  // the text of the type box
+    QString opis; // as shown: a line break is "\n"
+    std::array<QString, 4> wybory;
+    std::array<QString, 4> cele; // target texts: situation names
+    std::array<bool, 4> wyboryWlaczone{};
+    std::array<bool, 4> celeWlaczone{};
+};
+
+class ScenarioState {
+public:
+    // Which files of a pair exist on disk.
+    enum class OnDisk { Both, Neither, OnlySituationFile, OnlyListFile };
+    // Where a move to the previous or next situation ended.
+    enum class Move { Moved, AtFirst, AtLast };
+
+    static const QString IncompleteMessage;   // "Zapomniales czegos wpisac :)"
+    static const QString NameTakenMessage;    // "Taka nazwa sytuacji juz jest"
+    static const QString NoSuchTypeMessage;   // "Nie ma takiego typu"
+    static const QString NoSuchTargetMessage; // "Nie ma takiej drogi"
+
+    explicit ScenarioState(RecordFileFactory& files);
+
+    // --- the file pair --------------------------------------------------------------------------
+
+    static OnDisk onDisk(const QString& situationFilePath);
+    // Closes each file of the pair that is open, then takes the paths of the chosen scenario:
+    // the situation file, its list file, and the folder (up to and including the last "/").
+    void bind(const QString& situationFilePath);
+    // Opens both files for reading and writing. Throws AppError.
+    void openExisting();
+    // True when the situation file holds no byte. Throws AppError.
+    bool situationFileEmpty();
+    // Creates both files with the two situations of a new scenario. Throws AppError.
+    void createNew();
+    // Closes each file that is open. Throws AppError.
+    void close();
+
+    const QString& situationFilePath() const { return situationFilePath_; }
+    const QString& listPath() const { return listPath_; }
+    const QString& folder() const { return folder_; }
+
+    // --- the current situation ------------------------------------------------------------------
+
+    std::int32_t numer = 0; // number of the situation in the fields
+    TKrok krok;             // the current situation
+    TRekordKroku rekord;    // the situation record last read or about to be written
+    TRekordListy lista;     // the list record last read or about to be written
+    // Between "N&owa" and the next save, move or open: `numer` is one past the last situation.
+    bool nowaSytuacja = false;
+
+    // Reads record `numer` of both files into the buffers and loads `krok`. Throws AppError.
+    void CzytajSytuacje();
+    // Number of situations, never below 1. Throws AppError.
+    int count();
+    // "&Poprzednia": one situation back and read it, or at situation 1 stay there. Throws AppError.
+    Move previous();
+    // "&Następna": one situation on and read it, or at the last one stay there. Throws AppError.
+    Move next();
+    // "N&owa": `numer` becomes the number the new situation will be saved at (the number of
+    // situations). Does not change `nowaSytuacja`. Throws AppError.
+    void findNewNumber();
+
+    // --- the names
+    // --------------------------------------------------------------------------------
+
+    // The names of all situations in number order, as of the last rebuild.
+    const QStringList& nazwy() const { return nazwy_; }
+    // Rebuilds the names from both files into `list` and the names list; on a failure both
+    // hold what was read before it and the AppError is thrown. The list buffer ends holding
+    // the current situation's list record (outside new-situation mode).
+    void OdswiezSpis(ScenarioList& list);
+    // Number of the first situation whose name equals `text` ignoring letter case (Polish
+    // letters included), or -1.
+    int indexOfName(const QString& text) const;
+    // The name of situation `target`. Throws AppError "List index out of bounds (<target>)".
+    QString targetName(std::int32_t target) const;
+
+    // --- checks
+    // -----------------------------------------------------------------------------------
+
+    // True when another situation than the current one has this name (ignoring case).
+    bool nameTaken(const QString& text) const;
+    // True when `text` is one of the type box's items, ignoring case.
+    static bool isTypeItem(const QString& text);
+    // The type of an exact type name ("Poczatek" ... "Wybory3"), letter case included.
+    static std::optional<std::uint8_t> typeCode(const QString& text);
+    // The type box's text for types 0 to 5; empty for others.
+    static QString typeName(std::uint8_t typ);
+    // The choice rows a type enables (all false above 5).
+    static std::array<bool, 4> rowsOf(std::uint8_t typ);
+    // The grid's letter and mark for a situation; typeKnown is false above 5.
+    static GridRow gridRow(const TRekordListy& lista, const TRekordKroku& rekord);
+
+    // A description as stored: "\n" becomes CR LF.
+    static QString storedDescription(const QString& shown);
+    // A stored description as shown: CR LF, and a lone CR or LF, become "\n".
+    static QString shownDescription(const QString& stored);
+    // Bytes the description takes in the file (a line break counts 2).
+    static int storedLength(const QString& shown);
+
+    // --- saving
+    // -----------------------------------------------------------------------------------
+
+    // Why the fields may not be saved, or an empty string: the completeness check in its order
+    // (name, description, enabled choice texts, enabled targets, exact type name) gives
+    // IncompleteMessage; then a name another situation has gives NameTakenMessage, and an
+    // enabled target that names no situation gives NoSuchTargetMessage.
+    QString refusal(const SituationFields& fields) const;
+    // Copies the fields into the record buffer (texts cut to their capacity, targets as the
+    // number of their name or -1; picture and sound names left as they are), then loads `krok`.
+    void ZbierzPola(const SituationFields& fields);
+    // Writes the record buffer and the list record (name from the record, type `typ`) at
+    // `numer`. Throws AppError; a failed first write leaves the list file as it was.
+    void write(std::uint8_t typ);
+
+private:
+    ScenarioPair pair_;
+    QString situationFilePath_;
+    QString listPath_;
+    QString folder_;
+    QStringList nazwy_;
+};

@@ -1,0 +1,543 @@
+#include "AppError.h"
+#include "ByteWriters.h"
+#include "ExpectError.h"
+#include "FaultyRecordFile.h"
+#include "ScenarioBuilder.h"
+#include "ScenarioFiles.h"
+#include "ScenarioState.h"
+#include "TestMain.h"
+
+#include <QFile>
+#include <QTest>
+#include <memory>
+
+Q_DECLARE_METATYPE(SituationFields)
+
+namespace {
+
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Offsets and capacities of the counted texts of a situation record.
+constexpr std::array<std::pair<int, int>, 8> kTexts = {
+    {{0, 20}, {21, 45}, {67, 45}, {113, 45}, {159, 45}, {205, 250}, {456, 20}, {477, 20}}};
+
+// The bytes past a text's length have no meaning: blank them before comparing.
+QByteArray defined(QByteArray record) {
+    for (const auto& [offset, capacity] : kTexts) {
+        if (offset + 1 + capacity > record.size())
+            break; // a list record holds the name only
+        const int len = std::min<int>(static_cast<unsigned char>(record[offset]), capacity);
+        for (int i = offset + 1 + len; i < offset + 1 + capacity; ++i)
+            record[i] = 0;
+    }
+    return record;
+}
+
+Situation situation(const QString& nazwa, std::uint8_t typ, std::array<std::int32_t, 4> cele) {
+    Situation s;
+    s.nazwa = nazwa;
+    s.typ = typ;
+    s.opis = QStringLiteral("opis");
+    s.cele = cele;
+    return s;
+}
+
+// Situations 0 to 2; situation 2 is a Wybory1 with a leftover choice 2 text and media.
+std::vector<Situation> sample() {
+    std::vector<Situation> situations{
+        situation(QStringLiteral("Default Koniec"), Koniec, {0, 0, 0, 0}),
+        situation(QStringLiteral("Poczatek"), Poczatek, {2, 0, 0, 0}),
+        situation(QStringLiteral("Łąka"), Wybory1, {1, 0, 0, 0}),
+    };
+    situations[1].wybory[0] = QStringLiteral("Zaczynamy");
+    situations[2].wybory = {QStringLiteral("Idz"), QStringLiteral("stary wybor 2"), {}, {}};
+    situations[2].bmp = QStringLiteral("las.bmp");
+    situations[2].wav = QStringLiteral("ptak.wav");
+    return situations;
+}
+
+// Situations "S0" ... "S<n-1>" of types 0, 1, 2, ..., every choice led to situation 1.
+std::vector<Situation> numbered(int n) {
+    std::vector<Situation> situations;
+    for (int k = 0; k < n; ++k)
+        situations.push_back(
+            situation(QStringLiteral("S%1").arg(k), std::uint8_t(k % 6), {1, 1, 1, 1}));
+    return situations;
+}
+
+// Complete fields for situation 2 of sample(), saved as a Wybory2.
+SituationFields completeFields() {
+    SituationFields f;
+    f.nazwa = QStringLiteral("Łąka");
+    f.typ = QStringLiteral("Wybory2");
+    f.opis = QStringLiteral("Trawa");
+    f.wybory = {QStringLiteral("Idz"), QStringLiteral("Wracaj"), {}, {}};
+    f.cele = {QStringLiteral("Poczatek"), QStringLiteral("Default Koniec"), {}, {}};
+    f.wyboryWlaczone = {true, true, false, false};
+    f.celeWlaczone = {true, true, false, false};
+    return f;
+}
+
+template <class Change> SituationFields changed(Change change) {
+    SituationFields f = completeFields();
+    change(f);
+    return f;
+}
+
+} // namespace
+
+class TestScenarioState : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        dir_.renew();
+        files_ = std::make_unique<FaultyRecordFileFactory>();
+        state_ = std::make_unique<ScenarioState>(*files_);
+    }
+    void cleanup() {
+        state_.reset();
+        files_.reset();
+    }
+
+    // --- the file pair --------------------------------------------------------------------------
+
+    void onDiskTellsWhichFilesExist_data() {
+        QTest::addColumn<bool>("kro");
+        QTest::addColumn<bool>("lis");
+        QTest::addColumn<int>("expected");
+        using D = ScenarioState::OnDisk;
+        QTest::newRow("both") << true << true << int(D::Both);
+        QTest::newRow("neither") << false << false << int(D::Neither);
+        QTest::newRow("list file missing") << true << false << int(D::OnlySituationFile);
+        QTest::newRow("situation file missing") << false << true << int(D::OnlyListFile);
+    }
+    void onDiskTellsWhichFilesExist() {
+        QFETCH(bool, kro);
+        QFETCH(bool, lis);
+        QFETCH(int, expected);
+        const QString path = dir_.filePath(QStringLiteral("Gry.2/las.Kro"));
+        QVERIFY(!kro || writeFile(path, QByteArray(516, '\0')));
+        QVERIFY(!lis || writeFile(listFilePath(path), QByteArray(22, '\0')));
+        QCOMPARE(int(ScenarioState::onDisk(path)), expected);
+    }
+
+    void bindClosesWhatIsOpenAndTakesThePaths() {
+        QVERIFY(open(sample(), 1));
+        const int before = files_->calls();
+        const QString other = dir_.filePath(QStringLiteral("Inny.stary.Kro"));
+        state_->bind(other);
+        QCOMPARE(files_->calls(), before + 2); // one close for each file
+        QCOMPARE(state_->listPath(), dir_.filePath(QStringLiteral("Inny.lis")));
+        QCOMPARE(state_->folder(), dir_.path() + u'/');
+        state_->bind(other); // nothing open: nothing to close, no error
+        state_->close();
+        QCOMPARE(files_->calls(), before + 2);
+    }
+
+    // --- moving
+    // -----------------------------------------------------------------------------------
+
+    void moves_data() {
+        QTest::addColumn<int>("situations");
+        QTest::addColumn<int>("start");
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<int>("move");
+        QTest::addColumn<int>("numer");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<int>("fileCalls");
+        const int moved = int(ScenarioState::Move::Moved);
+        const int first = int(ScenarioState::Move::AtFirst);
+        const int last = int(ScenarioState::Move::AtLast);
+        // The situation read first is S1; "shown" is what the situation object ends holding.
+        QTest::newRow("back one reads it") << 4 << 3 << "previous" << moved << 2 << "S2" << 4;
+        QTest::newRow("back at the first positions on it")
+            << 4 << 1 << "previous" << first << 1 << "S1" << 1;
+        QTest::newRow("back from 0 lands on 1 unread")
+            << 4 << 0 << "previous" << first << 1 << "S1" << 1;
+        QTest::newRow("on one reads it") << 4 << 1 << "next" << moved << 2 << "S2" << 6;
+        QTest::newRow("on at the last stays") << 4 << 3 << "next" << last << 3 << "S1" << 3;
+        QTest::newRow("on from a new situation stays")
+            << 4 << 4 << "next" << last << 4 << "S1" << 3;
+        QTest::newRow("three situations: new number 3") << 3 << 1 << "new" << -1 << 3 << "S1" << 4;
+        QTest::newRow("new number from the last") << 3 << 2 << "new" << -1 << 3 << "S1" << 2;
+        QTest::newRow("new number from 0") << 4 << 0 << "new" << -1 << 4 << "S1" << 8;
+    }
+    void moves() {
+        QFETCH(int, situations);
+        QFETCH(int, start);
+        QFETCH(QString, action);
+        QFETCH(int, move);
+        QFETCH(int, numer);
+        QFETCH(QString, shown);
+        QFETCH(int, fileCalls);
+        QVERIFY(open(numbered(situations), 1));
+        state_->numer = start;
+        const int before = files_->calls();
+        if (action == u"previous")
+            QCOMPARE(int(state_->previous()), move);
+        else if (action == u"next")
+            QCOMPARE(int(state_->next()), move);
+        else
+            state_->findNewNumber();
+        QCOMPARE(state_->numer, numer);
+        QCOMPARE(state_->krok.Nazwa.text(), shown);
+        QCOMPARE(files_->calls() - before, fileCalls);
+    }
+
+    // --- the names
+    // --------------------------------------------------------------------------------
+
+    void newScenarioList() {
+        state_->bind(dir_.filePath(QStringLiteral("Nowy.Kro")));
+        state_->createNew();
+        state_->numer = 1;
+        state_->CzytajSytuacje();
+        ScenarioList list;
+        state_->OdswiezSpis(list);
+        const QStringList names{QStringLiteral("Default Koniec"), QStringLiteral("Poczatek")};
+        QCOMPARE(list.names, names);
+        QCOMPARE(state_->nazwy(), names);
+        QCOMPARE(list.rows.size(), std::size_t(2));
+        QCOMPARE(list.rows[1].name, QStringLiteral("Poczatek"));
+        QVERIFY(list.rows[1].typeKnown);
+        QCOMPARE(list.rows[1].letter, QStringLiteral("P"));
+        QCOMPARE(list.rows[1].mark, QString());
+    }
+
+    void gridLetterAndMark_data() {
+        QTest::addColumn<int>("typ");
+        QTest::addColumn<QList<int>>("cele");
+        QTest::addColumn<bool>("known");
+        QTest::addColumn<QString>("letter");
+        QTest::addColumn<QString>("mark");
+        QTest::newRow("start left on 0") << 0 << QList{0, 2, 2, 2} << true << "P"
+                                         << "";
+        QTest::newRow("start led on") << 0 << QList{2, 0, 0, 0} << true << "P"
+                                      << "X";
+        QTest::newRow("normal, fourth on 0") << 1 << QList{2, 1, 1, 0} << true << "N"
+                                             << "";
+        QTest::newRow("normal, -1 is not 0") << 1 << QList{2, 1, -1, 1} << true << "N"
+                                             << "X";
+        QTest::newRow("end always marked") << 2 << QList{0, 0, 0, 0} << true << "K"
+                                           << "X";
+        QTest::newRow("one choice, unused rows on 0") << 3 << QList{1, 0, 0, 0} << true << "1"
+                                                      << "X";
+        QTest::newRow("two choices, second on 0") << 4 << QList{1, 0, 1, 1} << true << "2"
+                                                  << "";
+        QTest::newRow("two choices led on") << 4 << QList{1, -1, 0, 0} << true << "2"
+                                            << "X";
+        QTest::newRow("three choices, third on 0") << 5 << QList{1, 1, 0, 1} << true << "3"
+                                                   << "";
+        QTest::newRow("three choices led on") << 5 << QList{1, 1, 1, 0} << true << "3"
+                                              << "X";
+        QTest::newRow("type byte 7 unknown") << 7 << QList{1, 1, 1, 1} << false << ""
+                                             << "";
+    }
+    void gridLetterAndMark() {
+        QFETCH(int, typ);
+        QFETCH(QList<int>, cele);
+        QFETCH(bool, known);
+        QFETCH(QString, letter);
+        QFETCH(QString, mark);
+        std::vector<Situation> situations = numbered(3);
+        situations[2].typ = static_cast<std::uint8_t>(typ);
+        situations[2].cele = {cele[0], cele[1], cele[2], cele[3]};
+        QVERIFY(open(situations, 1));
+        ScenarioList list;
+        state_->OdswiezSpis(list);
+        QCOMPARE(list.rows.size(), std::size_t(3));
+        const GridRow& row = list.rows[2];
+        QCOMPARE(row.name, QStringLiteral("S2"));
+        QCOMPARE(row.typeKnown, known);
+        QCOMPARE(row.letter, letter);
+        QCOMPARE(row.mark, mark);
+    }
+
+    void rebuildFailureKeepsWhatWasRead_data() {
+        QTest::addColumn<int>("numer");
+        QTest::addColumn<int>("listRecords");
+        QTest::addColumn<int>("failAt");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<QStringList>("nazwy");
+        QTest::addColumn<QString>("buffer");
+        const QStringList none;
+        const QStringList s0{QStringLiteral("S0")};
+        // File calls: 1 count; 2-5 situation 0; 6-8 the current list record; 9-12 situation 1.
+        QTest::newRow("list file shorter than situation file")
+            << 1 << 2 << 0 << int(AppError::ReadBeyondEnd)
+            << QStringList{QStringLiteral("S0"), QStringLiteral("S1")}
+            << QStringList{QStringLiteral("S0"), QStringLiteral("S1")} << "S1";
+        QTest::newRow("count fails: nothing cleared")
+            << 2 << 4 << 1 << int(AppError::AccessDenied) << QStringList{QStringLiteral("stale")}
+            << none << "S2";
+        QTest::newRow("situation 0 unreadable")
+            << 2 << 4 << 4 << int(AppError::AccessDenied) << none << none << "S2";
+        QTest::newRow("current list record unreadable")
+            << 2 << 4 << 8 << int(AppError::AccessDenied) << s0 << s0 << "S0";
+        QTest::newRow("row 1 unreadable: buffer back on the current")
+            << 2 << 4 << 12 << int(AppError::AccessDenied) << s0 << s0 << "S2";
+    }
+    void rebuildFailureKeepsWhatWasRead() {
+        QFETCH(int, numer);
+        QFETCH(int, listRecords);
+        QFETCH(int, failAt);
+        QFETCH(int, code);
+        QFETCH(QStringList, names);
+        QFETCH(QStringList, nazwy);
+        QFETCH(QString, buffer);
+        QVERIFY(open(numbered(4), numer));
+        const QString lis = state_->listPath();
+        QVERIFY(writeFile(lis, readAll(lis).left(listRecords * TRekordListy::Size)));
+        ScenarioList list;
+        list.names = QStringList{QStringLiteral("stale")};
+        list.rows.push_back({});
+        if (failAt > 0)
+            files_->failCall(failAt, code);
+        expectError(code, AppError::messageForCode(code), [&] { state_->OdswiezSpis(list); });
+        QCOMPARE(list.emptied, failAt != 1);
+        QCOMPARE(list.names, names);
+        QCOMPARE(int(list.rows.size()), names.size());
+        QCOMPARE(state_->nazwy(), nazwy);
+        QCOMPARE(state_->lista.Nazwa.text(), buffer);
+    }
+
+    void listBufferEndsOnCurrentSituation_data() {
+        QTest::addColumn<bool>("newMode");
+        QTest::addColumn<QString>("buffer");
+        QTest::newRow("editing situation 1") << false << "S1";
+        QTest::newRow("new situation: the last one") << true << "S3";
+    }
+    void listBufferEndsOnCurrentSituation() {
+        QFETCH(bool, newMode);
+        QFETCH(QString, buffer);
+        QVERIFY(open(numbered(4), 1));
+        if (newMode) {
+            state_->nowaSytuacja = true;
+            state_->findNewNumber();
+        }
+        ScenarioList list;
+        state_->OdswiezSpis(list);
+        QCOMPARE(list.names.size(), 4);
+        QCOMPARE(state_->lista.Nazwa.text(), buffer);
+        QCOMPARE(state_->lista.Typ, std::uint8_t(newMode ? 3 : 1));
+        // The rows are read into a record of their own, never into the situation buffer.
+        QCOMPARE(state_->rekord.Nazwa.text(), QStringLiteral("S1"));
+    }
+
+    void targetNameOutOfBounds() {
+        QVERIFY(open(sample(), 2));
+        ScenarioList list;
+        state_->OdswiezSpis(list);
+        QCOMPARE(state_->targetName(2), QStringLiteral("Łąka"));
+        for (const int target : {-1, 3}) {
+            expectError(AppError::Other,
+                        QStringLiteral("List index out of bounds (%1)").arg(target),
+                        [&] { state_->targetName(target); });
+        }
+    }
+
+    // --- checks
+    // -----------------------------------------------------------------------------------
+
+    void refusal_data() {
+        QTest::addColumn<SituationFields>("fields");
+        QTest::addColumn<bool>("newMode");
+        QTest::addColumn<QString>("message");
+        const QString incomplete = ScenarioState::IncompleteMessage;
+        const QString taken = ScenarioState::NameTakenMessage;
+        const QString noTarget = ScenarioState::NoSuchTargetMessage;
+        QTest::newRow("complete") << completeFields() << false << "";
+        QTest::newRow("empty name")
+            << changed([](auto& f) { f.nazwa.clear(); }) << false << incomplete;
+        QTest::newRow("empty description")
+            << changed([](auto& f) { f.opis.clear(); }) << false << incomplete;
+        QTest::newRow("empty enabled choice text")
+            << changed([](auto& f) { f.wybory[1].clear(); }) << false << incomplete;
+        QTest::newRow("empty enabled target")
+            << changed([](auto& f) { f.cele[1].clear(); }) << false << incomplete;
+        QTest::newRow("type in small letters")
+            << changed([](auto& f) { f.typ = "normalny"; }) << false << incomplete;
+        QTest::newRow("empty type")
+            << changed([](auto& f) { f.typ.clear(); }) << false << incomplete;
+        QTest::newRow("start type is a type name")
+            << changed([](auto& f) { f.typ = "Poczatek"; }) << false << "";
+        QTest::newRow("disabled rows are not checked") << changed([](auto& f) {
+            f.wybory[1].clear();
+            f.cele[1] = "Nikt";
+            f.wyboryWlaczone[1] = f.celeWlaczone[1] = false;
+        }) << false << "";
+        QTest::newRow("incomplete before a taken name") << changed([](auto& f) {
+            f.nazwa = "Poczatek";
+            f.opis.clear();
+        }) << false << incomplete;
+        QTest::newRow("incomplete before an unknown target") << changed([](auto& f) {
+            f.cele[0] = "Nikt";
+            f.typ = "Wybory4";
+        }) << false << incomplete;
+        QTest::newRow("name of another situation, other case")
+            << changed([](auto& f) { f.nazwa = "POCZATEK"; }) << false << taken;
+        QTest::newRow("name of situation 0")
+            << changed([](auto& f) { f.nazwa = "default koniec"; }) << false << taken;
+        QTest::newRow("own name, other case")
+            << changed([](auto& f) { f.nazwa = "ŁĄKA"; }) << false << "";
+        QTest::newRow("new situation: own name is taken") << completeFields() << true << taken;
+        QTest::newRow("taken name before an unknown target") << changed([](auto& f) {
+            f.nazwa = "Poczatek";
+            f.cele[0] = "Nikt";
+        }) << false << taken;
+        QTest::newRow("target naming nothing")
+            << changed([](auto& f) { f.cele[1] = "Nikt"; }) << false << noTarget;
+        QTest::newRow("target in other case, Polish letters")
+            << changed([](auto& f) { f.cele[1] = "łĄKA"; }) << false << "";
+    }
+    void refusal() {
+        QFETCH(SituationFields, fields);
+        QFETCH(bool, newMode);
+        QFETCH(QString, message);
+        QVERIFY(open(sample(), 2));
+        ScenarioList list;
+        state_->OdswiezSpis(list);
+        if (newMode) {
+            state_->nowaSytuacja = true;
+            state_->findNewNumber();
+        }
+        QCOMPARE(state_->refusal(fields), message);
+    }
+
+    // --- saving
+    // -----------------------------------------------------------------------------------
+
+    void savedBytes_data() {
+        QTest::addColumn<SituationFields>("fields");
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<QList<QByteArray>>("wybory");
+        QTest::addColumn<QByteArray>("opis");
+        QTest::addColumn<QList<int>>("cele");
+        QTest::addColumn<int>("typ");
+        const QByteArray laka("\xA3\xB9ka"); // "Łąka"
+        SituationFields end;
+        end.nazwa = QStringLiteral("Łąka");
+        end.typ = QStringLiteral("Koniec");
+        end.opis = QStringLiteral("Koniec gry");
+        QTest::newRow("end: four empty texts, targets -1")
+            << end << laka << QList<QByteArray>{"", "", "", ""} << QByteArray("Koniec gry")
+            << QList{-1, -1, -1, -1} << int(Koniec);
+
+        SituationFields one = end;
+        one.typ = QStringLiteral("Wybory1");
+        one.opis = QStringLiteral("Trawa");
+        one.wybory = {QStringLiteral("Idz"), QStringLiteral("stary wybor 2"), {}, {}};
+        one.cele = {QStringLiteral("Poczatek"), {}, {}, {}};
+        one.wyboryWlaczone = one.celeWlaczone = {true, false, false, false};
+        QTest::newRow("one choice keeps the stored choice 2 text")
+            << one << laka << QList<QByteArray>{"Idz", "stary wybor 2", "", ""}
+            << QByteArray("Trawa") << QList{1, -1, -1, -1} << int(Wybory1);
+
+        SituationFields lines = one;
+        lines.opis = QStringLiteral("Las\nnoc\n");
+        QTest::newRow("line break stored as CR LF")
+            << lines << laka << QList<QByteArray>{"Idz", "stary wybor 2", "", ""}
+            << QByteArray("Las\r\nnoc\r\n") << QList{1, -1, -1, -1} << int(Wybory1);
+
+        SituationFields normal = end;
+        normal.nazwa = QStringLiteral("Polana");
+        normal.typ = QStringLiteral("Normalny");
+        normal.wybory = {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"),
+                         QStringLiteral("d")};
+        normal.cele = {QStringLiteral("DEFAULT KONIEC"), QStringLiteral("łĄKA"),
+                       QStringLiteral("poczatek"), QStringLiteral("Nikt")};
+        normal.wyboryWlaczone = normal.celeWlaczone = {true, true, true, true};
+        QTest::newRow("targets found ignoring letter case")
+            << normal << QByteArray("Polana") << QList<QByteArray>{"a", "b", "c", "d"}
+            << QByteArray("Koniec gry") << QList{0, 2, 1, -1} << int(Normalny);
+    }
+    void savedBytes() {
+        QFETCH(SituationFields, fields);
+        QFETCH(QByteArray, name);
+        QFETCH(QList<QByteArray>, wybory);
+        QFETCH(QByteArray, opis);
+        QFETCH(QList<int>, cele);
+        QFETCH(int, typ);
+        QVERIFY(open(sample(), 2));
+        ScenarioList list;
+        state_->OdswiezSpis(list);
+        state_->ZbierzPola(fields);
+        state_->write(static_cast<std::uint8_t>(typ));
+
+        QByteArray record(TRekordKroku::Size, '\0');
+        putShortString(record, 0, name);
+        for (int i = 0; i < 4; ++i)
+            putShortString(record, kTexts[std::size_t(i) + 1].first, wybory[i]);
+        putShortString(record, 205, opis);
+        putShortString(record, 456, "las.bmp");
+        putShortString(record, 477, "ptak.wav");
+        for (int i = 0; i < 4; ++i)
+            put32(record, 500 + 4 * i, quint32(cele[i]));
+        QByteArray listRecord(TRekordListy::Size, '\0');
+        putShortString(listRecord, 0, name);
+        listRecord[21] = static_cast<char>(typ);
+
+        const QByteArray kro = readAll(state_->situationFilePath());
+        const QByteArray lis = readAll(state_->listPath());
+        QCOMPARE(kro.size(), 3 * TRekordKroku::Size);
+        QCOMPARE(lis.size(), 3 * TRekordListy::Size);
+        QCOMPARE(defined(kro.mid(2 * TRekordKroku::Size)), record);
+        QCOMPARE(defined(lis.mid(2 * TRekordListy::Size)), defined(listRecord));
+        // The situation object holds what was saved.
+        TRekordKroku fromKrok;
+        state_->krok.DoRekordu(fromKrok);
+        QCOMPARE(defined(QByteArray(reinterpret_cast<const char*>(&fromKrok), sizeof fromKrok)),
+                 record);
+    }
+
+    void descriptions_data() {
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<int>("length");
+        QTest::addColumn<QString>("shownAgain");
+        QTest::newRow("break counts 2") << "a\nb"
+                                        << "a\r\nb" << 4 << "a\nb";
+        QTest::newRow("CR LF not doubled") << "a\r\nb\n"
+                                           << "a\r\nb\r\n"
+                                           << 6 << "a\nb\n";
+        QTest::newRow("lone CR shows as a break") << "a\rb"
+                                                  << "a\rb" << 3 << "a\nb";
+        QTest::newRow("Polish letter one byte") << "ł\n"
+                                                << "ł\r\n"
+                                                << 3 << "ł\n";
+    }
+    void descriptions() {
+        QFETCH(QString, shown);
+        QFETCH(QString, stored);
+        QFETCH(int, length);
+        QFETCH(QString, shownAgain);
+        QCOMPARE(ScenarioState::storedDescription(shown), stored);
+        QCOMPARE(ScenarioState::storedLength(shown), length);
+        QCOMPARE(ScenarioState::shownDescription(stored), shownAgain);
+    }
+
+private:
+    // Writes the situations as Gra.Kro, opens the pair and reads situation `numer`.
+    bool open(const std::vector<Situation>& situations, std::int32_t numer) {
+        const QString path = dir_.filePath(QStringLiteral("Gra.Kro"));
+        if (!writeScenario(path, situations))
+            return false;
+        state_->bind(path);
+        state_->openExisting();
+        state_->numer = numer;
+        state_->CzytajSytuacje();
+        return true;
+    }
+
+    TestFolder dir_;
+    std::unique_ptr<FaultyRecordFileFactory> files_;
+    std::unique_ptr<ScenarioState> state_;
+};
+
+KIT_TEST_MAIN(TestScenarioState)
+#include "tst_scenario_state.moc"

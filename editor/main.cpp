@@ -1,11 +1,24 @@
+#include "EditorServices.h"
+#include "EditorWindows.h"
+#include "PosixRecordFile.h"
+#include "QtSoundDevice.h"
+
 #include <QApplication>
-#include <QWidget>
 
 int main(int argc, char* argv[]) {
+    // The FFmpeg sound back end of older Qt releases crashes without a sound server.
+    if (!qEnvironmentVariableIsSet("QT_MEDIA_BACKEND"))
+        qputenv("QT_MEDIA_BACKEND", "gstreamer");
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Diziru"));
-    QWidget editor;
-    editor.setWindowTitle(QStringLiteral("Diziru tekstówek"));
-    editor.show();
+
+    QtMessageBoxes boxes(QStringLiteral("Diziru"));
+    QtFileOpenDialog dialog(
+        FileOpenDialog::Options{QStringLiteral("Open/New"), QStringLiteral("Kro"), false, true});
+    PosixRecordFileFactory files;
+    const EditorServices services{boxes, dialog, files, makeQtSoundDevice};
+
+    EditorWindows windows(services);
+    windows.edytor.show();
     return QApplication::exec();
 }

@@ -1,0 +1,500 @@
+#include "Uedytor.h"
+
+#include "Controls.h"
+#include "Guarded.h"
+#include "PaintBox.h"
+#include "SituationGrid.h"
+#include "SoundControl.h"
+#include "WindowFrame.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStringListModel>
+#include <QTableView>
+#include <QTextBlock>
+#include <QTextCursor>
+
+const QString TFoRPGEdit::EditingOffCaption = QStringLiteral("Edycja wyłączona!!!");
+
+namespace {
+const QString kNewScenarioCaption = QStringLiteral("Tworzenie nowego scenariusza");
+const QString kDefaultEnd = QStringLiteral("Default Koniec");
+constexpr int kDescriptionCapacity = 250;
+} // namespace
+
+TFoRPGEdit::TFoRPGEdit(EditorServices services)
+    : services_(std::move(services)), state_(services_.files) {
+    setObjectName(QStringLiteral("FoRPGEdit"));
+    setWindowTitle(QStringLiteral("Diziru tekstówek"));
+    WindowFrame::makeFixed(this, 558, 522, true);
+    setFont(Controls::times(13));
+    buildControls();
+
+    media_ = std::make_unique<EditorMedia>(
+        EditorMedia::Controls{*LaBmp, *LaWAV, *PaObrazek, *MPwav},
+        EditorMedia::State{state_.krok, state_.rekord, state_.folder(),
+                           [this] { return nowaSytuacja(); }});
+    PaObrazek->setPaintHandler([this](QPainter& painter) { media_->maluj(painter); });
+    connectHandlers();
+
+    // The wave-audio device is opened once, without a file. A machine without a sound
+    // device must still be able to edit: the lack is reported when a sound is opened.
+    try {
+        MPwav->open();
+    } catch (const AppError&) {
+    }
+}
+
+TFoRPGEdit::~TFoRPGEdit() = default;
+
+void TFoRPGEdit::connectHandlers() {
+    connect(BuOtworz, &QPushButton::clicked, this, &TFoRPGEdit::BuOtworzClick);
+    connect(BuZapisz, &QPushButton::clicked, this, &TFoRPGEdit::BuZapiszClick);
+    connect(BuPrzywroc, &QPushButton::clicked, this, &TFoRPGEdit::BuPrzywrocClick);
+    connect(BuPoprzedni, &QPushButton::clicked, this, &TFoRPGEdit::BuPoprzedniClick);
+    connect(BuNastepny, &QPushButton::clicked, this, &TFoRPGEdit::BuNastepnyClick);
+    connect(BuNowy, &QPushButton::clicked, this, &TFoRPGEdit::BuNowyClick);
+    connect(BuBmp, &QPushButton::clicked, this, &TFoRPGEdit::BuBmpClick);
+    connect(BuWav, &QPushButton::clicked, this, &TFoRPGEdit::BuWavClick);
+    connect(SGSyt, &QTableView::doubleClicked, this, &TFoRPGEdit::SGSytDblClick);
+    SGSyt->installEventFilter(this);
+    connect(qApp, &QApplication::focusChanged, this, &TFoRPGEdit::onFocusChanged);
+    connect(MeOpis->document(), &QTextDocument::contentsChange, this,
+            &TFoRPGEdit::limitDescription);
+}
+
+// --- events ------------------------------------------------------------------------------------
+
+void TFoRPGEdit::closeEvent(QCloseEvent* event) {
+    if (FormClose())
+        event->accept();
+    else
+        event->ignore();
+}
+
+bool TFoRPGEdit::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == cancelledPress_ && (event->type() == QEvent::MouseButtonPress ||
+                                       event->type() == QEvent::MouseButtonDblClick)) {
+        cancelledPress_->removeEventFilter(this);
+        cancelledPress_ = nullptr;
+        return true;
+    }
+    // Enter in the grid jumps as a double click does; other keys move the selection.
+    if (watched == SGSyt && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            SGSytDblClick();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// Leaving a field is the focus moving to another control of this window. A box or a popup
+// taking the focus is not: a check's own message box must not run the check again.
+void TFoRPGEdit::onFocusChanged(QWidget* old, QWidget* now) {
+    if (!old || !now || now->window() != this || old->window() != this)
+        return;
+    // An editable combo box is the box and its edit: moving between them is no exit.
+    auto leaves = [old, now](QWidget* field) {
+        return (old == field || field->isAncestorOf(old)) && now != field &&
+               !field->isAncestorOf(now);
+    };
+    if (leaves(ENazwa))
+        ENazwaExit(now);
+    else if (leaves(CBTyp))
+        CBTypExit(now);
+    for (int i = 0; i < 4; ++i) {
+        if (leaves(cele()[static_cast<std::size_t>(i)]))
+            CBKrok_WybranyExit(i, now);
+    }
+}
+
+// The description holds at most 250 bytes, a line break counting two: what goes past the
+// limit is cut from the end of what was just typed or pasted, leaving the cursor after it.
+void TFoRPGEdit::limitDescription(int position, int, int added) {
+    if (settingDescription_ || added <= 0)
+        return;
+    const QString text = memoText();
+    if (position + added > text.size())
+        added = static_cast<int>(text.size()) - position;
+    int excess = ScenarioState::storedLength(text) - kDescriptionCapacity;
+    if (excess <= 0)
+        return;
+    int cut = 0;
+    while (excess > 0 && cut < added) {
+        const QChar c = text.at(position + added - 1 - cut);
+        excess -= c == u'\n' ? 2 : 1;
+        ++cut;
+    }
+    QTextCursor cursor(MeOpis->document());
+    cursor.setPosition(position + added - cut);
+    cursor.setPosition(position + added, QTextCursor::KeepAnchor);
+    settingDescription_ = true;
+    cursor.removeSelectedText();
+    settingDescription_ = false;
+}
+
+// --- handlers ----------------------------------------------------------------------------------
+
+void TFoRPGEdit::BuOtworzClick() {
+    const std::optional<QString> chosen = services_.scenarioDialog.execute(this);
+    if (!chosen)
+        return;
+    const QString path = *chosen;
+    // With one file of the pair missing, nothing is opened, created or closed: the file
+    // that is there keeps its situations.
+    const ScenarioState::OnDisk onDisk = ScenarioState::onDisk(path);
+    if (onDisk == ScenarioState::OnDisk::OnlySituationFile ||
+        onDisk == ScenarioState::OnDisk::OnlyListFile) {
+        const QString missing =
+            onDisk == ScenarioState::OnDisk::OnlySituationFile ? listFilePath(path) : path;
+        services_.boxes.message(
+            QStringLiteral("Brak pliku \"%1\" - scenariusz nie zostal otwarty").arg(missing));
+        return;
+    }
+    guarded(services_.boxes, [&] {
+        if (!autoSave())
+            return;
+        WlaczEdycje();
+        setNotice(QString());
+        state_.numer = 0;
+        FileNameS->setText(path);
+        state_.bind(path);
+        CzyscPola();
+        if (onDisk == ScenarioState::OnDisk::Both) {
+            state_.openExisting();
+            if (state_.situationFileEmpty())
+                return;
+            state_.numer = 1;
+            state_.CzytajSytuacje();
+            OdswiezSpis();
+            PokazSytuacje();
+        } else {
+            setNotice(kNewScenarioCaption);
+            state_.createNew();
+            OdswiezSpis();
+            state_.numer = 1;
+            state_.CzytajSytuacje();
+            PokazSytuacje();
+        }
+    });
+}
+
+bool TFoRPGEdit::FormClose() {
+    if (services_.scenarioDialog.fileName().isEmpty() || LEdycja->text() == EditingOffCaption)
+        return true;
+    bool closed = false;
+    guarded(services_.boxes, [&] {
+        if (!autoSave())
+            return;
+        state_.close();
+        closed = true;
+    });
+    return closed;
+}
+
+void TFoRPGEdit::BuZapiszClick() {
+    guarded(services_.boxes, [this] {
+        if (!ZapiszSytuacje())
+            return;
+        setBuNowy(true);
+        BuPrzywroc->setEnabled(true);
+    });
+}
+
+void TFoRPGEdit::BuPrzywrocClick() {
+    guarded(services_.boxes, [this] {
+        state_.CzytajSytuacje();
+        CzyscPola();
+        PokazSytuacje();
+    });
+}
+
+void TFoRPGEdit::BuPoprzedniClick() {
+    guarded(services_.boxes, [this] {
+        if (!autoSave())
+            return;
+        setBuNowy(true);
+        BuPrzywroc->setEnabled(true);
+        if (state_.previous() == ScenarioState::Move::AtFirst) {
+            services_.boxes.message(QStringLiteral("To jest pierwszy krok ..."));
+            return;
+        }
+        CzyscPola();
+        PokazSytuacje();
+    });
+}
+
+void TFoRPGEdit::BuNastepnyClick() {
+    guarded(services_.boxes, [this] {
+        if (!autoSave())
+            return;
+        if (state_.next() == ScenarioState::Move::AtLast) {
+            services_.boxes.message(QStringLiteral("Wiecej juz nie ma ... naprawde!!!"));
+            return;
+        }
+        CzyscPola();
+        PokazSytuacje();
+    });
+}
+
+void TFoRPGEdit::BuNowyClick() {
+    guarded(services_.boxes, [this] {
+        if (!autoSave())
+            return;
+        UstawWybory(true, true, true, true);
+        setBuNowy(false);
+        BuPrzywroc->setEnabled(false);
+        CBTyp->setEnabled(true);
+        state_.findNewNumber();
+        CzyscPola();
+        CBTyp->setEditText(QStringLiteral("Normalny"));
+        for (QComboBox* cel : cele())
+            cel->setEditText(kDefaultEnd);
+        OdswiezSpis();
+    });
+}
+
+void TFoRPGEdit::SGSytDblClick() {
+    const int row = SGSyt->currentIndex().isValid() ? SGSyt->currentIndex().row() + 1 : 0;
+    guarded(services_.boxes, [this, row] {
+        if (!autoSave())
+            return;
+        if (row < 1 || row >= grid_->gridRowCount())
+            return;
+        // A save rebuilt the grid: the row chosen is chosen again.
+        SGSyt->setCurrentIndex(grid_->index(row - 1, 0));
+        setBuNowy(true);
+        state_.numer = row;
+        state_.CzytajSytuacje();
+        CzyscPola();
+        PokazSytuacje();
+    });
+}
+
+void TFoRPGEdit::BuBmpClick() {
+    emit mediaChooserRequested(false);
+}
+
+void TFoRPGEdit::BuWavClick() {
+    emit mediaChooserRequested(true);
+}
+
+void TFoRPGEdit::setNotice(const QString& caption) {
+    LEdycja->setText(caption);
+    LEdycja->adjustSize();
+}
+
+void TFoRPGEdit::PaObrazekRepaint() {
+    PaObrazek->repaint();
+}
+
+// --- field checks --------------------------------------------------------------------------
+
+void TFoRPGEdit::refocus(QWidget* field, QWidget* focusTaker) {
+    // A button pressed with the mouse takes the focus before it hears of the press: the
+    // press that is on its way must not reach it, or its click would run after all.
+    auto* button = qobject_cast<QAbstractButton*>(focusTaker);
+    if (button && (QGuiApplication::mouseButtons() & Qt::LeftButton)) {
+        cancelledPress_ = button;
+        button->installEventFilter(this);
+    }
+    field->setFocus(Qt::OtherFocusReason);
+}
+
+void TFoRPGEdit::ENazwaExit(QWidget* focusTaker) {
+    if (!state_.nameTaken(ENazwa->text()))
+        return;
+    ENazwa->clear();
+    refocus(ENazwa, focusTaker);
+    services_.boxes.message(ScenarioState::NameTakenMessage);
+}
+
+void TFoRPGEdit::CBTypExit(QWidget* focusTaker) {
+    const QString text = CBTyp->currentText();
+    if (!text.isEmpty() && !ScenarioState::isTypeItem(text)) {
+        services_.boxes.message(ScenarioState::NoSuchTypeMessage);
+        CBTyp->setEditText(QString());
+        refocus(CBTyp, focusTaker);
+        return;
+    }
+    // Rows follow the exact type name; another letter case changes nothing.
+    const std::optional<std::uint8_t> typ = ScenarioState::typeCode(text);
+    if (!typ || *typ == Poczatek)
+        return;
+    const std::array<bool, 4> rows = ScenarioState::rowsOf(*typ);
+    UstawWybory(rows[0], rows[1], rows[2], rows[3]);
+}
+
+void TFoRPGEdit::CBKrok_WybranyExit(int row, QWidget* focusTaker) {
+    QComboBox* cel = cele()[static_cast<std::size_t>(row)];
+    const QString text = cel->currentText();
+    if (text.isEmpty() || cel->findText(text, Qt::MatchFixedString) >= 0)
+        return;
+    services_.boxes.message(ScenarioState::NoSuchTargetMessage);
+    cel->setEditText(QString());
+    refocus(cel, focusTaker);
+}
+
+// --- operations ----------------------------------------------------------------------------
+
+bool TFoRPGEdit::autoSave() {
+    return !CBAuto->isChecked() || ZapiszSytuacje();
+}
+
+void TFoRPGEdit::setBuNowy(bool enabled) {
+    BuNowy->setEnabled(enabled);
+    state_.nowaSytuacja = !enabled;
+}
+
+bool TFoRPGEdit::nowaSytuacja() const {
+    return !BuNowy->isEnabled();
+}
+
+std::array<QLineEdit*, 4> TFoRPGEdit::wybory() const {
+    return {EWybor1, EWybor2, EWybor3, EWybor4};
+}
+
+std::array<QComboBox*, 4> TFoRPGEdit::cele() const {
+    return {CBKrok_Wybrany1, CBKrok_Wybrany2, CBKrok_Wybrany3, CBKrok_Wybrany4};
+}
+
+void TFoRPGEdit::WlaczEdycje() {
+    QWidget* controls[] = {
+        MeOpis,   EWybor1,         EWybor2,         EWybor3,         EWybor4,
+        ENazwa,   BuPoprzedni,     BuNastepny,      BuPrzywroc,      BuNowy,
+        BuZapisz, CBKrok_Wybrany1, CBKrok_Wybrany2, CBKrok_Wybrany3, CBKrok_Wybrany4,
+        CBTyp,    SGSyt,           CBAuto,          BuBmp,           BuWav,
+        MPwav};
+    for (QWidget* control : controls)
+        control->setEnabled(true);
+    state_.nowaSytuacja = false;
+    MPwav->open();
+}
+
+void TFoRPGEdit::UstawWybory(bool row1, bool row2, bool row3, bool row4) {
+    const bool on[] = {row1, row2, row3, row4};
+    for (std::size_t i = 0; i < 4; ++i) {
+        wybory()[i]->setEnabled(on[i]);
+        cele()[i]->setEnabled(on[i]);
+        if (!on[i]) {
+            wybory()[i]->clear();
+            cele()[i]->setEditText(QString());
+        }
+    }
+}
+
+// The description as typed: unlike toPlainText(), no-break spaces stay what they are.
+QString TFoRPGEdit::memoText() const {
+    QString text = MeOpis->document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, u'\n');
+    text.replace(QChar::LineSeparator, u'\n');
+    return text;
+}
+
+void TFoRPGEdit::setDescription(const QString& shown) {
+    settingDescription_ = true;
+    MeOpis->setPlainText(shown);
+    settingDescription_ = false;
+}
+
+void TFoRPGEdit::CzyscPola() {
+    ENazwa->clear();
+    for (QLineEdit* wybor : wybory())
+        wybor->clear();
+    setDescription(QString());
+    for (QComboBox* cel : cele())
+        cel->setEditText(QString());
+    CBTyp->setEditText(QString());
+    media_->czysc();
+}
+
+void TFoRPGEdit::Pokaz(const TKrok& krok, std::uint8_t koniec) {
+    ENazwa->setText(krok.Nazwa.text());
+    setDescription(ScenarioState::shownDescription(krok.Opis.text()));
+    const std::uint8_t typ = state_.lista.Typ;
+    CBTyp->setEnabled(typ != Poczatek);
+    CBTyp->setEditText(ScenarioState::typeName(typ));
+    if (koniec == 1)
+        return;
+    const QString teksty[] = {krok.Wybor1.text(), krok.Wybor2.text(), krok.Wybor3.text(),
+                              krok.Wybor4.text()};
+    for (std::size_t i = 0; i < 4; ++i)
+        wybory()[i]->setText(teksty[i]);
+    for (int i = 0; i < 4; ++i) {
+        QComboBox* cel = cele()[static_cast<std::size_t>(i)];
+        if (cel->isEnabled())
+            cel->setEditText(state_.targetName(krok.cel(i + 1)));
+    }
+}
+
+void TFoRPGEdit::PokazSytuacje() {
+    CzyscPola();
+    const std::uint8_t typ = state_.lista.Typ;
+    if (typ <= Wybory3) {
+        const std::array<bool, 4> rows = ScenarioState::rowsOf(typ);
+        UstawWybory(rows[0], rows[1], rows[2], rows[3]);
+        Pokaz(state_.krok, typ == Koniec ? 1 : 0);
+    }
+    media_->pokaz();
+}
+
+SituationFields TFoRPGEdit::fields() const {
+    SituationFields f;
+    f.nazwa = ENazwa->text();
+    f.typ = CBTyp->currentText();
+    f.opis = memoText();
+    for (std::size_t i = 0; i < 4; ++i) {
+        f.wybory[i] = wybory()[i]->text();
+        f.wyboryWlaczone[i] = wybory()[i]->isEnabled();
+        f.cele[i] = cele()[i]->currentText();
+        f.celeWlaczone[i] = cele()[i]->isEnabled();
+    }
+    return f;
+}
+
+bool TFoRPGEdit::ZapiszSytuacje() {
+    const SituationFields f = fields();
+    const QString refusal = state_.refusal(f);
+    if (!refusal.isEmpty()) {
+        services_.boxes.message(refusal);
+        return false;
+    }
+    state_.ZbierzPola(f);
+    state_.write(*ScenarioState::typeCode(f.typ));
+    OdswiezSpis();
+    return true;
+}
+
+void TFoRPGEdit::OdswiezSpis() {
+    ScenarioList list;
+    // The target boxes' texts are theirs, not their lists': a rebuild keeps them.
+    QStringList texts;
+    for (QComboBox* cel : cele())
+        texts.append(cel->currentText());
+    auto apply = [&] {
+        if (!list.emptied)
+            return;
+        names_->setStringList(list.names);
+        for (std::size_t i = 0; i < 4; ++i)
+            cele()[i]->setEditText(texts[static_cast<qsizetype>(i)]);
+        grid_->apply(list);
+    };
+    try {
+        state_.OdswiezSpis(list);
+    } catch (const AppError&) {
+        apply();
+        throw;
+    }
+    apply();
+}

@@ -1,0 +1,149 @@
+#pragma once
+// The editor's main window TFoRPGEdit: opening a scenario, editing, checking and saving its
+// situations, and the situation grid.
+
+#include "EditorMedia.h"
+#include "EditorServices.h"
+#include "ScenarioState.h"
+
+#include <QAbstractButton>
+#include <QPointer>
+#include <QWidget>
+#include <array>
+#include <memory>
+
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QStringListModel;
+class QTableView;
+class PaintBox;
+class SituationGrid;
+class SoundControl;
+
+class TFoRPGEdit : public QWidget {
+    Q_OBJECT
+
+public:
+    static const QString EditingOffCaption; // "Edycja wyłączona!!!"
+
+    explicit TFoRPGEdit(EditorServices services);
+    ~TFoRPGEdit() override;
+
+    QLabel* Label9;
+    QLabel* Label16;
+    QLabel* Label8;
+    QLabel* Label10;
+    QLabel* Label6;
+    QLabel* Label7;
+    QLabel* Label2;
+    QLabel* Label3;
+    QLabel* Label4;
+    QLabel* Label5;
+    QLabel* Label12;
+    QLabel* Label11;
+    QLabel* Label13;
+    QLabel* LaBmp;
+    QLabel* LaWAV;
+    QLabel* LEdycja;
+    QLabel* FileNameS;
+    QLabel* Label14;
+    QFrame* Bevel1;
+    PaintBox* PaObrazek;
+    QPushButton* BuOtworz;
+    QLineEdit* ENazwa;
+    QComboBox* CBTyp;
+    QPlainTextEdit* MeOpis;
+    QLineEdit* EWybor1;
+    QLineEdit* EWybor2;
+    QLineEdit* EWybor3;
+    QLineEdit* EWybor4;
+    QComboBox* CBKrok_Wybrany1;
+    QComboBox* CBKrok_Wybrany2;
+    QComboBox* CBKrok_Wybrany3;
+    QComboBox* CBKrok_Wybrany4;
+    QPushButton* BuPoprzedni;
+    QPushButton* BuNastepny;
+    QPushButton* BuNowy;
+    QPushButton* BuZapisz;
+    QPushButton* BuPrzywroc;
+    QCheckBox* CBAuto;
+    QPushButton* BuBmp;
+    QPushButton* BuWav;
+    SoundControl* MPwav;
+    QTableView* SGSyt;
+
+    // The scenario, the current situation and the names, for the chooser and for tests.
+    ScenarioState& state() { return state_; }
+    const SituationGrid& grid() const { return *grid_; }
+    // The model of situation names that the four target boxes share.
+    const QStringListModel& names() const { return *names_; }
+    // Repaints the picture box at once (the chooser after a picture was chosen).
+    void PaObrazekRepaint();
+
+signals:
+    // "Otwórz &Bmp." or "Otwórz &Wav." asks for the media chooser (false: pictures, true: sounds).
+    void mediaChooserRequested(bool sounds);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private slots:
+    void BuOtworzClick();
+    void BuZapiszClick();
+    void BuPrzywrocClick();
+    void BuPoprzedniClick();
+    void BuNastepnyClick();
+    void BuNowyClick();
+    void SGSytDblClick();
+    void BuBmpClick();
+    void BuWavClick();
+
+private:
+    void buildControls();
+    void connectHandlers();
+    void onFocusChanged(QWidget* old, QWidget* now);
+    void limitDescription(int position, int removed, int added);
+
+    // Operations of the editor, named as the editor has always named them.
+    bool FormClose();
+    void WlaczEdycje();
+    void UstawWybory(bool row1, bool row2, bool row3, bool row4);
+    void CzyscPola();
+    void Pokaz(const TKrok& krok, std::uint8_t koniec);
+    void PokazSytuacje();
+    bool ZapiszSytuacje();
+    void OdswiezSpis();
+    void ENazwaExit(QWidget* focusTaker);
+    void CBTypExit(QWidget* focusTaker);
+    void CBKrok_WybranyExit(int row, QWidget* focusTaker);
+
+    // The automatic save before a change of situation: false when it refused or failed.
+    bool autoSave();
+    // New-situation mode is the "N&owa" button being disabled.
+    void setBuNowy(bool enabled);
+    bool nowaSytuacja() const;
+    SituationFields fields() const;
+    void setDescription(const QString& shown);
+    void setNotice(const QString& caption); // LEdycja, sized to its text
+    QString memoText() const;
+    // A refused field check cancels the click of the button that took the focus.
+    void refocus(QWidget* field, QWidget* focusTaker);
+
+    std::array<QLineEdit*, 4> wybory() const;
+    std::array<QComboBox*, 4> cele() const;
+
+    EditorServices services_;
+    ScenarioState state_;
+    SituationGrid* grid_;
+    QStringListModel* names_;
+    std::unique_ptr<EditorMedia> media_;
+    bool settingDescription_ = false;
+    // A button whose press, already on its way, a refused field check cancels.
+    QPointer<QAbstractButton> cancelledPress_;
+};

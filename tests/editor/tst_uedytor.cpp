@@ -1,0 +1,518 @@
+#include "FakeSoundDevice.h"
+#include "FaultyRecordFile.h"
+#include "RecordingMessageBoxes.h"
+#include "ScenarioBuilder.h"
+#include "ScriptedFileDialog.h"
+#include "SituationGrid.h"
+#include "SoundControl.h"
+#include "TestMain.h"
+#include "Uedytor.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStringListModel>
+#include <QTableView>
+#include <QTest>
+#include <QtEndian>
+
+namespace {
+
+// The editor window as the program builds it, with fakes for the services.
+struct Editor {
+    RecordingMessageBoxes boxes;
+    ScriptedFileDialog dialog;
+    FaultyRecordFileFactory files;
+    std::shared_ptr<FakeSoundLog> sound = std::make_shared<FakeSoundLog>();
+    EditorServices services{boxes, dialog, files, FakeSoundDevice::factory(sound)};
+    TFoRPGEdit w{services};
+
+    Editor() {
+        w.show();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+    }
+    void open(const QString& path) {
+        dialog.answer(path);
+        click(w.BuOtworz);
+    }
+    static void click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+    // Leaves `field` for `next` as a user does, by giving `next` the focus.
+    static void leave(QWidget* field, QWidget* next) {
+        field->setFocus(Qt::TabFocusReason);
+        next->setFocus(Qt::TabFocusReason);
+    }
+    QString row(int i) const {
+        return w.grid().cell(i, 0) + u'|' + w.grid().cell(i, 1) + u'|' + w.grid().cell(i, 2);
+    }
+    QString enabledRows() const {
+        QString s;
+        for (QLineEdit* e : {w.EWybor1, w.EWybor2, w.EWybor3, w.EWybor4})
+            s += e->isEnabled() ? u'1' : u'0';
+        return s;
+    }
+};
+
+QByteArray contents(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+qint32 targetAt(const QByteArray& kro, int record, int choice) {
+    return qFromLittleEndian<qint32>(kro.constData() + record * 516 + 500 + 4 * (choice - 1));
+}
+
+QByteArray textAt(const QByteArray& kro, int record, int offset) {
+    const int at = record * 516 + offset;
+    return kro.mid(at + 1, static_cast<unsigned char>(kro[at]));
+}
+
+Situation sit(const QString& name, std::uint8_t typ, std::array<std::int32_t, 4> cele = {},
+              std::array<QString, 4> wybory = {}) {
+    Situation s;
+    s.nazwa = name;
+    s.typ = typ;
+    s.opis = QStringLiteral("Opis ") + name;
+    s.wybory = wybory;
+    s.cele = cele;
+    return s;
+}
+
+// Three situations: 0 "Default Koniec", 1 "Start" leading to 2, 2 "Łąka" (Wybory1 with a
+// stored choice-2 text).
+std::vector<Situation> threeSituations() {
+    return {sit(QStringLiteral("Default Koniec"), Koniec),
+            sit(QStringLiteral("Start"), Poczatek, {2}, {QStringLiteral("Idź na łąkę")}),
+            sit(QStringLiteral("Łąka"), Wybory1, {0, 0, 0, 0},
+                {QStringLiteral("Dalej"), QStringLiteral("Stary tekst"), {}, {}})};
+}
+
+} // namespace
+
+class TestUedytor : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { folder_.renew(); }
+
+    void controlsSitWhereTheyBelong_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QRect>("geometry");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("enabled");
+        QTest::newRow("BuOtworz") << "BuOtworz" << QRect(4, 4, 101, 23) << "&Otwórz/Nowy" << true;
+        QTest::newRow("ENazwa") << "ENazwa" << QRect(4, 65, 269, 22) << "" << false;
+        QTest::newRow("CBTyp") << "CBTyp" << QRect(280, 65, 145, 22) << "" << false;
+        QTest::newRow("MeOpis") << "MeOpis" << QRect(4, 110, 269, 90) << "" << false;
+        QTest::newRow("EWybor4") << "EWybor4" << QRect(14, 300, 270, 22) << "" << false;
+        QTest::newRow("CBKrok_Wybrany2")
+            << "CBKrok_Wybrany2" << QRect(285, 250, 270, 22) << "" << false;
+        QTest::newRow("BuNowy") << "BuNowy" << QRect(440, 110, 77, 23) << "N&owa" << false;
+        QTest::newRow("BuPrzywroc")
+            << "BuPrzywroc" << QRect(360, 135, 77, 23) << "P&rzywróc" << false;
+        QTest::newRow("CBAuto") << "CBAuto" << QRect(280, 160, 121, 23) << "Auto zapisywanie"
+                                << false;
+        QTest::newRow("BuWav") << "BuWav" << QRect(164, 395, 100, 23) << "Otwórz &Wav." << false;
+        QTest::newRow("MPwav") << "MPwav" << QRect(173, 470, 85, 23) << "" << false;
+        QTest::newRow("SGSyt") << "SGSyt" << QRect(278, 350, 201, 168) << "" << false;
+        QTest::newRow("PaObrazek") << "PaObrazek" << QRect(12, 358, 128, 128) << "" << true;
+        QTest::newRow("LEdycja") << "LEdycja" << QRect(274, 22, 131, 19) << "Edycja wyłączona!!!"
+                                 << true;
+        QTest::newRow("FileNameS") << "FileNameS" << QRect(11, 32, 214, 15) << "" << true;
+        QTest::newRow("LaWAV") << "LaWAV" << QRect(166, 445, 96, 17) << "?.Wav" << true;
+    }
+    void controlsSitWhereTheyBelong() {
+        QFETCH(QString, name);
+        QFETCH(QRect, geometry);
+        QFETCH(QString, text);
+        QFETCH(bool, enabled);
+        Editor e;
+        QCOMPARE(e.w.size(), QSize(558, 522));
+        QCOMPARE(e.w.windowTitle(), QStringLiteral("Diziru tekstówek"));
+        auto* control = e.w.findChild<QWidget*>(name);
+        QVERIFY(control);
+        // Labels other than the fixed ones take the size of their text.
+        QCOMPARE(control->pos(), geometry.topLeft());
+        if (!qobject_cast<QLabel*>(control) || control->minimumSize() == control->maximumSize())
+            QCOMPARE(control->size(), geometry.size());
+        QCOMPARE(control->isEnabled(), enabled);
+        if (auto* b = qobject_cast<QAbstractButton*>(control))
+            QCOMPARE(b->text(), text);
+        if (auto* l = qobject_cast<QLabel*>(control))
+            QCOMPARE(l->text(), text);
+    }
+
+    void newScenarioHasTheDefaultSituations() {
+        Editor e;
+        const QString kro = folder_.filePath(QStringLiteral("Nowy.Kro"));
+        e.open(kro);
+        QCOMPARE(contents(kro).size(), 1032);
+        QCOMPARE(contents(folder_.filePath(QStringLiteral("Nowy.lis"))).size(), 44);
+        QCOMPARE(e.w.LEdycja->text(), QStringLiteral("Tworzenie nowego scenariusza"));
+        QCOMPARE(e.w.FileNameS->text(), kro);
+        QCOMPARE(e.w.grid().gridRowCount(), 2);
+        QCOMPARE(e.row(0), QStringLiteral("Nazwa sytuacji|T|S"));
+        QCOMPARE(e.row(1), QStringLiteral("Poczatek|P|"));
+        QCOMPARE(e.w.names().stringList(),
+                 QStringList({QStringLiteral("Default Koniec"), QStringLiteral("Poczatek")}));
+        QCOMPARE(e.w.CBKrok_Wybrany3->count(), 2);
+        QCOMPARE(e.w.CBTyp->currentText(), QStringLiteral("Poczatek"));
+        QVERIFY(!e.w.CBTyp->isEnabled());
+        QCOMPARE(e.enabledRows(), QStringLiteral("1000"));
+        QCOMPARE(e.w.EWybor1->text(), QStringLiteral("Default!!! Zaczynamy gre?"));
+        QCOMPARE(e.w.CBKrok_Wybrany1->currentText(), QStringLiteral("Default Koniec"));
+        QVERIFY(e.w.BuNowy->isEnabled() && e.w.SGSyt->isEnabled() && e.w.MPwav->isEnabled());
+    }
+
+    void oneFileOfThePairIsNeverTouched_data() {
+        QTest::addColumn<QString>("present");
+        QTest::addColumn<QString>("missing");
+        QTest::newRow("list file missing") << "Las.Kro"
+                                           << "Las.lis";
+        QTest::newRow("situation file missing") << "Las.lis"
+                                                << "Las.Kro";
+    }
+    void oneFileOfThePairIsNeverTouched() {
+        QFETCH(QString, present);
+        QFETCH(QString, missing);
+        const QString file = folder_.write(present, QByteArray(516, 'x'));
+        Editor e;
+        e.boxes.expectMessage(QStringLiteral("Brak pliku \"%1\" - scenariusz nie zostal otwarty")
+                                  .arg(folder_.filePath(missing)));
+        e.open(folder_.filePath(QStringLiteral("Las.Kro")));
+        QVERIFY(e.boxes.verifyAllShown());
+        QCOMPARE(contents(file), QByteArray(516, 'x'));
+        QVERIFY(!QFile::exists(folder_.filePath(missing)));
+        QVERIFY(!e.w.ENazwa->isEnabled());
+        QCOMPARE(e.files.calls(), 0);
+    }
+
+    // Each row edits situation 2 of threeSituations() and saves it with "&Zapisz".
+    void savingWritesBothRecords_data() {
+        QTest::addColumn<QString>("typ");
+        QTest::addColumn<QString>("message"); // empty: the save writes
+        QTest::addColumn<QString>("choice2"); // choice 2 text stored
+        QTest::addColumn<QList<int>>("targets");
+        QTest::addColumn<int>("typeByte");
+        QTest::newRow("Koniec saves empty texts and -1") << "Koniec"
+                                                         << ""
+                                                         << "" << QList<int>{-1, -1, -1, -1} << 2;
+        QTest::newRow("greyed choice 2 kept") << "Wybory1"
+                                              << ""
+                                              << "Stary tekst" << QList<int>{1, -1, -1, -1} << 3;
+        QTest::newRow("type in small letters refused")
+            << "wybory1"
+            << "Zapomniales czegos wpisac :)"
+            << "Stary tekst" << QList<int>{0, 0, 0, 0} << 3;
+    }
+    void savingWritesBothRecords() {
+        QFETCH(QString, typ);
+        QFETCH(QString, message);
+        QFETCH(QString, choice2);
+        QFETCH(QList<int>, targets);
+        QFETCH(int, typeByte);
+        const QString kro = folder_.filePath(QStringLiteral("Las.Kro"));
+        QVERIFY(writeScenario(kro, threeSituations()));
+        Editor e;
+        e.open(kro);
+        Editor::click(e.w.BuNastepny);
+        QCOMPARE(e.w.ENazwa->text(), QStringLiteral("Łąka"));
+        QCOMPARE(e.w.EWybor2->text(), QStringLiteral("Stary tekst"));
+        QVERIFY(!e.w.EWybor2->isEnabled());
+        e.w.CBKrok_Wybrany1->setEditText(QStringLiteral("START"));
+        // Leaving the type field sets the rows again, which drops the greyed text.
+        e.w.CBTyp->setEditText(typ);
+        if (typ != u"Wybory1")
+            Editor::leave(e.w.CBTyp, e.w.MeOpis);
+        if (!message.isEmpty())
+            e.boxes.expectMessage(message);
+        Editor::click(e.w.BuZapisz);
+        QVERIFY(e.boxes.verifyAllShown());
+        const QByteArray saved = contents(kro);
+        const QByteArray lis = contents(folder_.filePath(QStringLiteral("Las.lis")));
+        QCOMPARE(textAt(saved, 2, 67), choice2.toUtf8());
+        for (int c = 1; c <= 4; ++c)
+            QCOMPARE(targetAt(saved, 2, c), targets[c - 1]);
+        QCOMPARE(int(lis[2 * 22 + 21]), typeByte);
+        QCOMPARE(lis.mid(44, 21), saved.mid(2 * 516, 21));
+        QCOMPARE(e.row(2).endsWith(u'X'), message.isEmpty());
+    }
+
+    // Saves that must not reach the file, through the checks or through an access key.
+    void refusedSavesWriteNothing_data() {
+        QTest::addColumn<QString>("nazwa");
+        QTest::addColumn<QString>("opis");
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("empty name") << ""
+                                    << "x"
+                                    << "Start"
+                                    << "Zapomniales czegos wpisac :)";
+        QTest::newRow("empty description") << "Łąka"
+                                           << ""
+                                           << "Start"
+                                           << "Zapomniales czegos wpisac :)";
+        QTest::newRow("empty target") << "Łąka"
+                                      << "x"
+                                      << ""
+                                      << "Zapomniales czegos wpisac :)";
+        QTest::newRow("name of another situation") << "START"
+                                                   << "x"
+                                                   << "Start"
+                                                   << "Taka nazwa sytuacji juz jest";
+        QTest::newRow("target naming nothing") << "Łąka"
+                                               << "x"
+                                               << "Nigdzie"
+                                               << "Nie ma takiej drogi";
+    }
+    void refusedSavesWriteNothing() {
+        QFETCH(QString, nazwa);
+        QFETCH(QString, opis);
+        QFETCH(QString, target);
+        QFETCH(QString, message);
+        const QString kro = folder_.filePath(QStringLiteral("Las.Kro"));
+        QVERIFY(writeScenario(kro, threeSituations()));
+        const QByteArray before = contents(kro);
+        Editor e;
+        e.open(kro);
+        Editor::click(e.w.BuNastepny);
+        e.w.ENazwa->setText(nazwa);
+        e.w.MeOpis->setPlainText(opis);
+        e.w.CBKrok_Wybrany1->setEditText(target);
+        e.boxes.expectMessage(message);
+        // An access key (Alt+Z) clicks without the focus leaving the field.
+        e.w.ENazwa->setFocus();
+        e.w.BuZapisz->click();
+        QVERIFY(e.w.ENazwa->hasFocus());
+        QVERIFY(e.boxes.verifyAllShown());
+        QCOMPARE(contents(kro), before);
+    }
+
+    void fieldChecksEmptyAndRefocus_data() {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("message"); // empty: accepted, and the click saves
+        QTest::addColumn<QString>("rows");
+        QTest::addColumn<QString>("saved"); // the save's own refusal, if any
+        const QString incomplete = QStringLiteral("Zapomniales czegos wpisac :)");
+        QTest::newRow("own name") << "ENazwa"
+                                  << "Łąka"
+                                  << ""
+                                  << "1000"
+                                  << "";
+        QTest::newRow("name in other case") << "ENazwa"
+                                            << "ŁĄKA"
+                                            << ""
+                                            << "1000"
+                                            << "";
+        QTest::newRow("another's name") << "ENazwa"
+                                        << "start"
+                                        << "Taka nazwa sytuacji juz jest"
+                                        << "1000"
+                                        << "";
+        QTest::newRow("default end's name") << "ENazwa"
+                                            << "default koniec"
+                                            << "Taka nazwa sytuacji juz jest"
+                                            << "1000"
+                                            << "";
+        QTest::newRow("Wybory3") << "CBTyp"
+                                 << "Wybory3"
+                                 << ""
+                                 << "1110" << incomplete;
+        QTest::newRow("Koniec") << "CBTyp"
+                                << "Koniec"
+                                << ""
+                                << "0000"
+                                << "";
+        QTest::newRow("type in small letters") << "CBTyp"
+                                               << "koniec"
+                                               << ""
+                                               << "1000" << incomplete;
+        QTest::newRow("no such type") << "CBTyp"
+                                      << "Wybory4"
+                                      << "Nie ma takiego typu"
+                                      << "1000"
+                                      << "";
+        QTest::newRow("empty type") << "CBTyp"
+                                    << ""
+                                    << ""
+                                    << "1000" << incomplete;
+        QTest::newRow("target in other case") << "CBKrok_Wybrany1"
+                                              << "łąka"
+                                              << ""
+                                              << "1000"
+                                              << "";
+        QTest::newRow("no such target") << "CBKrok_Wybrany1"
+                                        << "Łąka2"
+                                        << "Nie ma takiej drogi"
+                                        << "1000"
+                                        << "";
+    }
+    void fieldChecksEmptyAndRefocus() {
+        QFETCH(QString, field);
+        QFETCH(QString, text);
+        QFETCH(QString, message);
+        QFETCH(QString, rows);
+        QFETCH(QString, saved);
+        const QString kro = folder_.filePath(QStringLiteral("Las.Kro"));
+        QVERIFY(writeScenario(kro, threeSituations()));
+        Editor e;
+        e.open(kro);
+        Editor::click(e.w.BuNastepny);
+        auto* control = e.w.findChild<QWidget*>(field);
+        if (auto* edit = qobject_cast<QLineEdit*>(control))
+            edit->setText(text);
+        else
+            qobject_cast<QComboBox*>(control)->setEditText(text);
+        if (!message.isEmpty())
+            e.boxes.expectMessage(message);
+        if (!saved.isEmpty())
+            e.boxes.expectMessage(saved);
+        control->setFocus(Qt::TabFocusReason);
+        // Clicking "&Zapisz" takes the focus first: a refused check cancels the click.
+        QTest::mouseClick(e.w.BuZapisz, Qt::LeftButton);
+        QVERIFY(e.boxes.verifyAllShown());
+        QCOMPARE(e.enabledRows(), rows);
+        const QString now = qobject_cast<QLineEdit*>(control)
+                                ? qobject_cast<QLineEdit*>(control)->text()
+                                : qobject_cast<QComboBox*>(control)->currentText();
+        if (!message.isEmpty()) {
+            QVERIFY(now.isEmpty());
+            QVERIFY(control == QApplication::focusWidget() ||
+                    control->isAncestorOf(QApplication::focusWidget()));
+        }
+    }
+
+    void browsingStopsAtBothEnds() {
+        const QString kro = folder_.filePath(QStringLiteral("Las.Kro"));
+        QVERIFY(writeScenario(kro, threeSituations()));
+        Editor e;
+        e.open(kro);
+        e.boxes.expectMessage(QStringLiteral("To jest pierwszy krok ..."));
+        Editor::click(e.w.BuPoprzedni);
+        QCOMPARE(e.w.state().numer, 1);
+        Editor::click(e.w.BuNastepny);
+        e.boxes.expectMessage(QStringLiteral("Wiecej juz nie ma ... naprawde!!!"));
+        Editor::click(e.w.BuNastepny);
+        QVERIFY(e.boxes.verifyAllShown());
+        QCOMPARE(e.w.state().numer, 2);
+        QCOMPARE(e.w.ENazwa->text(), QStringLiteral("Łąka"));
+    }
+
+    void newSituationIsAppendedByTheAutomaticSave() {
+        const QString kro = folder_.filePath(QStringLiteral("Las.Kro"));
+        QVERIFY(writeScenario(kro, threeSituations()));
+        Editor e;
+        e.open(kro);
+        Editor::click(e.w.BuNowy);
+        QCOMPARE(e.w.state().numer, 3);
+        QVERIFY(!e.w.BuNowy->isEnabled() && !e.w.BuPrzywroc->isEnabled());
+        QCOMPARE(e.w.CBTyp->currentText(), QStringLiteral("Normalny"));
+        QCOMPARE(e.w.CBKrok_Wybrany4->currentText(), QStringLiteral("Default Koniec"));
+        QCOMPARE(e.enabledRows(), QStringLiteral("1111"));
+        e.w.ENazwa->setText(QStringLiteral("Las"));
+        e.w.MeOpis->setPlainText(QStringLiteral("Ciemny\nlas"));
+        for (QLineEdit* w : {e.w.EWybor1, e.w.EWybor2, e.w.EWybor3, e.w.EWybor4})
+            w->setText(QStringLiteral("Idź"));
+        e.w.CBKrok_Wybrany2->setEditText(QStringLiteral("łąka"));
+        e.w.CBAuto->setChecked(true);
+        e.boxes.expectMessage(QStringLiteral("Wiecej juz nie ma ... naprawde!!!"));
+        Editor::click(e.w.BuNastepny);
+        QVERIFY(e.boxes.verifyAllShown());
+        const QByteArray saved = contents(kro);
+        QCOMPARE(saved.size(), 4 * 516);
+        QCOMPARE(contents(folder_.filePath(QStringLiteral("Las.lis"))).size(), 4 * 22);
+        QCOMPARE(textAt(saved, 3, 205), QByteArray("Ciemny\r\nlas"));
+        QCOMPARE(targetAt(saved, 3, 2), 2);
+        QCOMPARE(e.row(3), QStringLiteral("Las|N|"));
+        QVERIFY(!e.w.BuNowy->isEnabled());
+        QCOMPARE(e.w.CBKrok_Wybrany1->count(), 4);
+    }
+
+    void refusedAutomaticSaveKeepsTheScenario_data() {
+        QTest::addColumn<QString>("action");
+        QTest::newRow("open") << "BuOtworz";
+        QTest::newRow("next") << "BuNastepny";
+        QTest::newRow("new") << "BuNowy";
+        QTest::newRow("close") << "close";
+    }
+    void refusedAutomaticSaveKeepsTheScenario() {
+        QFETCH(QString, action);
+        const QString kro = folder_.filePath(QStringLiteral("Las.Kro"));
+        QVERIFY(writeScenario(kro, threeSituations()));
+        Editor e;
+        e.open(kro);
+        e.w.CBAuto->setChecked(true);
+        e.w.MeOpis->clear();
+        e.boxes.expectMessage(QStringLiteral("Zapomniales czegos wpisac :)"));
+        if (action == u"close") {
+            QVERIFY(!e.w.close());
+            QVERIFY(e.w.isVisible());
+        } else {
+            if (action == u"BuOtworz")
+                e.dialog.answer(folder_.filePath(QStringLiteral("Inny.Kro")));
+            Editor::click(e.w.findChild<QPushButton*>(action));
+        }
+        QVERIFY(e.boxes.verifyAllShown());
+        QCOMPARE(e.w.state().numer, 1);
+        QCOMPARE(e.w.state().situationFilePath(), kro);
+        QCOMPARE(e.w.FileNameS->text(), kro);
+        QVERIFY(!QFile::exists(folder_.filePath(QStringLiteral("Inny.Kro"))));
+        QVERIFY(e.w.BuNowy->isEnabled());
+    }
+
+    void enterInTheGridJumpsLikeADoubleClick() {
+        const QString kro = folder_.filePath(QStringLiteral("Las.Kro"));
+        QVERIFY(writeScenario(kro, threeSituations()));
+        Editor e;
+        e.open(kro);
+        Editor::click(e.w.BuNowy);
+        e.w.SGSyt->setCurrentIndex(e.w.grid().index(1, 0));
+        e.w.SGSyt->setFocus();
+        QTest::keyClick(e.w.SGSyt, Qt::Key_Return);
+        QCOMPARE(e.w.state().numer, 2);
+        QCOMPARE(e.w.ENazwa->text(), QStringLiteral("Łąka"));
+        QVERIFY(e.w.BuNowy->isEnabled());
+        QVERIFY(!e.w.BuPrzywroc->isEnabled());
+    }
+
+    // A failing file call stops the save at that step; what was written stays written.
+    void failedSaveStopsAtItsStep_data() {
+        QTest::addColumn<int>("failAt");
+        QTest::addColumn<bool>("kroWritten");
+        QTest::addColumn<bool>("lisWritten");
+        QTest::newRow("situation write") << 2 << false << false;
+        QTest::newRow("list write") << 4 << true << false;
+        QTest::newRow("rebuild") << 5 << true << true;
+    }
+    void failedSaveStopsAtItsStep() {
+        QFETCH(int, failAt);
+        QFETCH(bool, kroWritten);
+        QFETCH(bool, lisWritten);
+        const QString kro = folder_.filePath(QStringLiteral("Las.Kro"));
+        const QString lis = folder_.filePath(QStringLiteral("Las.lis"));
+        QVERIFY(writeScenario(kro, threeSituations()));
+        const QByteArray kroBefore = contents(kro);
+        const QByteArray lisBefore = contents(lis);
+        Editor e;
+        e.open(kro);
+        e.w.ENazwa->setText(QStringLiteral("Nowy start"));
+        e.files.failCall(failAt, AppError::DiskFull);
+        e.boxes.expectError(QStringLiteral("Disk full"));
+        Editor::click(e.w.BuZapisz);
+        QVERIFY(e.boxes.verifyAllShown());
+        QCOMPARE(contents(kro) != kroBefore, kroWritten);
+        QCOMPARE(contents(lis) != lisBefore, lisWritten);
+        QCOMPARE(e.w.grid().cell(1, 0), QStringLiteral("Start"));
+    }
+
+private:
+    TestFolder folder_;
+};
+
+KIT_TEST_MAIN(TestUedytor)
+#include "tst_uedytor.moc"

@@ -1,4 +1,5 @@
 #pragma once
+// The Windows-1250 code page of the scenario files' texts.
 
 #include <QByteArray>
 #include <QString>

@@ -1,4 +1,5 @@
 #pragma once
+// The situation object TKrok: the current situation in memory.
 
 #include "Records.h"
 

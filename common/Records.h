@@ -1,4 +1,5 @@
 #pragma once
+// The two record layouts of the scenario files and the situation types.
 
 #include "ShortString.h"
 

@@ -1,6 +1,5 @@
 #pragma once
-// The scenario open in the editor: its file pair, the current situation, the names of all
-// situations and the checks on the situation's fields that need no window.
+// The scenario open in the editor: file pair, current situation, names and field checks.
 
 #include "ObEdKrok.h"
 #include "Records.h"

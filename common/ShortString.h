@@ -1,4 +1,5 @@
 #pragma once
+// The counted string of fixed capacity that the scenario files hold.
 
 #include "Cp1250.h"
 

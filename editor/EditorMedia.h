@@ -1,4 +1,5 @@
 #pragma once
+// The editor window's picture box, media labels and sound control.
 
 #include "ObEdKrok.h"
 #include "Records.h"

@@ -1,6 +1,5 @@
 #pragma once
-// The editor's main window TFoRPGEdit: opening a scenario, editing, checking and saving its
-// situations, and the situation grid.
+// The editor's main window TFoRPGEdit: opening, editing, checking and saving situations.
 
 #include "EditorMedia.h"
 #include "EditorServices.h"

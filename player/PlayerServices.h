@@ -1,4 +1,5 @@
 #pragma once
+// What the player's windows take from the platform, and the chosen scenario.
 
 #include "FileDialog.h"
 #include "MessageBoxes.h"

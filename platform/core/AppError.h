@@ -1,4 +1,5 @@
 #pragma once
+// The one error type of both programs and the text of the standard error box.
 
 #include <QString>
 #include <stdexcept>

@@ -1,4 +1,5 @@
 #pragma once
+// File existence and folder listing.
 
 #include <QString>
 #include <QStringList>

@@ -1,4 +1,5 @@
 #pragma once
+// A file of fixed-size records, and the factory that makes them.
 
 #include <QString>
 #include <cstdint>

@@ -1,4 +1,5 @@
 #pragma once
+// The interface of the platform's sound device.
 
 #include <QObject>
 #include <QString>

@@ -1,4 +1,5 @@
 #pragma once
+// The sound device on Qt Multimedia.
 
 #include "SoundDevice.h"
 

@@ -1,6 +1,5 @@
 #pragma once
-// Building the controls of a fixed-size window: each one named, placed in client coordinates
-// and given its font, as the window's layout table has it.
+// The control builder: each control of a fixed-size window named, placed and given its font.
 
 #include <QFont>
 #include <QRect>

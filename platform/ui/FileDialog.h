@@ -1,4 +1,5 @@
 #pragma once
+// The modal file-open dialog for scenarios.
 
 #include <QString>
 #include <optional>

@@ -1,6 +1,5 @@
 #pragma once
-// The boundary of every event handler: an error abandons the rest of the handler's step and
-// is shown in the standard error box; the event loop goes on.
+// The boundary of every event handler: an error ends the step and shows the standard error box.
 
 #include "AppError.h"
 #include "MessageBoxes.h"

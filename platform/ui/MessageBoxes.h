@@ -1,4 +1,5 @@
 #pragma once
+// The message box and the standard error box.
 
 #include "AppError.h"
 

@@ -1,4 +1,5 @@
 #pragma once
+// A plain drawing surface painted by its owner.
 
 #include <QPainter>
 #include <QWidget>

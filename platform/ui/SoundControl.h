@@ -1,4 +1,5 @@
 #pragma once
+// The sound control: Play, Stop and Prev buttons over one sound device.
 
 #include "SoundDevice.h"
 

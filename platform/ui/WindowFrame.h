@@ -1,4 +1,5 @@
 #pragma once
+// The fixed frame of the programs' windows.
 
 class QWidget;
 

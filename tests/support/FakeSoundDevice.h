@@ -1,4 +1,5 @@
 #pragma once
+// A sound device that plays nothing, for tests.
 
 #include "SoundDevice.h"
 

@@ -1,4 +1,5 @@
 #pragma once
+// Message boxes that a test declares in advance.
 
 #include "MessageBoxes.h"
 

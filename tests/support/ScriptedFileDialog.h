@@ -1,4 +1,5 @@
 #pragma once
+// A file-open dialog answered by the test.
 
 #include "FileDialog.h"
 

@@ -1,4 +1,5 @@
 #pragma once
+// The main function of every test executable.
 
 #include <QApplication>
 #include <QTest>

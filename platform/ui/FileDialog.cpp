@@ -32,7 +32,7 @@ public:
                                       tr("%1\nThis file does not exist.\nDo you want to create it?")
                                           .arg(info.fileName()),
                                       QMessageBox::Yes | QMessageBox::No,
-                                      QMessageBox::No) != QMessageBox::Yes)
+                                      QMessageBox::Yes) != QMessageBox::Yes)
                 return;
         }
         QFileDialog::accept();

@@ -489,6 +489,9 @@ void TFoRPGEdit::OdswiezSpis() {
         for (std::size_t i = 0; i < 4; ++i)
             cele()[i]->setEditText(texts[static_cast<qsizetype>(i)]);
         grid_->apply(list);
+        // The grid always has a current row, the first one to begin with.
+        if (!SGSyt->currentIndex().isValid() && grid_->rowCount() > 0)
+            SGSyt->setCurrentIndex(grid_->index(0, 0));
     };
     try {
         state_.OdswiezSpis(list);

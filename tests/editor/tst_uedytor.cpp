@@ -510,6 +510,30 @@ private slots:
         QCOMPARE(e.w.grid().cell(1, 0), QStringLiteral("Start"));
     }
 
+    // What goes past 250 bytes, a line break counting two, is cut from what was typed.
+    void descriptionHoldsAtMost250Bytes_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("kept");
+        QTest::newRow("260 letters") << QString(260, u'x') << QString(250, u'x');
+        QTest::newRow("line break counts two") << QString(245, u'x') + u'\n' + QString(10, u'y')
+                                               << QString(245, u'x') + u'\n' + QString(3, u'y');
+        QTest::newRow("Polish letters are one byte")
+            << QString(100, u'x') + QString(155, QChar(0x0105))
+            << QString(100, u'x') + QString(150, QChar(0x0105));
+    }
+    void descriptionHoldsAtMost250Bytes() {
+        QFETCH(QString, typed);
+        QFETCH(QString, kept);
+        Editor e;
+        e.open(folder_.filePath(QStringLiteral("Nowy.Kro")));
+        e.w.MeOpis->clear();
+        e.w.MeOpis->setFocus();
+        QTest::keyClicks(e.w.MeOpis, typed.left(100));
+        e.w.MeOpis->insertPlainText(typed.mid(100)); // the rest pasted in one go
+        QCOMPARE(e.w.MeOpis->toPlainText(), kept);
+        QCOMPARE(e.w.MeOpis->textCursor().position(), kept.size());
+    }
+
 private:
     TestFolder folder_;
 };

@@ -14,6 +14,19 @@ const QString kDefaultStartText =
     QStringLiteral("Default!!! poczatek gry...tak naprawde wstep,trzeba tu co wpisac np. opis "
                    "postaci,ktora kierujesz");
 
+// Holds the situation file's advisory lock for one step on both files, so that another
+// program never sees the situation record of one save beside the list record of another.
+class PairLock {
+public:
+    PairLock(RecordFile& file, RecordFile::Lock kind) : file_(file) { file_.lock(kind); }
+    ~PairLock() { file_.unlock(); }
+    PairLock(const PairLock&) = delete;
+    PairLock& operator=(const PairLock&) = delete;
+
+private:
+    RecordFile& file_;
+};
+
 } // namespace
 
 QString listFilePath(const QString& situationFilePath) {
@@ -55,6 +68,7 @@ int ScenarioPair::count() {
 }
 
 void ScenarioPair::read(std::int32_t k, TRekordKroku& rekord, TRekordListy& lista) {
+    const PairLock locked(*kro_, RecordFile::Lock::Shared);
     kro_->seek(k);
     lis_->seek(k);
     TRekordKroku nowyRekord;
@@ -67,6 +81,7 @@ void ScenarioPair::read(std::int32_t k, TRekordKroku& rekord, TRekordListy& list
 
 void ScenarioPair::write(std::int32_t k, const TRekordKroku& rekord, TRekordListy& lista,
                          std::uint8_t typ) {
+    const PairLock locked(*kro_, RecordFile::Lock::Exclusive);
     kro_->seek(k);
     kro_->write(&rekord);
     lista.Nazwa.assign(rekord.Nazwa);
@@ -106,4 +121,14 @@ void ScenarioPair::readList(std::int32_t k, TRekordListy& lista) {
     TRekordListy nowaLista;
     lis_->read(&nowaLista);
     lista = nowaLista;
+}
+
+std::int64_t ScenarioPair::readBlock(std::int32_t first, std::vector<TRekordKroku>& rekordy,
+                                     std::vector<TRekordListy>& listy) {
+    kro_->seek(first);
+    lis_->seek(first);
+    const auto wanted = static_cast<std::int64_t>(std::min(rekordy.size(), listy.size()));
+    const std::int64_t kro = kro_->readRecords(rekordy.data(), wanted);
+    const std::int64_t lis = lis_->readRecords(listy.data(), wanted);
+    return std::min(kro, lis);
 }

@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <memory>
+#include <vector>
 
 // The list file's path for a situation file's path: everything before the
 // first "." of the file's own name, then ".lis"; with no "." in the name,
@@ -56,6 +57,13 @@ public:
     // Positions both files at k and reads the list record alone. The buffer
     // changes only when the read succeeds.
     void readList(std::int32_t k, TRekordListy& lista);
+    // Reads situations first, first + 1, ... of both files at once, one read per file (the
+    // situation file first), as many as the smaller buffer holds. Returns how
+    // many situations both files held whole from `first` on; a run cut short by the end of a
+    // file or by a failing read throws nothing, so that read() on the next situation tells
+    // the reason, as a read record by record would have stopped there.
+    std::int64_t readBlock(std::int32_t first, std::vector<TRekordKroku>& rekordy,
+                           std::vector<TRekordListy>& listy);
 
     bool situationFileOpen() const { return kro_->isOpen(); }
     bool listFileOpen() const { return lis_->isOpen(); }

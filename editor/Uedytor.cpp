@@ -54,7 +54,11 @@ TFoRPGEdit::TFoRPGEdit(EditorServices services)
     }
 }
 
-TFoRPGEdit::~TFoRPGEdit() = default;
+TFoRPGEdit::~TFoRPGEdit() {
+    // Closing the window moves the focus while its base classes are being destroyed: the
+    // handler of this class must not hear of it any more.
+    disconnect(qApp, &QApplication::focusChanged, this, nullptr);
+}
 
 void TFoRPGEdit::connectHandlers() {
     connect(BuOtworz, &QPushButton::clicked, this, &TFoRPGEdit::BuOtworzClick);

@@ -7,7 +7,11 @@
 #include <QImageReader>
 #include <QtEndian>
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -16,6 +20,12 @@ constexpr qint64 FileHeaderSize = 14;
 // must not make the program allocate gigabytes.
 constexpr qint64 MaxSide = 16384;
 constexpr qint64 MaxPixels = qint64(1) << 26;
+// The largest info header (124 bytes, version 5) and what may sit between the headers and
+// the pixels: masks, a colour table, a gap. No real picture has more; a forged offset must
+// not make the program read gigabytes it then ignores.
+constexpr qint64 MaxInfoSize = 124;
+constexpr qint64 MaxPixelsAt = qint64(1) << 20;
+constexpr qint64 MaxColours = 65536;
 
 enum Compression : quint32 { Rgb = 0, Rle8 = 1, Rle4 = 2, BitFields = 3, AlphaBitFields = 6 };
 
@@ -44,13 +54,16 @@ struct Header {
     quint32 compression = Rgb;
     qint64 imageSize = 0;
     qint64 colours = 0;
+    qint64 tableEnd = 0;   // where the colour table ends
+    qint64 pixelBytes = 0; // the pixel data that is read: the rows, or the runs
     bool rle() const { return compression == Rle8 || compression == Rle4; }
+    // The bytes of the file that decoding reads, from its start.
+    qint64 bytesNeeded() const { return std::max(tableEnd, pixelsAt + pixelBytes); }
 };
 
-// Reads the headers and checks them against the file's length and against
-// sizes that no real picture has.
-Header readHeader(const QByteArray& bytes) {
-    const qint64 size = bytes.size();
+// Checks the headers (`bytes`, the file's first bytes) against the file's length `size` and
+// against sizes that no real picture has, before any more of the file is read.
+Header readHeader(const QByteArray& bytes, qint64 size) {
     // A file too short even for its type is cut short only when it begins
     // as a bitmap would.
     if (!QByteArrayView("BM").startsWith(bytes.left(2)))
@@ -97,12 +110,27 @@ Header readHeader(const QByteArray& bytes) {
 
     // The colour table follows the info header: entries of 3 bytes after
     // the OS/2 1.x header, of 4 bytes otherwise.
-    if (at + h.infoSize + h.colours * (core ? 3 : 4) > size)
+    h.tableEnd = at + h.infoSize + h.colours * (core ? 3 : 4);
+    if (h.tableEnd > size)
         readError();
+    if (h.colours > MaxColours)
+        notValid();
     const qint64 stride = (h.width * h.bitCount + 31) / 32 * 4;
     const qint64 pixelBytes = h.rle() ? h.imageSize : std::max(h.imageSize, stride * rows);
     if (h.pixelsAt > size || pixelBytes > size - h.pixelsAt)
         readError();
+    if (h.pixelsAt > MaxPixelsAt)
+        notValid();
+    if (h.rle()) {
+        // Runs go on to the stated length or the end of the file; four bytes a pixel (a
+        // one-pixel run or skip), an end-of-line mark a row and the end mark are more than
+        // any encoder writes.
+        const qint64 stated = h.imageSize ? h.imageSize : size - h.pixelsAt;
+        h.pixelBytes = std::min(stated, 4 * h.width * rows + 2 * rows + 2);
+    } else {
+        // A stated image size larger than the rows is checked above but never read.
+        h.pixelBytes = stride * rows;
+    }
     return h;
 }
 
@@ -124,7 +152,7 @@ QImage decodeRle(const QByteArray& bytes, const Header& h) {
     image.fill(0);
 
     const auto* data = reinterpret_cast<const uchar*>(bytes.constData() + h.pixelsAt);
-    const qint64 length = h.imageSize ? h.imageSize : bytes.size() - h.pixelsAt;
+    const qint64 length = h.pixelBytes;
     const bool four = h.compression == Rle4;
     qint64 at = 0;
     int x = 0;
@@ -166,17 +194,73 @@ QImage decodeRle(const QByteArray& bytes, const Header& h) {
     return image;
 }
 
+// The picture file, opened without waiting on a pipe and kept only when it is a regular
+// file: a pipe or a device may never begin, or never end.
+class PictureFile {
+public:
+    explicit PictureFile(const QString& path) : path_(path) {
+        const QByteArray native = QFile::encodeName(path);
+        int fd;
+        do {
+            fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        } while (fd < 0 && errno == EINTR);
+        if (fd < 0)
+            cannotOpen();
+        struct stat st {};
+        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+            ::close(fd);
+            cannotOpen();
+        }
+        fd_ = fd;
+        size_ = st.st_size;
+    }
+    ~PictureFile() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    PictureFile(const PictureFile&) = delete;
+    PictureFile& operator=(const PictureFile&) = delete;
+
+    qint64 size() const { return size_; }
+
+    // The first `length` bytes of the file; a file that has shrunk since is cut short.
+    QByteArray read(qint64 length) {
+        QByteArray bytes(length, Qt::Uninitialized);
+        qint64 done = 0;
+        while (done < length) {
+            const ssize_t n =
+                ::pread(fd_, bytes.data() + done, static_cast<size_t>(length - done), done);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                cannotOpen();
+            if (n == 0)
+                readError();
+            done += n;
+        }
+        return bytes;
+    }
+
+private:
+    [[noreturn]] void cannotOpen() {
+        throw AppError(AppError::Other, QStringLiteral("Cannot open file ") + path_);
+    }
+
+    QString path_;
+    int fd_ = -1;
+    qint64 size_ = 0;
+};
+
 } // namespace
 
 Bitmap Bitmap::load(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw AppError(AppError::Other, QStringLiteral("Cannot open file ") + path);
-    const QByteArray bytes = file.readAll();
+    PictureFile file(path);
     Bitmap bitmap;
-    if (bytes.isEmpty())
+    if (file.size() == 0)
         return bitmap;
-    const Header header = readHeader(bytes);
+    const Header header =
+        readHeader(file.read(std::min(file.size(), FileHeaderSize + MaxInfoSize)), file.size());
+    const QByteArray bytes = file.read(header.bytesNeeded());
     if (header.rle()) {
         bitmap.image_ = decodeRle(bytes, header);
         return bitmap;

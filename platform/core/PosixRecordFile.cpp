@@ -4,8 +4,11 @@
 
 #include <QFile>
 #include <cerrno>
+#include <chrono>
 #include <fcntl.h>
+#include <limits>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -70,17 +73,25 @@ void PosixRecordFile::openWith(const QString& path, int recordSize, int flags, A
     if (path.isEmpty())
         throw AppError(AppError::FileNotFound);
     const QByteArray native = QFile::encodeName(path);
+    // Without O_NONBLOCK, opening a named pipe waits for a writer that may never come; the
+    // flag changes nothing for the regular files that are all this accepts.
     int fd;
     do {
-        fd = ::open(native.constData(), flags | O_CLOEXEC, 0666);
+        fd = ::open(native.constData(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0)
         throwErrno(errno);
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        const int err = S_ISDIR(st.st_mode) ? EISDIR : errno;
+    int err = 0;
+    if (::fstat(fd, &st) != 0)
+        err = errno;
+    else if (S_ISDIR(st.st_mode))
+        err = EISDIR;
+    else if (!S_ISREG(st.st_mode))
+        err = EACCES; // a pipe, socket or device is no scenario file
+    if (err != 0) {
         ::close(fd);
-        throwErrno(err == 0 ? EACCES : err);
+        throwErrno(err);
     }
     fd_ = fd;
     recordSize_ = recordSize;
@@ -108,10 +119,17 @@ std::int64_t PosixRecordFile::recordCount() {
     return (static_cast<std::int64_t>(st.st_size) + recordSize_ - 1) / recordSize_;
 }
 
+bool PosixRecordFile::offsetFits() const {
+    return position_ <= std::numeric_limits<off_t>::max() / recordSize_ - 1;
+}
+
 void PosixRecordFile::read(void* record) {
     requireOpen();
+    // A record past the largest offset is past the end of any file.
+    if (!offsetFits())
+        throw AppError(AppError::ReadBeyondEnd);
     auto* out = static_cast<char*>(record);
-    off_t offset = static_cast<off_t>(position_ * recordSize_);
+    const off_t offset = static_cast<off_t>(position_ * recordSize_);
     int done = 0;
     while (done < recordSize_) {
         const ssize_t n = ::pread(fd_, out + done, recordSize_ - done, offset + done);
@@ -126,12 +144,36 @@ void PosixRecordFile::read(void* record) {
     ++position_;
 }
 
+std::int64_t PosixRecordFile::readRecords(void* out, std::int64_t records) {
+    requireOpen();
+    if (records <= 0 || !offsetFits())
+        return 0;
+    auto* bytes = static_cast<char*>(out);
+    const off_t offset = static_cast<off_t>(position_ * recordSize_);
+    const std::int64_t wanted = records * recordSize_;
+    std::int64_t done = 0;
+    while (done < wanted) {
+        const ssize_t n = ::pread(fd_, bytes + done, static_cast<size_t>(wanted - done),
+                                  offset + static_cast<off_t>(done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break; // the end of the file, or a failure that read() will report
+        done += n;
+    }
+    const std::int64_t whole = done / recordSize_;
+    position_ += whole;
+    return whole;
+}
+
 void PosixRecordFile::write(const void* record) {
     requireOpen();
     if (access_ == Access::ReadOnly)
         throw AppError(AppError::FileNotOpenForOutput);
+    if (!offsetFits())
+        throwErrno(EFBIG);
     const auto* in = static_cast<const char*>(record);
-    off_t offset = static_cast<off_t>(position_ * recordSize_);
+    const off_t offset = static_cast<off_t>(position_ * recordSize_);
     int done = 0;
     while (done < recordSize_) {
         const ssize_t n = ::pwrite(fd_, in + done, recordSize_ - done, offset + done);
@@ -150,6 +192,40 @@ void PosixRecordFile::close() {
     requireOpen();
     const int fd = fd_;
     fd_ = -1;
+    locked_ = false; // a lock goes with its open file
     if (::close(fd) != 0 && errno != EINTR)
         throwErrno(errno);
+}
+
+// Open file description locks: they belong to this open file, not to the process, so that
+// closing another descriptor of the same file elsewhere in the program cannot drop them.
+void PosixRecordFile::lock(Lock kind) {
+    if (fd_ < 0 || locked_)
+        return;
+    struct flock range {};
+    range.l_type = static_cast<short>(kind == Lock::Exclusive ? F_WRLCK : F_RDLCK);
+    range.l_whence = SEEK_SET;
+    // Ours is held for two records; one held far longer belongs to somebody else, who is
+    // not waited for: the lock is advisory, and the files stay readable without it.
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point giveUp = Clock::now() + std::chrono::seconds(2);
+    for (;;) {
+        if (::fcntl(fd_, F_OFD_SETLK, &range) == 0) {
+            locked_ = true;
+            return;
+        }
+        if ((errno != EAGAIN && errno != EACCES && errno != EINTR) || Clock::now() >= giveUp)
+            return;
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+}
+
+void PosixRecordFile::unlock() {
+    if (fd_ < 0 || !locked_)
+        return;
+    locked_ = false;
+    struct flock range {};
+    range.l_type = F_UNLCK;
+    range.l_whence = SEEK_SET;
+    ::fcntl(fd_, F_OFD_SETLK, &range);
 }

@@ -4,6 +4,8 @@
 
 // Record file on a POSIX file descriptor. Reads and writes are positioned
 // (pread/pwrite), and every write is flushed to the device before it returns.
+// Only regular files are opened: a folder, pipe or device is refused with
+// "File access denied", and opening never waits on a pipe.
 class PosixRecordFile : public RecordFile {
 public:
     PosixRecordFile() = default;
@@ -16,9 +18,13 @@ public:
     void seek(std::int64_t record) override;
     std::int64_t recordCount() override;
     void read(void* record) override;
+    // One positioned read for the whole run of records.
+    std::int64_t readRecords(void* out, std::int64_t records) override;
     void write(const void* record) override;
     void close() override;
     bool isOpen() const override { return fd_ >= 0; }
+    void lock(Lock kind) override;
+    void unlock() override;
 
     // Maps an errno value onto the scenario files' error codes.
     static int codeForErrno(int err);
@@ -26,9 +32,12 @@ public:
 private:
     void openWith(const QString& path, int recordSize, int flags, Access access);
     void requireOpen() const;
+    // Whether the byte offset of the current record fits in off_t.
+    bool offsetFits() const;
 
     int fd_ = -1;
     int recordSize_ = 0;
     std::int64_t position_ = 0; // in records
     Access access_ = Access::ReadWrite;
+    bool locked_ = false;
 };

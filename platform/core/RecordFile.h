@@ -26,11 +26,24 @@ public:
     // Reads one whole record at the position and moves past it; a record
     // that is missing or only partly there throws 100.
     virtual void read(void* record) = 0;
+    // Reads up to `records` whole records from the position into `out` and moves past them;
+    // returns how many were read. It stops early, without throwing, where the file ends or a
+    // read fails, so that read() on the next record tells what stopped it. This default reads
+    // nothing and leaves every record to read().
+    virtual std::int64_t readRecords(void* /*out*/, std::int64_t /*records*/) { return 0; }
     // Writes one whole record at the position and moves past it. The bytes
     // have reached the device when this returns.
     virtual void write(const void* record) = 0;
     virtual void close() = 0;
     virtual bool isOpen() const = 0;
+
+    // An advisory lock on the whole file for a step of a few calls, against other programs
+    // that take it too: shared for reading, exclusive for writing. It never fails: without
+    // it (a file system without locks, a holder that does not let go) the step goes on
+    // unlocked. Closing the file lets it go.
+    enum class Lock { Shared, Exclusive };
+    virtual void lock(Lock kind) { (void)kind; }
+    virtual void unlock() {}
 };
 
 // Makes record files: the real ones, or in tests ones that fail on demand.

@@ -3,11 +3,19 @@
 #include <QByteArray>
 #include <QFile>
 #include <QtEndian>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace WavHeader {
 namespace {
 
 enum FormatTag : quint16 { Pcm = 1, IeeeFloat = 3, Extensible = 0xFFFE };
+
+// Real files have a handful of chunks before "data"; a file of millions of empty chunks is
+// refused rather than walked.
+constexpr int MaxChunks = 4096;
 
 quint16 u16(const QByteArray& bytes, int offset) {
     return qFromLittleEndian<quint16>(bytes.constData() + offset);
@@ -51,7 +59,7 @@ bool isPlayable(QIODevice& device) {
     if (riff.size() < 12 || !riff.startsWith("RIFF") || riff.mid(8, 4) != "WAVE")
         return false;
     bool haveFormat = false;
-    for (;;) {
+    for (int chunks = 0; chunks < MaxChunks; ++chunks) {
         const QByteArray chunk = device.read(8);
         if (chunk.size() < 8)
             return false;
@@ -75,11 +83,27 @@ bool isPlayable(QIODevice& device) {
         if (next > device.size() || !device.seek(next))
             return false;
     }
+    return false;
 }
 
 bool isPlayableFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) && isPlayable(file);
+    // Opened without waiting on a pipe, and read only when it is a regular file: the sound
+    // back end would wait on a pipe for ever, and read a device without end.
+    int fd;
+    do {
+        fd = ::open(QFile::encodeName(path).constData(),
+                    O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0)
+        return false;
+    struct stat st {};
+    QFile file;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+        !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
+    return isPlayable(file);
 }
 
 } // namespace WavHeader

@@ -4,6 +4,7 @@
 #include "RecordFile.h"
 
 #include <QList>
+#include <functional>
 #include <memory>
 
 // Record files that fail on demand: every call on any file made by the
@@ -16,6 +17,7 @@ public:
         int code = 0;
         int calls = 0;
         QList<RecordFile::Access> opens; // the access asked for by each open
+        std::function<void()> afterCall; // runs after each call that reached the disk
     };
 
     std::unique_ptr<RecordFile> make() override;
@@ -25,6 +27,8 @@ public:
         plan_->code = code;
     }
     int calls() const { return plan_->calls; }
+    // `observer` runs after every call that succeeded (a test takes snapshots of the files).
+    void afterEachCall(std::function<void()> observer) { plan_->afterCall = std::move(observer); }
     const QList<RecordFile::Access>& opens() const { return plan_->opens; }
 
 private:

@@ -1,0 +1,255 @@
+// Every file call of every user action that touches the scenario files, failed in turn.
+
+#include "AppError.h"
+#include "FakeSoundDevice.h"
+#include "FaultyRecordFile.h"
+#include "LoggingMessageBoxes.h"
+#include "PlayerWindows.h"
+#include "ScenarioBuilder.h"
+#include "ScriptedFileDialog.h"
+#include "SituationGrid.h"
+#include "TestMain.h"
+#include "Uedytor.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <functional>
+
+namespace {
+
+Situation sit(const QString& name, std::uint8_t typ, std::array<std::int32_t, 4> cele,
+              std::array<QString, 4> wybory) {
+    Situation s;
+    s.nazwa = name;
+    s.typ = typ;
+    s.opis = QStringLiteral("Opis ") + name;
+    s.wybory = wybory;
+    s.cele = cele;
+    return s;
+}
+
+const std::vector<Situation> kScenario = {
+    sit(QStringLiteral("Default Koniec"), Koniec, {0, 0, 0, 0}, {}),
+    sit(QStringLiteral("Start"), Poczatek, {2, -1, -1, -1}, {QStringLiteral("Na łąkę")}),
+    sit(QStringLiteral("Łąka"), Normalny, {1, 0, 0, 0},
+        {QStringLiteral("Wróć"), QStringLiteral("B"), QStringLiteral("C"), QStringLiteral("D")})};
+
+// What both programs' runs share: a scenario in a folder of its own, and the fakes.
+struct Run {
+    QTemporaryDir dir;
+    QString kro = dir.filePath(QStringLiteral("Las.Kro"));
+    QString nowy = dir.filePath(QStringLiteral("Nowy.Kro"));
+    QString znowu = dir.filePath(QStringLiteral("Znowu.Kro")); // opened after the fault
+    LoggingMessageBoxes boxes;
+    ScriptedFileDialog dialog;
+    FaultyRecordFileFactory files;
+    std::shared_ptr<FakeSoundLog> sound = std::make_shared<FakeSoundLog>();
+
+    Run() {
+        QVERIFY(writeScenario(kro, kScenario));
+        QVERIFY(writeScenario(znowu, kScenario));
+    }
+    // Every file the actions may write, byte for byte.
+    QByteArray snapshot() const {
+        QByteArray all;
+        for (const QString& path : {kro, listFilePath(kro), nowy, listFilePath(nowy)})
+            all += readFile(path) + "\n--\n";
+        return all;
+    }
+};
+
+struct EditorRun : Run {
+    EditorServices services{boxes, dialog, files, FakeSoundDevice::factory(sound)};
+    TFoRPGEdit w{services};
+
+    EditorRun() { w.show(); }
+    void open(const QString& path) {
+        dialog.answer(path);
+        QTest::mouseClick(w.BuOtworz, Qt::LeftButton);
+    }
+    void click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+    // Opened, with the automatic save on and the name edited, so that a save shows.
+    void openEditedWithAutoSave() {
+        open(kro);
+        w.CBAuto->setChecked(true);
+        w.ENazwa->setText(w.ENazwa->text() + QStringLiteral(" 2"));
+    }
+    // The window answers as before: another scenario opens and shows its start.
+    void verifyUsable() {
+        QVERIFY(w.isVisible() && w.isEnabled());
+        QVERIFY(!QApplication::activeModalWidget());
+        w.CBAuto->setChecked(false);
+        const qsizetype shown = boxes.shown.size();
+        open(znowu);
+        QCOMPARE(boxes.shown.mid(shown), QStringList());
+        QCOMPARE(w.state().numer, 1);
+        QCOMPARE(w.ENazwa->text(), QStringLiteral("Start"));
+    }
+};
+
+struct PlayerRun : Run {
+    PlayerServices services{boxes, dialog, files, FakeSoundDevice::factory(sound)};
+    PlayerWindows windows{services, [] {}};
+
+    PlayerRun() { windows.menu.show(); }
+    void choose(const QString& path) {
+        dialog.answer(path);
+        QTest::mouseClick(windows.menu.BuPlansza, Qt::LeftButton);
+    }
+    void start() { QTest::mouseClick(windows.menu.BuStart, Qt::LeftButton); }
+    // The game can be left and a new one started, which shows the start.
+    void verifyUsable() {
+        QVERIFY(windows.menu.isVisible() != windows.gra.isVisible());
+        QVERIFY(windows.menu.isEnabled() && windows.gra.isEnabled());
+        QVERIFY(!QApplication::activeModalWidget());
+        if (windows.gra.isVisible())
+            QTest::mouseClick(windows.gra.BuWyjscie,
+                              Qt::LeftButton); // may report the fault's leftovers
+        QVERIFY(windows.menu.isVisible());
+        const qsizetype shown = boxes.shown.size();
+        choose(znowu);
+        start();
+        QCOMPARE(boxes.shown.mid(shown), QStringList());
+        QCOMPARE(windows.gra.MeOpis->toPlainText(), QStringLiteral("Opis Start"));
+    }
+};
+
+template <class R> using Step = std::function<void(R&)>;
+
+} // namespace
+
+Q_DECLARE_METATYPE(Step<EditorRun>)
+Q_DECLARE_METATYPE(Step<PlayerRun>)
+
+class TestFaults : public QObject {
+    Q_OBJECT
+
+private slots:
+    void editorActionsStopAtTheFailingCall_data() {
+        QTest::addColumn<Step<EditorRun>>("setup");
+        QTest::addColumn<Step<EditorRun>>("action");
+        const Step<EditorRun> none = [](EditorRun&) {};
+        const Step<EditorRun> opened = [](EditorRun& r) { r.open(r.kro); };
+        const Step<EditorRun> edited = [](EditorRun& r) { r.openEditedWithAutoSave(); };
+        QTest::newRow("open existing")
+            << none << Step<EditorRun>([](EditorRun& r) { r.open(r.kro); });
+        QTest::newRow("create new")
+            << none << Step<EditorRun>([](EditorRun& r) { r.open(r.nowy); });
+        QTest::newRow("save") << edited
+                              << Step<EditorRun>([](EditorRun& r) { r.click(r.w.BuZapisz); });
+        QTest::newRow("restore") << edited
+                                 << Step<EditorRun>([](EditorRun& r) { r.click(r.w.BuPrzywroc); });
+        QTest::newRow("previous") << Step<EditorRun>([](EditorRun& r) {
+            r.open(r.kro);
+            r.click(r.w.BuNastepny);
+            r.w.CBAuto->setChecked(true);
+            r.w.ENazwa->setText(QStringLiteral("Polana"));
+        }) << Step<EditorRun>([](EditorRun& r) { r.click(r.w.BuPoprzedni); });
+        QTest::newRow("next") << edited
+                              << Step<EditorRun>([](EditorRun& r) { r.click(r.w.BuNastepny); });
+        QTest::newRow("new") << edited
+                             << Step<EditorRun>([](EditorRun& r) { r.click(r.w.BuNowy); });
+        QTest::newRow("grid jump") << edited << Step<EditorRun>([](EditorRun& r) {
+            r.w.SGSyt->setCurrentIndex(r.w.grid().index(1, 0));
+            QTest::keyClick(r.w.SGSyt, Qt::Key_Return);
+        });
+        QTest::newRow("close") << edited << Step<EditorRun>([](EditorRun& r) { r.w.close(); });
+        QTest::newRow("open another") << opened << Step<EditorRun>([](EditorRun& r) {
+            r.w.CBAuto->setChecked(true);
+            r.open(r.nowy);
+        });
+    }
+    void editorActionsStopAtTheFailingCall() {
+        QFETCH(Step<EditorRun>, setup);
+        QFETCH(Step<EditorRun>, action);
+        failEveryCall<EditorRun>(setup, action);
+    }
+
+    void playerActionsStopAtTheFailingCall_data() {
+        QTest::addColumn<Step<PlayerRun>>("setup");
+        QTest::addColumn<Step<PlayerRun>>("action");
+        const Step<PlayerRun> chosen = [](PlayerRun& r) { r.choose(r.kro); };
+        const Step<PlayerRun> started = [](PlayerRun& r) {
+            r.choose(r.kro);
+            r.start();
+        };
+        QTest::newRow("start") << chosen << Step<PlayerRun>([](PlayerRun& r) { r.start(); });
+        QTest::newRow("choice") << started << Step<PlayerRun>([](PlayerRun& r) {
+            QTest::mouseClick(r.windows.gra.BuWybor1, Qt::LeftButton);
+        });
+        QTest::newRow("leave") << started << Step<PlayerRun>([](PlayerRun& r) {
+            QTest::mouseClick(r.windows.gra.BuWyjscie, Qt::LeftButton);
+        });
+    }
+    void playerActionsStopAtTheFailingCall() {
+        QFETCH(Step<PlayerRun>, setup);
+        QFETCH(Step<PlayerRun>, action);
+        failEveryCall<PlayerRun>(setup, action);
+    }
+
+    void cleanupTestCase() { qInfo("%d injected faults survived", survived_); }
+
+private:
+    // Runs the action once without a fault, keeping the files after each of its calls, then
+    // once for every call and code with that call failing: one error box with the code's
+    // message, no call after it, the files as the calls before it left them, and the windows
+    // still answering.
+    template <class R> void failEveryCall(const Step<R>& setup, const Step<R>& action) {
+        QList<QByteArray> states; // states[k]: the files after k calls of the action
+        int calls = 0;
+        {
+            R r;
+            setup(r);
+            const int before = r.files.calls();
+            const QStringList shown = r.boxes.shown;
+            states.append(r.snapshot());
+            r.files.afterEachCall([&] { states.append(r.snapshot()); });
+            action(r);
+            r.files.afterEachCall({});
+            calls = r.files.calls() - before;
+            QCOMPARE(r.boxes.shown, shown);
+        }
+        QVERIFY(calls > 0);
+        QCOMPARE(states.size(), calls + 1);
+        qInfo("%d file calls", calls);
+        for (const int code : {int(AppError::AccessDenied), int(AppError::ReadBeyondEnd),
+                               int(AppError::DiskFull), 31}) {
+            for (int n = 1; n <= calls; ++n) {
+                const QByteArray where = QStringLiteral("call %1 of %2 failing with %3")
+                                             .arg(n)
+                                             .arg(calls)
+                                             .arg(code)
+                                             .toUtf8();
+                R r;
+                setup(r);
+                const int before = r.files.calls();
+                const QStringList shown = r.boxes.shown;
+                r.files.failCall(n, code);
+                action(r);
+                QVERIFY2(r.boxes.shown == shown + QStringList{QStringLiteral("error: ") +
+                                                              AppError::messageForCode(code)},
+                         where + ": " + r.boxes.shown.mid(shown.size()).join(u'|').toUtf8());
+                QVERIFY2(r.files.calls() - before == n, where + ": a later call ran");
+                QVERIFY2(r.snapshot() == states[n - 1], where + ": the files differ");
+                r.verifyUsable();
+                if (QTest::currentTestFailed()) {
+                    qWarning("after %s", where.constData());
+                    return;
+                }
+                ++survived_;
+            }
+        }
+    }
+
+    int survived_ = 0;
+};
+
+KIT_TEST_MAIN(TestFaults)
+#include "tst_faults.moc"

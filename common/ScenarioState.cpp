@@ -4,6 +4,8 @@
 #include "Cp1250.h"
 #include "FileSystem.h"
 
+#include <algorithm>
+
 namespace {
 
 // Type names by type code; the index is the code.
@@ -111,9 +113,11 @@ ScenarioState::Move ScenarioState::next() {
 }
 
 void ScenarioState::findNewNumber() {
-    std::int32_t k = numer + 1;
-    while (!pair_.situationAtEnd(k))
-        ++k;
+    // The first number from numer + 1 on that is at or past the end of the situation file.
+    const std::int64_t records = pair_.situationRecordCount();
+    const auto k = static_cast<std::int32_t>(
+        std::clamp<std::int64_t>(records, std::int64_t(numer) + 1, INT32_MAX));
+    pair_.seekSituation(k);
     numer = k;
 }
 
@@ -126,6 +130,8 @@ void ScenarioState::OdswiezSpis(ScenarioList& list) {
     nazwy_.clear();
     list.names.clear();
     list.rows.clear();
+    list.names.reserve(n);
+    list.rows.reserve(static_cast<std::size_t>(n));
 
     // Outside new-situation mode the list buffer is to end on the current situation's list
     // record. It is read once, after the first row (where a failure to read it would have
@@ -136,25 +142,48 @@ void ScenarioState::OdswiezSpis(ScenarioList& list) {
         if (current)
             lista = *current;
     };
+    const auto addRow = [&](const TRekordListy& own, const TRekordKroku& rekordKroku) {
+        GridRow row = gridRow(own, rekordKroku);
+        list.names.append(row.name);
+        list.rows.push_back(std::move(row));
+    };
     try {
-        for (int i = 0; i < n; ++i) {
-            TRekordKroku local;
-            pair_.read(i, local, lista);
-            const QString name = lista.Nazwa.text();
-            list.names.append(name);
-            nazwy_.append(name);
-            GridRow row = gridRow(lista, local);
-            list.rows.push_back(std::move(row));
-            if (i == 0 && !nowaSytuacja) {
-                TRekordListy own;
-                pair_.readList(numer, own);
-                current = own;
+        TRekordKroku local;
+        pair_.read(0, local, lista);
+        addRow(lista, local);
+        if (!nowaSytuacja) {
+            TRekordListy own;
+            pair_.readList(numer, own);
+            current = own;
+        }
+        // The other rows come a block at a time. Where a block stops short, the next row is
+        // read alone: it fails as it always did, at that row and with that file's error.
+        constexpr std::size_t kBlock = 4096;
+        std::vector<TRekordKroku> rekordy(std::min<std::size_t>(kBlock, std::size_t(n)));
+        std::vector<TRekordListy> listy(rekordy.size());
+        int i = 1;
+        while (i < n) {
+            const auto wanted = std::min<std::size_t>(kBlock, std::size_t(n - i));
+            rekordy.resize(wanted);
+            listy.resize(wanted);
+            const auto got = static_cast<int>(pair_.readBlock(i, rekordy, listy));
+            for (int j = 0; j < got; ++j)
+                addRow(listy[std::size_t(j)], rekordy[std::size_t(j)]);
+            if (got > 0)
+                lista = listy[std::size_t(got - 1)];
+            i += got;
+            if (i < n && std::size_t(got) < wanted) {
+                pair_.read(i, local, lista);
+                addRow(lista, local);
+                ++i;
             }
         }
     } catch (...) {
+        nazwy_ = list.names;
         restoreCurrent();
         throw;
     }
+    nazwy_ = list.names;
     restoreCurrent();
 }
 

@@ -41,7 +41,10 @@ void EditorMedia::pokaz() {
         const QString file = MediaFiles::findPicture(s_.folder, s_.krok.Bmp.text());
         if (!file.isEmpty()) {
             // Read now so that a bad picture is reported once, here.
-            Bitmap::load(file);
+            picture_.load(file);
+            pictureName_ = s_.krok.Bmp.text();
+            pictureFolder_ = s_.folder;
+            pictureFile_ = file;
             c_.PaObrazek.update();
         }
     }
@@ -66,8 +69,13 @@ void EditorMedia::maluj(QPainter& painter) {
         return;
     }
     c_.LaBmp.setText(s_.krok.Bmp.text());
-    const QString file = MediaFiles::findPicture(s_.folder, s_.krok.Bmp.text());
-    if (file.isEmpty())
+    const QString name = s_.krok.Bmp.text();
+    if (pictureFile_.isEmpty() || name != pictureName_ || s_.folder != pictureFolder_) {
+        pictureName_ = name;
+        pictureFolder_ = s_.folder;
+        pictureFile_ = MediaFiles::findPicture(s_.folder, name);
+    }
+    if (pictureFile_.isEmpty())
         return;
-    PictureBox::repaintFile(painter, file);
+    picture_.repaint(painter, pictureFile_);
 }

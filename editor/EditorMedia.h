@@ -2,6 +2,7 @@
 // The editor window's picture box, media labels and sound control.
 
 #include "ObEdKrok.h"
+#include "PictureBox.h"
 #include "Records.h"
 
 #include <QString>
@@ -46,4 +47,10 @@ public:
 private:
     Controls c_;
     State s_;
+    // The picture file that the box's picture name was last found as, and the picture drawn
+    // from it: repaints look the name up again only when it or the folder changed.
+    QString pictureName_;
+    QString pictureFolder_;
+    QString pictureFile_;
+    PictureBox::Shown picture_;
 };

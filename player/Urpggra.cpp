@@ -151,10 +151,8 @@ void TFoRpgGra::PaObrazekPaint(QPainter& painter) {
     PictureBox::fill(painter);
     if (!obrazPokazany_ || krok_.Bmp.isEmpty())
         return;
-    const QString file = MediaFiles::findPicture(scenario_.folder, krok_.Bmp.text());
-    if (file.isEmpty())
-        return;
-    PictureBox::repaintFile(painter, file);
+    // The file was found and loaded when the situation was shown.
+    obraz_.repaint(painter, obraz_.path());
 }
 
 // --- the game ----------------------------------------------------------------
@@ -220,7 +218,7 @@ void TFoRpgGra::Pokaz(const TKrok& sytuacja) {
         } else {
             // Load once here so that a bad picture is reported now; the box
             // draws it on its next repaint.
-            Bitmap::load(file);
+            obraz_.load(file);
             obrazPokazany_ = true;
             PaObrazek->update();
         }

@@ -2,6 +2,7 @@
 // The game window TFoRpgGra: plays the chosen scenario from situation 1 to a Koniec situation.
 
 #include "ObEdKrok.h"
+#include "PictureBox.h"
 #include "PlayerServices.h"
 #include "Records.h"
 #include "ScenarioFiles.h"
@@ -83,4 +84,6 @@ private:
     // Whether the box shows the current situation's picture or was cleared
     // since; a repaint draws the picture only in the first case.
     bool obrazPokazany_ = false;
+    // The current situation's picture as the box draws it, loaded when it was shown.
+    PictureBox::Shown obraz_;
 };

@@ -13,15 +13,10 @@
 #include <QFile>
 #include <QTest>
 #include <cstring>
+#include <sys/stat.h>
+#include <sys/time.h>
 
 namespace {
-
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return f.readAll();
-}
 
 QByteArray recordBytes(const TRekordKroku& r) {
     return QByteArray(reinterpret_cast<const char*>(&r), sizeof r);
@@ -238,7 +233,7 @@ private slots:
         putShortString(expected, 516 + 205,
                        "Default!!! poczatek gry...tak naprawde wstep,trzeba tu co wpisac np. opis "
                        "postaci,ktora kierujesz");
-        QByteArray actual = readAll(kro);
+        QByteArray actual = readFile(kro);
         QCOMPARE(actual.size(), 1032);
         for (int base : {0, 516}) {
             for (auto [offset, capacity] : {std::pair{0, 20},
@@ -259,7 +254,7 @@ private slots:
         expectedList[21] = 2;
         putShortString(expectedList, 22, "Poczatek");
         expectedList[43] = 0;
-        QByteArray actualList = readAll(path("Nowy.lis"));
+        QByteArray actualList = readFile(path("Nowy.lis"));
         QCOMPARE(actualList.size(), 44);
         blankPastLength(actualList, 0, 20);
         blankPastLength(actualList, 22, 20);
@@ -378,7 +373,7 @@ private slots:
         TRekordListy lista;
         expectError(AppError::FileNotOpenForOutput, "I/O error 105",
                     [&] { pair.write(1, rekord, lista, 1); });
-        QCOMPARE(readAll(kro).mid(516, 3), QByteArray("\x02S1"));
+        QCOMPARE(readFile(kro).mid(516, 3), QByteArray("\x02S1"));
     }
 
     void savingAppendsAtTheCount() {
@@ -396,8 +391,8 @@ private slots:
         const int n = pair.count();
         pair.write(n, rekord, lista, Wybory1);
         QCOMPARE(pair.count(), 4);
-        QCOMPARE(readAll(kro).size(), 4 * 516);
-        QCOMPARE(readAll(path("Dopisz.lis")).size(), 4 * 22);
+        QCOMPARE(readFile(kro).size(), 4 * 516);
+        QCOMPARE(readFile(path("Dopisz.lis")).size(), 4 * 22);
 
         TRekordKroku back;
         TRekordListy backList;
@@ -412,7 +407,7 @@ private slots:
     void failedSituationWriteLeavesListUnwritten() {
         const QString kro = path("Awaria.Kro");
         QVERIFY(makeScenario(kro, 2));
-        const QByteArray listBefore = readAll(path("Awaria.lis"));
+        const QByteArray listBefore = readFile(path("Awaria.lis"));
         FaultyRecordFileFactory files;
         ScenarioPair pair(files);
         pair.openExisting(kro, RecordFile::Access::ReadWrite);
@@ -423,7 +418,7 @@ private slots:
         files.failCall(2, AppError::DiskFull);
         expectError(AppError::DiskFull, "Disk full",
                     [&] { pair.write(1, rekord, lista, Normalny); });
-        QCOMPARE(readAll(path("Awaria.lis")), listBefore);
+        QCOMPARE(readFile(path("Awaria.lis")), listBefore);
         QVERIFY(lista.Nazwa.isEmpty());
     }
 
@@ -439,8 +434,8 @@ private slots:
         files.failCall(4, AppError::AccessDenied); // seek, write, seek, write
         expectError(AppError::AccessDenied, "File access denied",
                     [&] { pair.write(1, rekord, lista, Normalny); });
-        QCOMPARE(readAll(kro).mid(516, 5), QByteArray("\x04Nowa"));
-        QCOMPARE(readAll(path("Polowa.lis")).mid(22, 3), QByteArray("\x02S1"));
+        QCOMPARE(readFile(kro).mid(516, 5), QByteArray("\x04Nowa"));
+        QCOMPARE(readFile(path("Polowa.lis")).mid(22, 3), QByteArray("\x02S1"));
     }
 
     void accessDeniedOnOpen() {
@@ -465,8 +460,8 @@ private slots:
         files.failCall(8, AppError::DiskFull);
         expectError(AppError::DiskFull, "Disk full",
                     [&] { pair.createNew(kro, krok, rekord, lista); });
-        QCOMPARE(readAll(kro).size(), 516);
-        QCOMPARE(readAll(path("Pelny.lis")).size(), 22);
+        QCOMPARE(readFile(kro).size(), 516);
+        QCOMPARE(readFile(path("Pelny.lis")).size(), 22);
     }
 
     // --- media files -------------------------------------------------------
@@ -505,6 +500,14 @@ private slots:
                                  << "";
         QTest::newRow("empty") << ""
                                << "";
+        QTest::newRow("other case of a link to a file") << "LINK.BMP"
+                                                        << "Link.bmp";
+        QTest::newRow("other case of a link to a device") << "ZERO.BMP"
+                                                          << "";
+        QTest::newRow("other case of a named pipe") << "RURA.BMP"
+                                                    << "";
+        QTest::newRow("other case of a dangling link") << "BRAK2.BMP"
+                                                       << "";
     }
     void findsMediaFiles() {
         QFETCH(QString, name);
@@ -514,12 +517,47 @@ private slots:
         for (const char* file : {"las.bmp", "Zamek.bmp", "zamek.bmp", "podfolder/x.bmp"})
             QVERIFY(writeFile(prefix + "Obrazki/" + file, "BM"));
         QVERIFY(writeFile(prefix + "tajne.bmp", "BM"));
+        QVERIFY(QFile::link(prefix + "Obrazki/las.bmp", prefix + "Obrazki/Link.bmp"));
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), prefix + "Obrazki/Zero.bmp"));
+        QVERIFY(QFile::link(prefix + "Obrazki/nic.bmp", prefix + "Obrazki/Brak2.bmp"));
+        QCOMPARE(::mkfifo(QFile::encodeName(prefix + "Obrazki/Rura.bmp").constData(), 0600), 0);
         const QString result = MediaFiles::findPicture(prefix, name);
         if (found == u"?") // either spelling of a name that exists twice
             QVERIFY(result.endsWith(u"/Zamek.bmp") || result.endsWith(u"/zamek.bmp"));
         else
             QCOMPARE(result, found.isEmpty() ? QString() : prefix + "Obrazki/" + found);
         QVERIFY(MediaFiles::findSound(prefix, name).isEmpty());
+    }
+
+    // The letter-case fallback keeps a folder's listing, yet sees what changed in the folder.
+    void mediaListingFollowsTheFolder_data() {
+        QTest::addColumn<bool>("settled"); // the folder last changed long ago
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<bool>("foundAfter");
+        QTest::newRow("file added") << false << "add" << true;
+        QTest::newRow("file added to a settled folder") << true << "add" << true;
+        QTest::newRow("file removed from a settled folder") << true << "remove" << false;
+    }
+    void mediaListingFollowsTheFolder() {
+        QFETCH(bool, settled);
+        QFETCH(QString, change);
+        QFETCH(bool, foundAfter);
+        const QString prefix = dir_.path() + u'/';
+        const QString folder = prefix + "Obrazki/";
+        QVERIFY(writeFile(folder + "inny.bmp", "BM"));
+        if (change != u"add")
+            QVERIFY(writeFile(folder + "Wieza.bmp", "BM"));
+        if (settled) {
+            const timeval past[2] = {{1000000000, 0}, {1000000000, 0}};
+            QCOMPARE(::utimes(QFile::encodeName(folder).constData(), past), 0);
+        }
+        QCOMPARE(MediaFiles::findPicture(prefix, "WIEZA.BMP").isEmpty(), change == u"add");
+        if (change == u"add")
+            QVERIFY(writeFile(folder + "Wieza.bmp", "BM"));
+        else
+            QVERIFY(QFile::remove(folder + "Wieza.bmp"));
+        QCOMPARE(MediaFiles::findPicture(prefix, "WIEZA.BMP"),
+                 foundAfter ? folder + "Wieza.bmp" : QString());
     }
 
     // --- error texts ---------------------------------------------------------

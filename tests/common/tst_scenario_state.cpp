@@ -15,11 +15,6 @@ Q_DECLARE_METATYPE(SituationFields)
 
 namespace {
 
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 // Offsets and capacities of the counted texts of a situation record.
 constexpr std::array<std::pair<int, int>, 8> kTexts = {
     {{0, 20}, {21, 45}, {67, 45}, {113, 45}, {159, 45}, {205, 250}, {456, 20}, {477, 20}}};
@@ -162,9 +157,9 @@ private slots:
         QTest::newRow("on at the last stays") << 4 << 3 << "next" << last << 3 << "S1" << 3;
         QTest::newRow("on from a new situation stays")
             << 4 << 4 << "next" << last << 4 << "S1" << 3;
-        QTest::newRow("three situations: new number 3") << 3 << 1 << "new" << -1 << 3 << "S1" << 4;
+        QTest::newRow("three situations: new number 3") << 3 << 1 << "new" << -1 << 3 << "S1" << 2;
         QTest::newRow("new number from the last") << 3 << 2 << "new" << -1 << 3 << "S1" << 2;
-        QTest::newRow("new number from 0") << 4 << 0 << "new" << -1 << 4 << "S1" << 8;
+        QTest::newRow("new number from 0") << 4 << 0 << "new" << -1 << 4 << "S1" << 2;
     }
     void moves() {
         QFETCH(int, situations);
@@ -259,7 +254,9 @@ private slots:
 
     void rebuildFailureKeepsWhatWasRead_data() {
         QTest::addColumn<int>("numer");
-        QTest::addColumn<int>("listRecords");
+        QTest::addColumn<int>("situations");
+        QTest::addColumn<int>("kroBytes"); // bytes the situation file keeps; -1: all
+        QTest::addColumn<int>("lisBytes"); // bytes the list file keeps; -1: all
         QTest::addColumn<int>("failAt");
         QTest::addColumn<int>("code");
         QTest::addColumn<QStringList>("names");
@@ -267,32 +264,55 @@ private slots:
         QTest::addColumn<QString>("buffer");
         const QStringList none;
         const QStringList s0{QStringLiteral("S0")};
+        const QStringList s012{QStringLiteral("S0"), QStringLiteral("S1"), QStringLiteral("S2")};
+        const int beyond = int(AppError::ReadBeyondEnd);
+        const auto first = [](int n) {
+            QStringList names;
+            for (int k = 0; k < n; ++k)
+                names.append(QStringLiteral("S%1").arg(k));
+            return names;
+        };
         // File calls: 1 count; 2-5 situation 0; 6-8 the current list record; 9-12 situation 1.
         QTest::newRow("list file shorter than situation file")
-            << 1 << 2 << 0 << int(AppError::ReadBeyondEnd)
+            << 1 << 4 << -1 << 2 * 22 << 0 << beyond
             << QStringList{QStringLiteral("S0"), QStringLiteral("S1")}
             << QStringList{QStringLiteral("S0"), QStringLiteral("S1")} << "S1";
+        QTest::newRow("partial last situation record")
+            << 1 << 4 << 3 * 516 + 100 << -1 << 0 << beyond << s012 << s012 << "S1";
+        QTest::newRow("partial last list record")
+            << 2 << 4 << -1 << 3 * 22 + 21 << 0 << beyond << s012 << s012 << "S2";
+        QTest::newRow("list file ends long after the start")
+            << 1 << 5000 << -1 << 4500 * 22 << 0 << beyond << first(4500) << first(4500) << "S1";
+        QTest::newRow("partial situation record long after the start")
+            << 3 << 4200 << 4199 * 516 + 515 << -1 << 0 << beyond << first(4199) << first(4199)
+            << "S3";
         QTest::newRow("count fails: nothing cleared")
-            << 2 << 4 << 1 << int(AppError::AccessDenied) << QStringList{QStringLiteral("stale")}
-            << none << "S2";
+            << 2 << 4 << -1 << -1 << 1 << int(AppError::AccessDenied)
+            << QStringList{QStringLiteral("stale")} << none << "S2";
         QTest::newRow("situation 0 unreadable")
-            << 2 << 4 << 4 << int(AppError::AccessDenied) << none << none << "S2";
+            << 2 << 4 << -1 << -1 << 4 << int(AppError::AccessDenied) << none << none << "S2";
         QTest::newRow("current list record unreadable")
-            << 2 << 4 << 8 << int(AppError::AccessDenied) << s0 << s0 << "S0";
+            << 2 << 4 << -1 << -1 << 8 << int(AppError::AccessDenied) << s0 << s0 << "S0";
         QTest::newRow("row 1 unreadable: buffer back on the current")
-            << 2 << 4 << 12 << int(AppError::AccessDenied) << s0 << s0 << "S2";
+            << 2 << 4 << -1 << -1 << 12 << int(AppError::AccessDenied) << s0 << s0 << "S2";
     }
     void rebuildFailureKeepsWhatWasRead() {
         QFETCH(int, numer);
-        QFETCH(int, listRecords);
+        QFETCH(int, situations);
+        QFETCH(int, kroBytes);
+        QFETCH(int, lisBytes);
         QFETCH(int, failAt);
         QFETCH(int, code);
         QFETCH(QStringList, names);
         QFETCH(QStringList, nazwy);
         QFETCH(QString, buffer);
-        QVERIFY(open(numbered(4), numer));
+        QVERIFY(open(numbered(situations), numer));
+        const QString kro = state_->situationFilePath();
         const QString lis = state_->listPath();
-        QVERIFY(writeFile(lis, readAll(lis).left(listRecords * TRekordListy::Size)));
+        if (kroBytes >= 0)
+            QVERIFY(writeFile(kro, readFile(kro).left(kroBytes)));
+        if (lisBytes >= 0)
+            QVERIFY(writeFile(lis, readFile(lis).left(lisBytes)));
         ScenarioList list;
         list.names = QStringList{QStringLiteral("stale")};
         list.rows.push_back({});
@@ -482,8 +502,8 @@ private slots:
         putShortString(listRecord, 0, name);
         listRecord[21] = static_cast<char>(typ);
 
-        const QByteArray kro = readAll(state_->situationFilePath());
-        const QByteArray lis = readAll(state_->listPath());
+        const QByteArray kro = readFile(state_->situationFilePath());
+        const QByteArray lis = readFile(state_->listPath());
         QCOMPARE(kro.size(), 3 * TRekordKroku::Size);
         QCOMPARE(lis.size(), 3 * TRekordListy::Size);
         QCOMPARE(defined(kro.mid(2 * TRekordKroku::Size)), record);

@@ -15,6 +15,7 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
+#include <QDateTime>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -304,6 +305,58 @@ private slots:
             QCOMPARE(box.pixel(drawn.topLeft()), patternAt(0, 0));
             QCOMPARE(box.pixel(drawn.bottomRight()), patternAt(width - 1, height - 1));
         }
+    }
+
+    // Repaints draw the kept picture, yet a file changed on disk shows as it now is.
+    void keptPictureFollowsTheFile_data() {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QRgb>("centre");
+        QTest::addColumn<int>("loads");
+        const QRgb red = qRgb(200, 0, 0);
+        const QRgb green = qRgb(0, 200, 0);
+        QTest::newRow("unchanged: never loaded again") << "none" << red << 1;
+        QTest::newRow("new size") << "size" << green << 2;
+        QTest::newRow("same size, new modification time") << "time" << green << 2;
+        QTest::newRow("replaced by another file") << "replace" << green << 2;
+        QTest::newRow("removed: the box stays plain") << "remove" << Button << 1;
+        QTest::newRow("now unreadable: the box stays plain") << "break" << Button << 2;
+    }
+    void keptPictureFollowsTheFile() {
+        QFETCH(QString, change);
+        QFETCH(QRgb, centre);
+        QFETCH(int, loads);
+        const QString path = dir_.write(QStringLiteral("p.bmp"), solidBmp(8, 8, qRgb(200, 0, 0)));
+        PictureBox::Shown shown;
+        shown.load(path);
+        PaintBox box;
+        box.setFixedSize(PictureBox::Size, PictureBox::Size);
+        box.setPaintHandler([&](QPainter& p) {
+            PictureBox::fill(p);
+            shown.repaint(p, path);
+        });
+        QCOMPARE(box.grab().toImage().convertToFormat(QImage::Format_RGB32).pixel(64, 64),
+                 qRgb(200, 0, 0));
+        const QByteArray green = solidBmp(8, 8, qRgb(0, 200, 0));
+        if (change == u"size") {
+            dir_.write(QStringLiteral("p.bmp"), solidBmp(16, 16, qRgb(0, 200, 0)));
+        } else if (change == u"time") {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QCOMPARE(file.write(green), green.size());
+            const QDateTime later = file.fileTime(QFileDevice::FileModificationTime).addSecs(5);
+            QVERIFY(file.setFileTime(later, QFileDevice::FileModificationTime));
+        } else if (change == u"replace") {
+            const QString other = dir_.write(QStringLiteral("q.bmp"), green);
+            QVERIFY(QFile::remove(path) && QFile::rename(other, path));
+        } else if (change == u"remove") {
+            QVERIFY(QFile::remove(path));
+        } else if (change == u"break") {
+            dir_.write(QStringLiteral("p.bmp"), QByteArray("XX not a picture"));
+        }
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(box.grab().toImage().convertToFormat(QImage::Format_RGB32).pixel(64, 64),
+                     centre);
+        QCOMPARE(shown.loads(), loads);
     }
 
     void goodCorpusFilesLoadAndDraw_data() { corpusRows(QStringLiteral("g")); }

@@ -1,0 +1,389 @@
+// Large scenarios measured against their floors: the editor and the player on scenarios of
+// 100 to 100 000 situations, each figure beside the cost of reading the file pair whole (or,
+// for start-up, beside a Qt program that shows one empty window). bench/run.sh runs it and
+// prints the table; by hand:
+//   build/bench/bench_large            (every figure, Qt Test's own output)
+//   build/bench/bench_large -csv       (what run.sh reads)
+
+#include "FakeSoundDevice.h"
+#include "MediaBuilders.h"
+#include "ObEdKrok.h"
+#include "PaintBox.h"
+#include "PlayerWindows.h"
+#include "RecordingMessageBoxes.h"
+#include "ScenarioFiles.h"
+#include "ScriptedFileDialog.h"
+#include "SituationGrid.h"
+#include "TestFiles.h"
+#include "Uedytor.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QStringListModel>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <algorithm>
+#include <cstdio>
+#include <random>
+
+namespace {
+
+const QList<int> kSizes = {100, 1000, 10000, 100000};
+constexpr int kMediaFiles = 10000;
+const QString kPicture = QStringLiteral("Obraz_128x128.bmp");
+
+QString fill(const QString& start, int length) {
+    QString text = start;
+    while (text.size() < length)
+        text += QStringLiteral(" żółw idzie przez las");
+    return text.left(length);
+}
+
+// Writes a scenario of `n` situations through the common library's records: names, choices
+// and descriptions of full length. Mixed types and targets for the editor; for the player
+// (`playable`) choice 1 of every situation leads to another playable one, so a game never
+// ends. Every situation names the picture `bmp`.
+bool writeLarge(const QString& path, int n, bool playable, const QString& bmp) {
+    std::mt19937 rng(20240611u + unsigned(n));
+    const std::uint8_t types[] = {Normalny, Koniec, Wybory1, Wybory2, Wybory3};
+    QByteArray kro;
+    QByteArray lis;
+    kro.reserve(qsizetype(n) * TRekordKroku::Size);
+    lis.reserve(qsizetype(n) * TRekordListy::Size);
+    TKrok krok;
+    for (int k = 0; k < n; ++k) {
+        std::uint8_t typ = k == 0   ? std::uint8_t(Koniec)
+                           : k == 1 ? std::uint8_t(Poczatek)
+                                    : types[rng() % 5];
+        if (playable && k > 1)
+            typ = Normalny;
+        const auto target = [&] {
+            if (playable)
+                return std::int32_t(1 + rng() % unsigned(n - 1));
+            return std::int32_t(rng() % 7 == 0 ? 0 : rng() % unsigned(n));
+        };
+        const QString nazwa =
+            QStringLiteral("Sytuacja %1 łąka").arg(k, 6, 10, QChar(u'0')).left(20);
+        krok.Ustaw(nazwa, fill(QStringLiteral("Idź na północ"), 45),
+                   fill(QStringLiteral("Idź na południe"), 45), fill(QStringLiteral("Zostań"), 45),
+                   fill(QStringLiteral("Wróć"), 45),
+                   fill(QStringLiteral("Opis sytuacji %1:").arg(k), 250), bmp, target(), target(),
+                   target(), target());
+        TRekordKroku rekord;
+        krok.DoRekordu(rekord);
+        TRekordListy lista;
+        lista.Nazwa.assign(rekord.Nazwa);
+        lista.Typ = typ;
+        kro.append(reinterpret_cast<const char*>(&rekord), TRekordKroku::Size);
+        lis.append(reinterpret_cast<const char*>(&lista), TRekordListy::Size);
+    }
+    return writeFile(path, kro) && writeFile(listFilePath(path), lis);
+}
+
+// The editor window as the program builds it, with fakes for the services.
+struct Editor {
+    RecordingMessageBoxes boxes;
+    ScriptedFileDialog dialog;
+    PosixRecordFileFactory files;
+    std::shared_ptr<FakeSoundLog> sound = std::make_shared<FakeSoundLog>();
+    EditorServices services{boxes, dialog, files, FakeSoundDevice::factory(sound)};
+    TFoRPGEdit w{services};
+
+    Editor() { w.show(); }
+    void open(const QString& path) {
+        dialog.answer(path);
+        QTest::mouseClick(w.BuOtworz, Qt::LeftButton);
+        QCoreApplication::processEvents();
+    }
+};
+
+// The player with fakes for the services, in a game of the scenario at `path`.
+struct Player {
+    RecordingMessageBoxes boxes;
+    ScriptedFileDialog dialog;
+    PosixRecordFileFactory files;
+    std::shared_ptr<FakeSoundLog> sound = std::make_shared<FakeSoundLog>();
+    PlayerServices services{boxes, dialog, files, FakeSoundDevice::factory(sound)};
+    PlayerWindows windows{services, [] {}};
+
+    explicit Player(const QString& path) {
+        windows.menu.show();
+        dialog.answer(path);
+        QTest::mouseClick(windows.menu.BuPlansza, Qt::LeftButton);
+        QTest::mouseClick(windows.menu.BuStart, Qt::LeftButton);
+        QCoreApplication::processEvents();
+    }
+    // One choice step as the user makes it: the click, then the repaint it asked for.
+    void step() {
+        QTest::mouseClick(windows.gra.BuWybor1, Qt::LeftButton);
+        windows.gra.PaObrazek->repaint();
+    }
+};
+
+std::int64_t peakResidentKiB() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toLongLong();
+    }
+    return -1;
+}
+
+// The child process of the memory figure: an editor window, then (with a path) the scenario
+// opened, one situation saved and "N&owa"; prints the peak resident size in KiB.
+int memoryChild(const QString& path) {
+    Editor e;
+    QCoreApplication::processEvents();
+    if (!path.isEmpty()) {
+        e.open(path);
+        QTest::mouseClick(e.w.BuZapisz, Qt::LeftButton);
+        QTest::mouseClick(e.w.BuNowy, Qt::LeftButton);
+        QCoreApplication::processEvents();
+    }
+    std::printf("%lld\n", static_cast<long long>(peakResidentKiB()));
+    return 0;
+}
+
+} // namespace
+
+class BenchLarge : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        QVERIFY(dir_.isValid());
+        // The media folder of many files first: its listing is kept only once the folder
+        // has settled, which the scenarios below take long enough to write.
+        const QString media = dir_.filePath(QStringLiteral("media/"));
+        QVERIFY(QDir().mkpath(media + QStringLiteral("Obrazki")));
+        for (int i = 0; i < kMediaFiles; ++i)
+            QVERIFY(writeFile(media + QStringLiteral("Obrazki/plik%1.bmp").arg(i), {}));
+        QVERIFY(writeFile(media + QStringLiteral("Obrazki/") + kPicture,
+                          solidBmp(128, 128, qRgb(40, 120, 200))));
+        QVERIFY(writeLarge(media + QStringLiteral("Las.Kro"), 1000, true, kPicture.toUpper()));
+        for (const int n : kSizes) {
+            const QString folder = dir_.filePath(QString::number(n) + u'/');
+            QVERIFY(writeFile(folder + QStringLiteral("Obrazki/") + kPicture,
+                              solidBmp(128, 128, qRgb(200, 120, 40))));
+            QVERIFY(writeLarge(folder + QStringLiteral("Edycja.Kro"), n, false, kPicture));
+            QVERIFY(writeLarge(folder + QStringLiteral("Gra.Kro"), n, true, kPicture));
+        }
+    }
+
+    // --- the floor ------------------------------------------------------------------------------
+
+    void floorReadBothFiles_data() { sizes(); }
+    // Both files read once, whole, from the page cache, into buffers that outlive the loop
+    // (a fresh buffer of 50 MB costs more in page faults than the read itself).
+    void floorReadBothFiles() {
+        QFETCH(int, n);
+        const QString kro = editorScenario(n);
+        QByteArray a(qsizetype(n) * TRekordKroku::Size, '\0');
+        QByteArray b(qsizetype(n) * TRekordListy::Size, '\0');
+        qint64 bytes = 0;
+        QBENCHMARK {
+            QFile fa(kro);
+            QFile fb(listFilePath(kro));
+            if (fa.open(QIODevice::ReadOnly | QIODevice::Unbuffered) &&
+                fb.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+                bytes = fa.read(a.data(), a.size()) + fb.read(b.data(), b.size());
+        }
+        QCOMPARE(bytes, qint64(n) * (TRekordKroku::Size + TRekordListy::Size));
+    }
+
+    // --- the editor -----------------------------------------------------------------------------
+
+    void editorOpen_data() { sizes(); }
+    // To the first situation shown, the grid and the target lists filled.
+    void editorOpen() {
+        QFETCH(int, n);
+        Editor e;
+        QBENCHMARK {
+            e.open(editorScenario(n));
+        }
+        QCOMPARE(e.w.grid().gridRowCount(), n);
+        QCOMPARE(e.w.names().rowCount(), n);
+        QCOMPARE(e.w.state().numer, 1);
+    }
+
+    void editorSave_data() { sizes(); }
+    // "&Zapisz" on situation 1: both records written to the disk, then OdswiezSpis.
+    void editorSave() {
+        QFETCH(int, n);
+        Editor e;
+        e.open(editorScenario(n));
+        QBENCHMARK {
+            QTest::mouseClick(e.w.BuZapisz, Qt::LeftButton);
+        }
+        QVERIFY(e.boxes.verifyAllShown());
+        QCOMPARE(e.w.grid().gridRowCount(), n);
+    }
+
+    void editorRebuild_data() { sizes(); }
+    // OdswiezSpis alone, as a save ends: the part of a save that grows with the scenario.
+    void editorRebuild() {
+        QFETCH(int, n);
+        PosixRecordFileFactory files;
+        ScenarioState state(files);
+        state.bind(editorScenario(n));
+        state.openExisting();
+        state.numer = 1;
+        state.CzytajSytuacje();
+        ScenarioList list;
+        QBENCHMARK {
+            state.OdswiezSpis(list);
+        }
+        QCOMPARE(list.names.size(), n);
+    }
+
+    void editorGridJump_data() { sizes(); }
+    // A jump through the grid (Enter on a row) between two rows far apart.
+    void editorGridJump() {
+        QFETCH(int, n);
+        Editor e;
+        e.open(editorScenario(n));
+        int row = n / 2;
+        QBENCHMARK {
+            e.w.SGSyt->setCurrentIndex(e.w.grid().index(row - 1, 0));
+            QTest::keyClick(e.w.SGSyt, Qt::Key_Return);
+            row = row == n / 2 ? n - 1 : n / 2;
+        }
+        QVERIFY(e.w.state().numer == n / 2 || e.w.state().numer == n - 1);
+    }
+
+    void editorNowa_data() { sizes(); }
+    // "N&owa": the new number, the fields cleared, OdswiezSpis. The button stays disabled
+    // until a situation is chosen again, so each one is timed alone, a grid jump between.
+    void editorNowa() {
+        QFETCH(int, n);
+        Editor e;
+        e.open(editorScenario(n));
+        std::vector<qint64> times;
+        QElapsedTimer timer;
+        for (int i = 0; i < (n >= 100000 ? 5 : 25); ++i) {
+            e.w.SGSyt->setCurrentIndex(e.w.grid().index(0, 0));
+            QTest::keyClick(e.w.SGSyt, Qt::Key_Return);
+            timer.start();
+            QTest::mouseClick(e.w.BuNowy, Qt::LeftButton);
+            times.push_back(timer.nsecsElapsed());
+            QCOMPARE(e.w.state().numer, n);
+        }
+        std::sort(times.begin(), times.end());
+        QTest::setBenchmarkResult(qreal(times[times.size() / 2]) / 1e6,
+                                  QTest::WalltimeMilliseconds);
+    }
+
+    void editorPeakMemory_data() {
+        QTest::addColumn<int>("n");
+        QTest::newRow("empty") << 0;
+        sizes(false);
+    }
+    // Peak resident size of a process holding the editor with the scenario open, a save and
+    // "N&owa" done; "empty" is the editor with nothing open.
+    void editorPeakMemory() {
+        QFETCH(int, n);
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("KIT_BENCH_MEMORY_CHILD"), n ? editorScenario(n) : QString());
+        child.setProcessEnvironment(env);
+        child.start(QCoreApplication::applicationFilePath(), {});
+        QVERIFY(child.waitForFinished(120000));
+        const qint64 kib = child.readAllStandardOutput().trimmed().toLongLong();
+        QVERIFY(kib > 0);
+        QTest::setBenchmarkResult(qreal(kib) * 1024, QTest::BytesAllocated);
+    }
+
+    // --- the player -----------------------------------------------------------------------------
+
+    void playerStep_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<int>("percentile");
+        for (const int n : kSizes) {
+            const QString path = dir_.filePath(QStringLiteral("%1/Gra.Kro").arg(n));
+            QTest::addRow("%d median", n) << path << 50;
+            QTest::addRow("%d p99", n) << path << 99;
+        }
+        const QString media = dir_.filePath(QStringLiteral("media/Las.Kro"));
+        QTest::addRow("%d media files, name in another case, median", kMediaFiles) << media << 50;
+        QTest::addRow("%d media files, name in another case, p99", kMediaFiles) << media << 99;
+    }
+    // One choice step (the window cleared, both records read, the situation shown with its
+    // 128 x 128 picture, the picture box repainted), timed one by one for the percentiles.
+    void playerStep() {
+        QFETCH(QString, path);
+        QFETCH(int, percentile);
+        Player p(path);
+        for (int i = 0; i < 50; ++i)
+            p.step();
+        std::vector<qint64> times;
+        QElapsedTimer timer;
+        for (int i = 0; i < 2000; ++i) {
+            timer.start();
+            p.step();
+            times.push_back(timer.nsecsElapsed());
+        }
+        QVERIFY(p.boxes.verifyAllShown());
+        QVERIFY(p.windows.gra.BuWybor1->isEnabled());
+        std::sort(times.begin(), times.end());
+        const auto at = times.size() * std::size_t(percentile) / 100;
+        QTest::setBenchmarkResult(qreal(times[std::min(at, times.size() - 1)]),
+                                  QTest::WalltimeNanoseconds);
+    }
+
+    void startUp_data() {
+        QTest::addColumn<QString>("program");
+        QTest::newRow("minimal Qt window") << QStringLiteral(KIT_MINIMAL_PROGRAM);
+        QTest::newRow("Zozozarov") << QStringLiteral(KIT_PLAYER_PROGRAM);
+    }
+    // The whole process, offscreen, from its start to its first window shown.
+    void startUp() {
+        QFETCH(QString, program);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("KIT_QUIT_WHEN_SHOWN"), QStringLiteral("1"));
+        int exitCode = -1;
+        QBENCHMARK {
+            QProcess process;
+            process.setProcessEnvironment(env);
+            process.start(program, {});
+            process.waitForFinished(30000);
+            exitCode = process.exitCode();
+        }
+        QCOMPARE(exitCode, 0);
+    }
+
+private:
+    void sizes(bool column = true) {
+        if (column)
+            QTest::addColumn<int>("n");
+        for (const int n : kSizes)
+            QTest::addRow("%d", n) << n;
+    }
+    QString editorScenario(int n) const {
+        return dir_.filePath(QStringLiteral("%1/Edycja.Kro").arg(n));
+    }
+
+    QTemporaryDir dir_;
+};
+
+int main(int argc, char* argv[]) {
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    app.setAttribute(Qt::AA_Use96Dpi, true);
+    if (qEnvironmentVariableIsSet("KIT_BENCH_MEMORY_CHILD"))
+        return memoryChild(qEnvironmentVariable("KIT_BENCH_MEMORY_CHILD"));
+    BenchLarge bench;
+    return QTest::qExec(&bench, argc, argv);
+}
+
+#include "bench_large.moc"

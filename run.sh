@@ -9,7 +9,7 @@ install_missing "${RUN_PACKAGES[@]}"
 build_all -DKIT_WERROR=OFF
 
 case "${1:-player}" in
-    player) exec ./build/player/Zozozarov ;;
+    player) KIT_SCENARIO_FOLDER="$PWD/scenariusze/demo" exec ./build/player/Zozozarov ;;
     editor) exec ./build/editor/Diziru ;;
     *) echo "usage: bash run.sh [player|editor]" >&2; exit 2 ;;
 esac

@@ -60,6 +60,8 @@ std::optional<QString> QtFileOpenDialog::execute(QWidget* parent) {
     dialog.setDefaultSuffix(options_.defaultExtension);
     if (!fileName_.isEmpty())
         dialog.selectFile(fileName_);
+    else if (!startFolder_.isEmpty())
+        dialog.setDirectory(startFolder_);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     fileName_ = QFileInfo(dialog.selectedFiles().first()).absoluteFilePath();

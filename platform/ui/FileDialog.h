@@ -30,8 +30,11 @@ public:
     explicit QtFileOpenDialog(Options options);
     std::optional<QString> execute(QWidget* parent) override;
     QString fileName() const override { return fileName_; }
+    // The folder the dialog opens in until a file has been confirmed; empty: Qt's choice.
+    void setStartFolder(const QString& folder) { startFolder_ = folder; }
 
 private:
     Options options_;
     QString fileName_;
+    QString startFolder_;
 };

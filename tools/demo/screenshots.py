@@ -1,0 +1,54 @@
+"""Takes the README's screenshots of the demo under Xvfb (no window manager, so no frames):
+python3 tools/demo/screenshots.py build docs"""
+
+import os
+import subprocess
+import sys
+import time
+
+sys.dont_write_bytecode = True  # no __pycache__ in the source tree
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "tests", "e2e"))
+import desktop as kit  # noqa: E402
+import editor as ed  # noqa: E402
+import scenario  # noqa: E402
+
+ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
+
+
+def shoot(d, wid, path):
+    time.sleep(0.5)
+    subprocess.run(["import", "-silent", "-window", str(wid), "-depth", "8", path],
+                   env=d.env, check=True)
+    print("wrote", path)
+
+
+def take(d, build, docs):
+    demo = os.path.join(ROOT, "scenariusze", "demo")
+    d.start("player", os.path.join(build, "player", "Zozozarov"), {"KIT_SCENARIO_FOLDER": demo})
+    menu = d.window("Menu")
+    d.click(menu, 128, 138)
+    d.choose_file("Open", "Zamek.Kro")
+    shoot(d, menu, os.path.join(docs, "menu.png"))
+    d.click(menu, 129, 79)
+    game = d.window("Gra")
+    d.click(game, *scenario.centre(scenario.BUTTONS[0]))
+    shoot(d, game, os.path.join(docs, "gra.png"))
+    d.stop("player")
+
+    # The editor writes only on a save, and none is made here.
+    d.start("editor", os.path.join(build, "editor", "Diziru"))
+    window = d.window(ed.TITLE)
+    d.click(window, *ed.OTWORZ)
+    d.choose_file("Open/New", os.path.join(demo, "Zamek.Kro"))
+    for _ in range(5):
+        d.click(window, *ed.NASTEPNA)
+    shoot(d, window, os.path.join(docs, "edytor.png"))
+    d.click(window, *ed.BMP)
+    chooser = d.window(ed.CHOOSER)
+    d.click(chooser, *ed.chooser_entry(1))
+    shoot(d, chooser, os.path.join(docs, "pliki.png"))
+
+
+if __name__ == "__main__":
+    kit.run("screenshots", lambda d: take(d, os.path.abspath(sys.argv[1]),
+                                          os.path.abspath(sys.argv[2])))

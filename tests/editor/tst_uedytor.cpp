@@ -57,11 +57,6 @@ struct Editor {
     }
 };
 
-QByteArray contents(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
 qint32 targetAt(const QByteArray& kro, int record, int choice) {
     return qFromLittleEndian<qint32>(kro.constData() + record * 516 + 500 + 4 * (choice - 1));
 }
@@ -150,8 +145,8 @@ private slots:
         Editor e;
         const QString kro = folder_.filePath(QStringLiteral("Nowy.Kro"));
         e.open(kro);
-        QCOMPARE(contents(kro).size(), 1032);
-        QCOMPARE(contents(folder_.filePath(QStringLiteral("Nowy.lis"))).size(), 44);
+        QCOMPARE(readFile(kro).size(), 1032);
+        QCOMPARE(readFile(folder_.filePath(QStringLiteral("Nowy.lis"))).size(), 44);
         QCOMPARE(e.w.LEdycja->text(), QStringLiteral("Tworzenie nowego scenariusza"));
         QCOMPARE(e.w.FileNameS->text(), kro);
         QCOMPARE(e.w.grid().gridRowCount(), 2);
@@ -185,7 +180,7 @@ private slots:
                                   .arg(folder_.filePath(missing)));
         e.open(folder_.filePath(QStringLiteral("Las.Kro")));
         QVERIFY(e.boxes.verifyAllShown());
-        QCOMPARE(contents(file), QByteArray(516, 'x'));
+        QCOMPARE(readFile(file), QByteArray(516, 'x'));
         QVERIFY(!QFile::exists(folder_.filePath(missing)));
         QVERIFY(!e.w.ENazwa->isEnabled());
         QCOMPARE(e.files.calls(), 0);
@@ -232,8 +227,8 @@ private slots:
             e.boxes.expectMessage(message);
         Editor::click(e.w.BuZapisz);
         QVERIFY(e.boxes.verifyAllShown());
-        const QByteArray saved = contents(kro);
-        const QByteArray lis = contents(folder_.filePath(QStringLiteral("Las.lis")));
+        const QByteArray saved = readFile(kro);
+        const QByteArray lis = readFile(folder_.filePath(QStringLiteral("Las.lis")));
         QCOMPARE(textAt(saved, 2, 67), choice2.toUtf8());
         for (int c = 1; c <= 4; ++c)
             QCOMPARE(targetAt(saved, 2, c), targets[c - 1]);
@@ -276,7 +271,7 @@ private slots:
         QFETCH(QString, message);
         const QString kro = folder_.filePath(QStringLiteral("Las.Kro"));
         QVERIFY(writeScenario(kro, threeSituations()));
-        const QByteArray before = contents(kro);
+        const QByteArray before = readFile(kro);
         Editor e;
         e.open(kro);
         Editor::click(e.w.BuNastepny);
@@ -289,7 +284,7 @@ private slots:
         e.w.BuZapisz->click();
         QVERIFY(e.w.ENazwa->hasFocus());
         QVERIFY(e.boxes.verifyAllShown());
-        QCOMPARE(contents(kro), before);
+        QCOMPARE(readFile(kro), before);
     }
 
     void fieldChecksEmptyAndRefocus_data() {
@@ -423,9 +418,9 @@ private slots:
         e.boxes.expectMessage(QStringLiteral("Wiecej juz nie ma ... naprawde!!!"));
         Editor::click(e.w.BuNastepny);
         QVERIFY(e.boxes.verifyAllShown());
-        const QByteArray saved = contents(kro);
+        const QByteArray saved = readFile(kro);
         QCOMPARE(saved.size(), 4 * 516);
-        QCOMPARE(contents(folder_.filePath(QStringLiteral("Las.lis"))).size(), 4 * 22);
+        QCOMPARE(readFile(folder_.filePath(QStringLiteral("Las.lis"))).size(), 4 * 22);
         QCOMPARE(textAt(saved, 3, 205), QByteArray("Ciemny\r\nlas"));
         QCOMPARE(targetAt(saved, 3, 2), 2);
         QCOMPARE(e.row(3), QStringLiteral("Las|N|"));
@@ -496,8 +491,8 @@ private slots:
         const QString kro = folder_.filePath(QStringLiteral("Las.Kro"));
         const QString lis = folder_.filePath(QStringLiteral("Las.lis"));
         QVERIFY(writeScenario(kro, threeSituations()));
-        const QByteArray kroBefore = contents(kro);
-        const QByteArray lisBefore = contents(lis);
+        const QByteArray kroBefore = readFile(kro);
+        const QByteArray lisBefore = readFile(lis);
         Editor e;
         e.open(kro);
         e.w.ENazwa->setText(QStringLiteral("Nowy start"));
@@ -505,8 +500,8 @@ private slots:
         e.boxes.expectError(QStringLiteral("Disk full"));
         Editor::click(e.w.BuZapisz);
         QVERIFY(e.boxes.verifyAllShown());
-        QCOMPARE(contents(kro) != kroBefore, kroWritten);
-        QCOMPARE(contents(lis) != lisBefore, lisWritten);
+        QCOMPARE(readFile(kro) != kroBefore, kroWritten);
+        QCOMPARE(readFile(lis) != lisBefore, lisWritten);
         QCOMPARE(e.w.grid().cell(1, 0), QStringLiteral("Start"));
     }
 

@@ -13,6 +13,11 @@ bool writeFile(const QString& path, const QByteArray& bytes) {
            file.write(bytes) == bytes.size();
 }
 
+QByteArray readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 void TestFolder::renew() {
     dir_.reset(); // the old folder goes first, with whatever the last test left in it
     dir_ = std::make_unique<QTemporaryDir>();

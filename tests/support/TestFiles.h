@@ -9,6 +9,9 @@
 // Writes a file of the given bytes, making its folder; false on failure.
 bool writeFile(const QString& path, const QByteArray& bytes);
 
+// The bytes of the file at `path`; empty when it cannot be read.
+QByteArray readFile(const QString& path);
+
 // A temporary folder made afresh for every test function and data row: the
 // test class holds one and calls renew() from its init(), so that no test
 // sees the files another left behind.

@@ -1,0 +1,15 @@
+#pragma once
+// Message boxes logged as they come, for tests that look at them afterwards.
+
+#include "MessageBoxes.h"
+
+#include <QStringList>
+
+class LoggingMessageBoxes : public MessageBoxes {
+public:
+    void message(const QString& text) override { shown.append(QStringLiteral("message: ") + text); }
+    void error(const AppError& error) override {
+        shown.append(QStringLiteral("error: ") + error.message());
+    }
+    QStringList shown;
+};

@@ -1,4 +1,5 @@
 #pragma once
+// Where a situation's picture and sound files are found.
 
 #include <QString>
 

@@ -1,4 +1,5 @@
 #pragma once
+// The scenario file pair ScenarioPair and the list file's name.
 
 #include "ObEdKrok.h"
 #include "RecordFile.h"

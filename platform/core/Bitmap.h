@@ -1,4 +1,5 @@
 #pragma once
+// A Windows bitmap loaded from a file.
 
 #include <QImage>
 #include <QString>

@@ -1,4 +1,5 @@
 #pragma once
+// The record file on a POSIX file descriptor.
 
 #include "RecordFile.h"
 

@@ -1,4 +1,5 @@
 #pragma once
+// The check of a WAV file's headers before it is played.
 
 #include <QString>
 

@@ -1,4 +1,5 @@
 #pragma once
+// Record files that fail on demand, for tests.
 
 #include "PosixRecordFile.h"
 #include "RecordFile.h"

@@ -5,6 +5,7 @@ clicks and keys at the controls' positions, and `import` screenshots read pixel 
 Every process started here dies with the test: each one gets the kernel's parent-death signal,
 and the desktop ends them, in reverse order, when the test leaves its `with` block."""
 
+import argparse
 import ctypes
 import os
 import re
@@ -334,3 +335,15 @@ def run(name, test):
         print(f"FAIL {name}: {failure}")
         sys.exit(1)
     print(f"PASS {name} ({time.monotonic() - started:.1f} s)")
+
+
+def main(name, programs, test):
+    """Reads the programs' paths (--player, --editor: those `programs` names) and --demo from the
+    command line, then runs test(desktop, args) as run() does."""
+    parser = argparse.ArgumentParser()
+    for program in programs:
+        parser.add_argument(f"--{program}", required=True)
+    parser.add_argument("--demo", required=True)
+    args = parser.parse_args()
+    args.demo = os.path.abspath(args.demo)
+    run(name, lambda desktop: test(desktop, args))

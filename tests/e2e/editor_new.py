@@ -5,7 +5,6 @@ chooser and then "Strumień" whose choice leads to it; situation 1 is pointed at
 The two files must then hold exactly these four situations, and the player must play them
 from the start through "Strumień" to the ending with its picture."""
 
-import argparse
 import os
 import shutil
 
@@ -108,9 +107,4 @@ def test(d, diziru, zozozarov, demo):
 
 
 if __name__ == "__main__":
-    args = argparse.ArgumentParser()
-    args.add_argument("--editor", required=True)
-    args.add_argument("--player", required=True)
-    args.add_argument("--demo", required=True)
-    a = args.parse_args()
-    kit.run("editor_new", lambda d: test(d, a.editor, a.player, os.path.abspath(a.demo)))
+    kit.main("editor_new", ["editor", "player"], lambda d, a: test(d, a.editor, a.player, a.demo))

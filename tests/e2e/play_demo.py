@@ -3,7 +3,6 @@ sets it), "&Start:" begins, and the numbered buttons lead to an ending. At every
 picture box must hold exactly the situation's picture, the labels its choice texts and the
 buttons the choices its type offers; no other box may appear until "To juz koniec gry"."""
 
-import argparse
 import os
 
 import desktop as kit
@@ -60,8 +59,4 @@ def test(d, player, demo):
 
 
 if __name__ == "__main__":
-    args = argparse.ArgumentParser()
-    args.add_argument("--player", required=True)
-    args.add_argument("--demo", required=True)
-    a = args.parse_args()
-    kit.run("play_demo", lambda d: test(d, a.player, os.path.abspath(a.demo)))
+    kit.main("play_demo", ["player"], lambda d, a: test(d, a.player, a.demo))

@@ -3,7 +3,6 @@ the files, so a situation that the editor saves while a game runs is what the ga
 shows. Played on a copy of the demo: while the player shows "Brama zamku", the editor turns
 "Dziedziniec" from four choices into two (Wybory2) and gives it the garden's picture."""
 
-import argparse
 import os
 import shutil
 
@@ -54,9 +53,4 @@ def test(d, diziru, zozozarov, demo):
 
 
 if __name__ == "__main__":
-    args = argparse.ArgumentParser()
-    args.add_argument("--editor", required=True)
-    args.add_argument("--player", required=True)
-    args.add_argument("--demo", required=True)
-    a = args.parse_args()
-    kit.run("shared_scenario", lambda d: test(d, a.editor, a.player, os.path.abspath(a.demo)))
+    kit.main("shared_scenario", ["editor", "player"], lambda d, a: test(d, a.editor, a.player, a.demo))

@@ -66,24 +66,14 @@ QByteArray textAt(const QByteArray& kro, int record, int offset) {
     return kro.mid(at + 1, static_cast<unsigned char>(kro[at]));
 }
 
-Situation sit(const QString& name, std::uint8_t typ, std::array<std::int32_t, 4> cele = {},
-              std::array<QString, 4> wybory = {}) {
-    Situation s;
-    s.nazwa = name;
-    s.typ = typ;
-    s.opis = QStringLiteral("Opis ") + name;
-    s.wybory = wybory;
-    s.cele = cele;
-    return s;
-}
-
 // Three situations: 0 "Default Koniec", 1 "Start" leading to 2, 2 "Łąka" (Wybory1 with a
 // stored choice-2 text).
 std::vector<Situation> threeSituations() {
-    return {sit(QStringLiteral("Default Koniec"), Koniec),
-            sit(QStringLiteral("Start"), Poczatek, {2}, {QStringLiteral("Idź na łąkę")}),
-            sit(QStringLiteral("Łąka"), Wybory1, {0, 0, 0, 0},
-                {QStringLiteral("Dalej"), QStringLiteral("Stary tekst"), {}, {}})};
+    return {
+        describedSituation(QStringLiteral("Default Koniec"), Koniec),
+        describedSituation(QStringLiteral("Start"), Poczatek, {2}, {QStringLiteral("Idź na łąkę")}),
+        describedSituation(QStringLiteral("Łąka"), Wybory1, {0, 0, 0, 0},
+                           {QStringLiteral("Dalej"), QStringLiteral("Stary tekst"), {}, {}})};
 }
 
 } // namespace

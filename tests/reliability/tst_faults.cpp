@@ -24,21 +24,12 @@
 
 namespace {
 
-Situation sit(const QString& name, std::uint8_t typ, std::array<std::int32_t, 4> cele,
-              std::array<QString, 4> wybory) {
-    Situation s;
-    s.nazwa = name;
-    s.typ = typ;
-    s.opis = QStringLiteral("Opis ") + name;
-    s.wybory = wybory;
-    s.cele = cele;
-    return s;
-}
-
 const std::vector<Situation> kScenario = {
-    sit(QStringLiteral("Default Koniec"), Koniec, {0, 0, 0, 0}, {}),
-    sit(QStringLiteral("Start"), Poczatek, {2, -1, -1, -1}, {QStringLiteral("Na łąkę")}),
-    sit(QStringLiteral("Łąka"), Normalny, {1, 0, 0, 0},
+    describedSituation(QStringLiteral("Default Koniec"), Koniec, {0, 0, 0, 0}, {}),
+    describedSituation(QStringLiteral("Start"), Poczatek, {2, -1, -1, -1},
+                       {QStringLiteral("Na łąkę")}),
+    describedSituation(
+        QStringLiteral("Łąka"), Normalny, {1, 0, 0, 0},
         {QStringLiteral("Wróć"), QStringLiteral("B"), QStringLiteral("C"), QStringLiteral("D")})};
 
 // What both programs' runs share: a scenario in a folder of its own, and the fakes.

@@ -22,3 +22,14 @@ bool writeScenario(const QString& path, const std::vector<Situation>& situations
     const QString lisPath = listFilePath(path);
     return writeFile(path, kro) && writeFile(lisPath, lis);
 }
+
+Situation describedSituation(const QString& nazwa, std::uint8_t typ,
+                             std::array<std::int32_t, 4> cele, std::array<QString, 4> wybory) {
+    Situation s;
+    s.nazwa = nazwa;
+    s.typ = typ;
+    s.opis = QStringLiteral("Opis ") + nazwa;
+    s.wybory = std::move(wybory);
+    s.cele = cele;
+    return s;
+}

@@ -20,5 +20,10 @@ struct Situation {
     QString wav;
 };
 
+// A situation whose description is "Opis <name>", with the targets and choice texts given.
+Situation describedSituation(const QString& nazwa, std::uint8_t typ,
+                             std::array<std::int32_t, 4> cele = {},
+                             std::array<QString, 4> wybory = {});
+
 // Writes the .Kro file at `path` and its .lis beside it; false on failure.
 bool writeScenario(const QString& path, const std::vector<Situation>& situations);

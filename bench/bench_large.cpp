@@ -5,6 +5,7 @@
 //   build/bench/bench_large            (every figure, Qt Test's own output)
 //   build/bench/bench_large -csv       (what run.sh reads)
 
+#include "EditorUnderTest.h"
 #include "FakeSoundDevice.h"
 #include "MediaBuilders.h"
 #include "ObEdKrok.h"
@@ -88,18 +89,9 @@ bool writeLarge(const QString& path, int n, bool playable, const QString& bmp) {
 }
 
 // The editor window as the program builds it, with fakes for the services.
-struct Editor {
-    RecordingMessageBoxes boxes;
-    ScriptedFileDialog dialog;
-    PosixRecordFileFactory files;
-    std::shared_ptr<FakeSoundLog> sound = std::make_shared<FakeSoundLog>();
-    EditorServices services{boxes, dialog, files, FakeSoundDevice::factory(sound)};
-    TFoRPGEdit w{services};
-
-    Editor() { w.show(); }
+struct Editor : EditorUnderTest<RecordingMessageBoxes, PosixRecordFileFactory> {
     void open(const QString& path) {
-        dialog.answer(path);
-        QTest::mouseClick(w.BuOtworz, Qt::LeftButton);
+        EditorUnderTest::open(path);
         QCoreApplication::processEvents();
     }
 };

@@ -68,12 +68,7 @@ def write_scenario(d, diziru, kro):
 
 def play(d, zozozarov, kro, folder):
     situations = scenario.read(kro)
-    proc = d.start("player", zozozarov)
-    menu = d.window("Menu")
-    d.click(menu, 128, 138)
-    d.choose_file("Open", kro)
-    d.click(menu, 129, 79)
-    game = d.window("Gra")
+    proc, game = scenario.start_game(d, zozozarov, kro)
     enabled = [True, False, False, False]
     scenario.expect_game(d, game, situations[1], folder, enabled, scenario.learn_face(d, game))
     face = scenario.learn_face(d, game)

@@ -101,6 +101,17 @@ def expect_game(desktop, game, situation, folder, enabled, face):
         raise Failure(f"{failure}: {'; '.join(last)}") from None
 
 
+def start_game(desktop, zozozarov, kro):
+    """Starts the player, chooses `kro` with "Wybór Scenariusza" and presses "&Start:"; gives
+    the player's process and its game window."""
+    proc = desktop.start("player", zozozarov)
+    menu = desktop.window("Menu")
+    desktop.click(menu, 128, 138)
+    desktop.choose_file("Open", kro)
+    desktop.click(menu, 129, 79)
+    return proc, desktop.window("Gra")
+
+
 def learn_face(desktop, game):
     """The button-face colour: the whole box of a situation without a picture."""
     return wait_until("a plain picture box",

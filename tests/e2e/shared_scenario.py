@@ -19,12 +19,7 @@ def test(d, diziru, zozozarov, demo):
     kit.check(before[2].typ == 1 and before[2].bmp == "dziedziniec.bmp",
               "the demo's situation 2 is no longer the four-way courtyard this test changes")
 
-    player = d.start("player", zozozarov)
-    menu = d.window("Menu")
-    d.click(menu, 128, 138)
-    d.choose_file("Open", kro)
-    d.click(menu, 129, 79)
-    game = d.window("Gra")
+    _, game = scenario.start_game(d, zozozarov, kro)
     d.move(game, 570, 0)  # beside the editor: both are centred when they first show
     enabled = [True, False, False, False]
     scenario.expect_game(d, game, before[1], folder, enabled, None)

@@ -1,3 +1,4 @@
+#include "EditorUnderTest.h"
 #include "FakeSoundDevice.h"
 #include "FaultyRecordFile.h"
 #include "RecordingMessageBoxes.h"
@@ -23,22 +24,10 @@
 namespace {
 
 // The editor window as the program builds it, with fakes for the services.
-struct Editor {
-    RecordingMessageBoxes boxes;
-    ScriptedFileDialog dialog;
-    FaultyRecordFileFactory files;
-    std::shared_ptr<FakeSoundLog> sound = std::make_shared<FakeSoundLog>();
-    EditorServices services{boxes, dialog, files, FakeSoundDevice::factory(sound)};
-    TFoRPGEdit w{services};
-
+struct Editor : EditorUnderTest<RecordingMessageBoxes, FaultyRecordFileFactory> {
     Editor() {
-        w.show();
         w.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&w));
-    }
-    void open(const QString& path) {
-        dialog.answer(path);
-        click(w.BuOtworz);
     }
     static void click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
     // Leaves `field` for `next` as a user does, by giving `next` the focus.

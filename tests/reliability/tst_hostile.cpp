@@ -88,15 +88,7 @@ bool makeFifo(const QString& path) {
 
 // A 24-bit BMP header for a picture of width x height, its pixels not included.
 QByteArray bmpHeader(int width, int height, int bitCount, quint32 imageSize) {
-    QByteArray b(54, '\0');
-    b[0] = 'B';
-    b[1] = 'M';
-    put32(b, 10, 54);
-    put32(b, 14, 40);
-    put32(b, 18, quint32(width));
-    put32(b, 22, quint32(height));
-    put16(b, 26, 1);
-    put16(b, 28, quint16(bitCount));
+    QByteArray b = bmpFile(width, height, bitCount, 0, {}, {});
     put32(b, 34, imageSize);
     return b;
 }

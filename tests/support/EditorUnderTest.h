@@ -1,0 +1,29 @@
+#pragma once
+// The editor window as the program builds it, over fakes for its boxes, dialog and sound.
+
+#include "EditorServices.h"
+#include "FakeSoundDevice.h"
+#include "ScriptedFileDialog.h"
+#include "Uedytor.h"
+
+#include <QPushButton>
+#include <QTest>
+#include <memory>
+
+// `Boxes` and `Files` are the message boxes and record files the test wants; the window is
+// shown at once. Who includes this links the editor's library.
+template <class Boxes, class Files> struct EditorUnderTest {
+    Boxes boxes;
+    ScriptedFileDialog dialog;
+    Files files;
+    std::shared_ptr<FakeSoundLog> sound = std::make_shared<FakeSoundLog>();
+    EditorServices services{boxes, dialog, files, FakeSoundDevice::factory(sound)};
+    TFoRPGEdit w{services};
+
+    EditorUnderTest() { w.show(); }
+    // "&Otwórz/Nowy", the dialog answered with `path`.
+    void open(const QString& path) {
+        dialog.answer(path);
+        QTest::mouseClick(w.BuOtworz, Qt::LeftButton);
+    }
+};

@@ -1,6 +1,11 @@
 #include "ScenarioFiles.h"
 
+#include "AppError.h"
+#include "FileSystem.h"
+
 #include <algorithm>
+#include <cstring>
+#include <vector>
 
 namespace {
 
@@ -16,16 +21,34 @@ const QString kDefaultStartText =
 
 // Holds the situation file's advisory lock for one step on both files, so that another
 // program never sees the situation record of one save beside the list record of another.
+// `taken` is false when another program held the lock for the whole wait.
 class PairLock {
 public:
-    PairLock(RecordFile& file, RecordFile::Lock kind) : file_(file) { file_.lock(kind); }
+    PairLock(RecordFile& file, RecordFile::Lock kind) : file_(file), taken(file_.lock(kind)) {}
     ~PairLock() { file_.unlock(); }
     PairLock(const PairLock&) = delete;
     PairLock& operator=(const PairLock&) = delete;
 
 private:
     RecordFile& file_;
+
+public:
+    const bool taken;
 };
+
+// Undoes a failed save's writes to one file: the bytes of record k it held, then its length.
+void restore(RecordFile& file, std::int32_t k, const char* held, int heldBytes, int recordSize,
+             std::int64_t length) {
+    if (heldBytes > 0) {
+        // The part of the record past the old end is cut off again below.
+        std::vector<char> record(static_cast<std::size_t>(recordSize), '\0');
+        std::copy(held, held + heldBytes, record.begin());
+        file.seek(k);
+        file.write(record.data());
+    }
+    if (file.byteSize() != length)
+        file.truncate(length);
+}
 
 } // namespace
 
@@ -36,30 +59,68 @@ QString listFilePath(const QString& situationFilePath) {
     return stem + QStringLiteral(".lis");
 }
 
-ScenarioPair::ScenarioPair(RecordFileFactory& files) : kro_(files.make()), lis_(files.make()) {}
+const QString ScenarioPair::BusyMessage =
+    QStringLiteral("Inny program trzyma plik scenariusza zablokowany - nic nie zostalo zapisane");
+
+ScenarioPair::ScenarioPair(RecordFileFactory& files)
+    : kro_(files.make()), lis_(files.make()), journal_(files.make()) {}
 
 void ScenarioPair::openExisting(const QString& situationFilePath, RecordFile::Access access) {
+    release();
     kroPath_ = situationFilePath;
     lisPath_ = listFilePath(situationFilePath);
-    kro_->open(kroPath_, TRekordKroku::Size, access);
-    lis_->open(lisPath_, TRekordListy::Size, access);
+    access_ = access;
+    // "Las.lis" chosen as a situation file would be its own list file: every save would
+    // write both kinds of record into one file.
+    if (FileSystem::sameFile(kroPath_, lisPath_))
+        throw AppError(AppError::InvalidFileName);
+    try {
+        kro_->open(kroPath_, TRekordKroku::Size, access);
+        lis_->open(lisPath_, TRekordListy::Size, access);
+        if (access == RecordFile::Access::ReadWrite) {
+            const PairLock locked(*kro_, RecordFile::Lock::Exclusive);
+            if (!locked.taken)
+                throw AppError(AppError::Other, BusyMessage);
+            recoverPending();
+        }
+    } catch (...) {
+        release();
+        throw;
+    }
 }
 
 void ScenarioPair::createNew(const QString& situationFilePath, TKrok& krok, TRekordKroku& rekord,
                              TRekordListy& lista) {
+    release();
     kroPath_ = situationFilePath;
     lisPath_ = listFilePath(situationFilePath);
-    kro_->create(kroPath_, TRekordKroku::Size);
-    lis_->create(lisPath_, TRekordListy::Size);
-
-    krok.Ustaw(kDefaultEndName, {}, {}, {}, {}, kDefaultEndText, {}, 0, 0, 0, 0);
-    krok.DoRekordu(rekord);
-    write(0, rekord, lista, Koniec);
-
-    krok.Ustaw(kDefaultStartName, kDefaultStartChoice, {}, {}, {}, kDefaultStartText, {}, 0, 0, 0,
-               0);
-    krok.DoRekordu(rekord);
-    write(1, rekord, lista, Poczatek);
+    access_ = RecordFile::Access::ReadWrite;
+    if (FileSystem::sameFile(kroPath_, lisPath_))
+        throw AppError(AppError::InvalidFileName);
+    const auto writeDirect = [&](std::int32_t k, std::uint8_t typ) {
+        krok.DoRekordu(rekord);
+        kro_->seek(k);
+        kro_->write(&rekord);
+        lista.Nazwa.assign(rekord.Nazwa);
+        lista.Typ = typ;
+        lis_->seek(k);
+        lis_->write(&lista);
+    };
+    try {
+        kro_->create(kroPath_, TRekordKroku::Size);
+        lis_->create(lisPath_, TRekordListy::Size);
+        krok.Ustaw(kDefaultEndName, {}, {}, {}, {}, kDefaultEndText, {}, 0, 0, 0, 0);
+        writeDirect(0, Koniec);
+        krok.Ustaw(kDefaultStartName, kDefaultStartChoice, {}, {}, {}, kDefaultStartText, {}, 0, 0,
+                   0, 0);
+        writeDirect(1, Poczatek);
+    } catch (...) {
+        // Only a file that was made here is open: a list file that could not be made (a
+        // folder, a pipe of the same name) is left alone.
+        kro_->release(true);
+        lis_->release(true);
+        throw;
+    }
 }
 
 int ScenarioPair::count() {
@@ -68,7 +129,22 @@ int ScenarioPair::count() {
 }
 
 void ScenarioPair::read(std::int32_t k, TRekordKroku& rekord, TRekordListy& lista) {
+    // A reader that cannot get the lock reads anyway: whole records, and a save that is in
+    // flight meanwhile is read as it was before it, through its journal.
     const PairLock locked(*kro_, RecordFile::Lock::Shared);
+    if (access_ == RecordFile::Access::ReadOnly && kro_->isOpen()) {
+        if (const std::optional<SaveJournal> pending = pendingJournal()) {
+            if (k == pending->k) {
+                if (!pending->heldWhole())
+                    throw AppError(AppError::ReadBeyondEnd);
+                std::memcpy(&rekord, pending->situation.data(), TRekordKroku::Size);
+                std::memcpy(&lista, pending->list.data(), TRekordListy::Size);
+                return;
+            }
+            if (k >= 0 && !pending->wholeBefore(k))
+                throw AppError(AppError::ReadBeyondEnd);
+        }
+    }
     kro_->seek(k);
     lis_->seek(k);
     TRekordKroku nowyRekord;
@@ -81,13 +157,98 @@ void ScenarioPair::read(std::int32_t k, TRekordKroku& rekord, TRekordListy& list
 
 void ScenarioPair::write(std::int32_t k, const TRekordKroku& rekord, TRekordListy& lista,
                          std::uint8_t typ) {
+    if (!kro_->isOpen() || !lis_->isOpen())
+        throw AppError(AppError::FileNotOpen);
+    if (k < 0)
+        throw AppError(AppError::NegativeSeek);
     const PairLock locked(*kro_, RecordFile::Lock::Exclusive);
+    if (!locked.taken)
+        throw AppError(AppError::Other, BusyMessage);
+    recoverPending();
+
+    // What the save overwrites, kept in the journal before either file is touched.
+    SaveJournal journal;
+    journal.k = k;
+    journal.situationBytes = kro_->byteSize();
+    journal.listBytes = lis_->byteSize();
     kro_->seek(k);
-    kro_->write(&rekord);
-    lista.Nazwa.assign(rekord.Nazwa);
-    lista.Typ = typ;
+    journal.situationHeld = kro_->readUpTo(journal.situation.data());
     lis_->seek(k);
-    lis_->write(&lista);
+    journal.listHeld = lis_->readUpTo(journal.list.data());
+    const QByteArray bytes = journal.encode();
+    try {
+        journal_->create(SaveJournal::pathFor(kroPath_), SaveJournal::Size);
+        journal_->write(bytes.constData());
+    } catch (...) {
+        journal_->release(true); // the files are untouched: a part of a journal means nothing
+        throw;
+    }
+
+    try {
+        kro_->seek(k);
+        kro_->write(&rekord);
+        lista.Nazwa.assign(rekord.Nazwa);
+        lista.Typ = typ;
+        lis_->seek(k);
+        lis_->write(&lista);
+        journal_->remove(); // the save happens here
+    } catch (...) {
+        try {
+            rollBack(journal);
+            if (journal_->isOpen())
+                journal_->remove();
+        } catch (...) {
+            // The journal stays on the disk, and the next open undoes the save; until then
+            // nothing more is written through this pair.
+            journal_->release(false);
+            release();
+        }
+        throw;
+    }
+}
+
+void ScenarioPair::recoverPending() {
+    try {
+        journal_->open(SaveJournal::pathFor(kroPath_), SaveJournal::Size,
+                       RecordFile::Access::ReadWrite);
+    } catch (const AppError& error) {
+        if (error.code() == AppError::FileNotFound)
+            return;
+        throw;
+    }
+    QByteArray bytes(SaveJournal::Size, '\0');
+    bytes.truncate(journal_->readUpTo(bytes.data()));
+    // A journal cut short was being written when the save stopped: the files are untouched.
+    if (const std::optional<SaveJournal> pending = SaveJournal::decode(bytes))
+        rollBack(*pending);
+    journal_->remove();
+}
+
+void ScenarioPair::rollBack(const SaveJournal& journal) {
+    restore(*kro_, journal.k, journal.situation.data(), journal.situationHeld, TRekordKroku::Size,
+            journal.situationBytes);
+    restore(*lis_, journal.k, journal.list.data(), journal.listHeld, TRekordListy::Size,
+            journal.listBytes);
+}
+
+std::optional<SaveJournal> ScenarioPair::pendingJournal() {
+    try {
+        journal_->open(SaveJournal::pathFor(kroPath_), SaveJournal::Size,
+                       RecordFile::Access::ReadOnly);
+    } catch (const AppError& error) {
+        if (error.code() == AppError::FileNotFound)
+            return std::nullopt;
+        throw;
+    }
+    QByteArray bytes(SaveJournal::Size, '\0');
+    try {
+        bytes.truncate(journal_->readUpTo(bytes.data()));
+    } catch (...) {
+        journal_->release(false);
+        throw;
+    }
+    journal_->close();
+    return SaveJournal::decode(bytes);
 }
 
 void ScenarioPair::close() {
@@ -95,11 +256,30 @@ void ScenarioPair::close() {
     lis_->close();
 }
 
+void ScenarioPair::release() noexcept {
+    kro_->release(false);
+    lis_->release(false);
+    journal_->release(false);
+}
+
+ScenarioPair::Lengths ScenarioPair::lengths() {
+    return {kro_->byteSize(), lis_->byteSize()};
+}
+
+void ScenarioPair::cutTo(std::int64_t situations) {
+    const PairLock locked(*kro_, RecordFile::Lock::Exclusive);
+    if (!locked.taken)
+        throw AppError(AppError::Other, BusyMessage);
+    kro_->truncate(situations * TRekordKroku::Size);
+    lis_->truncate(situations * TRekordListy::Size);
+}
+
 void ScenarioPair::closeOpen() {
     if (kro_->isOpen())
         kro_->close();
     if (lis_->isOpen())
         lis_->close();
+    journal_->release(false);
 }
 
 std::int64_t ScenarioPair::situationRecordCount() {

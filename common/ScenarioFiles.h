@@ -4,9 +4,11 @@
 #include "ObEdKrok.h"
 #include "RecordFile.h"
 #include "Records.h"
+#include "SaveJournal.h"
 
 #include <QString>
 #include <memory>
+#include <optional>
 #include <vector>
 
 // The list file's path for a situation file's path: everything before the
@@ -18,16 +20,27 @@ QString listFilePath(const QString& situationFilePath);
 // the list file (*.lis, 22-byte records), record k of each belonging to
 // situation k. Every call on the files is checked; the first failure throws
 // AppError and the rest of the operation is not carried out.
+//
+// A save is all or nothing: a journal beside the pair (SaveJournal) lets the next open undo a
+// save that a crash, a kill or a full disk stopped half way. An open or create that fails
+// leaves no file of the pair open, and a create that fails leaves no file behind.
 class ScenarioPair {
 public:
+    // The message of a save given up because another program held the scenario's lock.
+    static const QString BusyMessage;
+
     explicit ScenarioPair(RecordFileFactory& files);
 
     // Opens both existing files, the situation file first. The editor opens
-    // them for reading and writing, the player for reading only.
+    // them for reading and writing, and a save that never finished is undone;
+    // the player opens them for reading only, and reads the pair as it was
+    // before such a save. A situation file that is its own list file is
+    // "Invalid filename".
     void openExisting(const QString& situationFilePath, RecordFile::Access access);
     // Creates both files, the situation file first, and writes the two
     // situations of a new scenario (0 "Default Koniec", 1 "Poczatek"),
     // staging each in `krok` and the record buffers, which keep the last one.
+    // On a failure the files it made are removed.
     void createNew(const QString& situationFilePath, TKrok& krok, TRekordKroku& rekord,
                    TRekordListy& lista);
     // Number of records of the situation file, a trailing part of a record
@@ -37,8 +50,11 @@ public:
     // change only when both reads succeed.
     void read(std::int32_t k, TRekordKroku& rekord, TRekordListy& lista);
     // Writes the situation record at k, then the list record (its name taken
-    // from the situation record, its type `typ`) at k; each write has reached
-    // the disk when the next step starts.
+    // from the situation record, its type `typ`) at k, both or neither: a
+    // failure puts both files back as they were, and what a crash stops is
+    // undone by the next open. Both records have reached the disk when this
+    // returns. With the pair not open it throws "I/O error 103" and writes
+    // nothing; with the lock held elsewhere too long, BusyMessage.
     void write(std::int32_t k, const TRekordKroku& rekord, TRekordListy& lista, std::uint8_t typ);
     // Closes the situation file, then the list file; a file that is not open
     // throws "I/O error 103".
@@ -47,6 +63,17 @@ public:
     // Closes each file of the pair that is open, the situation file first;
     // a pair with no file open is left as it is.
     void closeOpen();
+    // Lets go of both files after a failure, reporting nothing.
+    void release() noexcept;
+
+    // The files' lengths in bytes.
+    struct Lengths {
+        std::int64_t situationBytes = 0;
+        std::int64_t listBytes = 0;
+    };
+    Lengths lengths();
+    // Cuts both files to their first `situations` records (a repair of a pair out of step).
+    void cutTo(std::int64_t situations);
     // Records of the situation file as the file holds them: 0 for an empty
     // file (count() never gives less than 1).
     std::int64_t situationRecordCount();
@@ -72,8 +99,17 @@ public:
     const QString& listPath() const { return lisPath_; }
 
 private:
+    // Undoes a save that never finished, if its journal is there, and removes the journal.
+    void recoverPending();
+    // Puts both files back as the journal says they were.
+    void rollBack(const SaveJournal& journal);
+    // The journal of a save that never finished, if there is a whole one; read only.
+    std::optional<SaveJournal> pendingJournal();
+
     std::unique_ptr<RecordFile> kro_;
     std::unique_ptr<RecordFile> lis_;
+    std::unique_ptr<RecordFile> journal_;
+    RecordFile::Access access_ = RecordFile::Access::ReadWrite;
     QString kroPath_;
     QString lisPath_;
 };

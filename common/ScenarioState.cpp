@@ -39,6 +39,8 @@ const QString ScenarioState::IncompleteMessage = QStringLiteral("Zapomniales cze
 const QString ScenarioState::NameTakenMessage = QStringLiteral("Taka nazwa sytuacji juz jest");
 const QString ScenarioState::NoSuchTypeMessage = QStringLiteral("Nie ma takiego typu");
 const QString ScenarioState::NoSuchTargetMessage = QStringLiteral("Nie ma takiej drogi");
+const QString ScenarioState::TooLargeMessage =
+    QStringLiteral("Scenariusz ma wiecej niz %1 sytuacji").arg(MaxSituations);
 
 ScenarioState::ScenarioState(RecordFileFactory& files) : pair_(files) {}
 
@@ -77,6 +79,49 @@ void ScenarioState::createNew() {
 
 void ScenarioState::close() {
     pair_.closeOpen();
+}
+
+bool ScenarioState::tooLarge() {
+    const ScenarioPair::Lengths bytes = pair_.lengths();
+    return bytes.situationBytes / TRekordKroku::Size > MaxSituations ||
+           bytes.listBytes / TRekordListy::Size > MaxSituations;
+}
+
+std::optional<ScenarioState::OutOfStep> ScenarioState::outOfStep() {
+    const ScenarioPair::Lengths bytes = pair_.lengths();
+    OutOfStep found;
+    found.situationRecords = bytes.situationBytes / TRekordKroku::Size;
+    found.listRecords = bytes.listBytes / TRekordListy::Size;
+    found.situationTail = bytes.situationBytes % TRekordKroku::Size != 0;
+    found.listTail = bytes.listBytes % TRekordListy::Size != 0;
+    // An empty situation file opens empty, whatever the list file holds.
+    if (bytes.situationBytes == 0)
+        return std::nullopt;
+    if (found.situationRecords == found.listRecords && !found.situationTail && !found.listTail)
+        return std::nullopt;
+    return found;
+}
+
+QString ScenarioState::outOfStepQuestion(const OutOfStep& found) const {
+    const auto held = [](std::int64_t records, bool tail) {
+        QString text = QStringLiteral("%1 sytuacji").arg(records);
+        if (tail)
+            text += QStringLiteral(" i niepelny zapis na koncu");
+        return text;
+    };
+    const auto fileName = [](const QString& path) { return path.mid(path.lastIndexOf(u'/') + 1); };
+    return QStringLiteral("Pliki scenariusza nie zgadzaja sie, bo zapis zostal kiedys przerwany: "
+                          "\"%1\" ma %2, a \"%3\" ma %4.\n\n"
+                          "Naprawa zostawi %5 sytuacji zapisanych w obu plikach i usunie to, co "
+                          "zostalo zapisane tylko w jednym z nich.\n\n"
+                          "Naprawic pliki i otworzyc scenariusz?")
+        .arg(fileName(situationFilePath_), held(found.situationRecords, found.situationTail),
+             fileName(listPath_), held(found.listRecords, found.listTail))
+        .arg(found.kept());
+}
+
+void ScenarioState::repair(const OutOfStep& found) {
+    pair_.cutTo(found.kept());
 }
 
 // --- the current situation ----------------------------------------------------------------------
@@ -123,30 +168,29 @@ void ScenarioState::findNewNumber() {
 
 // --- the names ----------------------------------------------------------------------------------
 
-void ScenarioState::OdswiezSpis(ScenarioList& list) {
+bool ScenarioState::OdswiezSpis(ScenarioList& list, const Progress& progress) {
     list.emptied = false;
     const int n = count();
+    // A file stretched past any real scenario is not read record by record.
+    if (n > MaxSituations)
+        throw AppError(AppError::Other, TooLargeMessage);
+    // The names read so far stay until the rebuild is done: a cancelled one keeps them.
+    const QStringList before = nazwy_;
     list.emptied = true;
-    nazwy_.clear();
     list.names.clear();
     list.rows.clear();
-    list.names.reserve(n);
-    list.rows.reserve(static_cast<std::size_t>(n));
 
     // Outside new-situation mode the list buffer is to end on the current situation's list
     // record. It is read once, after the first row (where a failure to read it would have
     // stopped a rebuild that read it after every row), and put back into the buffer whenever
     // the rebuild ends, since the rows are read through the same buffer.
     std::optional<TRekordListy> current;
-    const auto restoreCurrent = [&] {
-        if (current)
-            lista = *current;
-    };
     const auto addRow = [&](const TRekordListy& own, const TRekordKroku& rekordKroku) {
         GridRow row = gridRow(own, rekordKroku);
         list.names.append(row.name);
         list.rows.push_back(std::move(row));
     };
+    bool cancelled = false;
     try {
         TRekordKroku local;
         pair_.read(0, local, lista);
@@ -157,13 +201,14 @@ void ScenarioState::OdswiezSpis(ScenarioList& list) {
             current = own;
         }
         // The other rows come a block at a time. Where a block stops short, the next row is
-        // read alone: it fails as it always did, at that row and with that file's error.
-        constexpr std::size_t kBlock = 4096;
-        std::vector<TRekordKroku> rekordy(std::min<std::size_t>(kBlock, std::size_t(n)));
-        std::vector<TRekordListy> listy(rekordy.size());
+        // read alone: it fails there, at that row and with that file's error. The blocks
+        // grow only as records really come, whatever length the file claims.
+        constexpr int kBlock = 4096;
+        std::vector<TRekordKroku> rekordy;
+        std::vector<TRekordListy> listy;
         int i = 1;
-        while (i < n) {
-            const auto wanted = std::min<std::size_t>(kBlock, std::size_t(n - i));
+        while (i < n && !cancelled) {
+            const auto wanted = static_cast<std::size_t>(std::min(kBlock, n - i));
             rekordy.resize(wanted);
             listy.resize(wanted);
             const auto got = static_cast<int>(pair_.readBlock(i, rekordy, listy));
@@ -177,14 +222,18 @@ void ScenarioState::OdswiezSpis(ScenarioList& list) {
                 addRow(lista, local);
                 ++i;
             }
+            cancelled = progress && !progress(i, n);
         }
+        nazwy_ = cancelled ? before : list.names;
     } catch (...) {
         nazwy_ = list.names;
-        restoreCurrent();
+        if (current)
+            lista = *current;
         throw;
     }
-    nazwy_ = list.names;
-    restoreCurrent();
+    if (current)
+        lista = *current;
+    return !cancelled;
 }
 
 int ScenarioState::indexOfName(const QString& text) const {

@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -53,6 +54,25 @@ public:
     static const QString NoSuchTypeMessage;   // "Nie ma takiego typu"
     static const QString NoSuchTargetMessage; // "Nie ma takiej drogi"
 
+    // The most situations a scenario may have; a pair whose either file holds more records
+    // (a file of another kind, a file stretched by a fault) is not opened, and no situation
+    // is added past it.
+    static constexpr std::int64_t MaxSituations = 1'000'000;
+    static const QString TooLargeMessage;
+
+    // Told how many of how many situations a rebuild of the lists has read; false cancels it.
+    using Progress = std::function<bool(std::int64_t read, std::int64_t total)>;
+
+    // A pair whose files do not hold the same whole situations, as a crash of an older editor
+    // between the two writes of a save left it: the situations both files hold whole are kept.
+    struct OutOfStep {
+        std::int64_t situationRecords = 0; // whole records of the situation file
+        std::int64_t listRecords = 0;      // whole records of the list file
+        bool situationTail = false;        // a part of a record at the situation file's end
+        bool listTail = false;
+        std::int64_t kept() const { return std::min(situationRecords, listRecords); }
+    };
+
     explicit ScenarioState(RecordFileFactory& files);
 
     // --- the file pair --------------------------------------------------------------------------
@@ -69,6 +89,17 @@ public:
     void createNew();
     // Closes each file that is open. Throws AppError.
     void close();
+    // Lets go of the files after a failure, reporting nothing.
+    void release() noexcept { pair_.release(); }
+    // True when either file holds more than MaxSituations records. Throws AppError.
+    bool tooLarge();
+    // How the files are out of step, or nothing when they hold the same whole situations (an
+    // empty situation file included). Throws AppError.
+    std::optional<OutOfStep> outOfStep();
+    // The question that tells the author what is wrong and what a repair does.
+    QString outOfStepQuestion(const OutOfStep& found) const;
+    // Cuts both files to the situations both hold whole. Throws AppError.
+    void repair(const OutOfStep& found);
 
     const QString& situationFilePath() const { return situationFilePath_; }
     const QString& listPath() const { return listPath_; }
@@ -102,8 +133,10 @@ public:
     const QStringList& nazwy() const { return nazwy_; }
     // Rebuilds the names from both files into `list` and the names list; on a failure both
     // hold what was read before it and the AppError is thrown. The list buffer ends holding
-    // the current situation's list record (outside new-situation mode).
-    void OdswiezSpis(ScenarioList& list);
+    // the current situation's list record (outside new-situation mode). Memory follows the
+    // records really read, not the count claimed by the file's length. `progress` is told
+    // after each block; when it cancels, false is returned and the names stay as they were.
+    bool OdswiezSpis(ScenarioList& list, const Progress& progress = {});
     // Number of the first situation whose name equals `text` ignoring letter case (Polish
     // letters included), or -1.
     int indexOfName(const QString& text) const;

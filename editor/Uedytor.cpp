@@ -2,6 +2,7 @@
 
 #include "Controls.h"
 #include "Guarded.h"
+#include "LoadProgress.h"
 #include "PaintBox.h"
 #include "SituationGrid.h"
 #include "SoundControl.h"
@@ -166,32 +167,94 @@ void TFoRPGEdit::BuOtworzClick() {
             QStringLiteral("Brak pliku \"%1\" - scenariusz nie zostal otwarty").arg(missing));
         return;
     }
+    const bool creating = onDisk == ScenarioState::OnDisk::Neither;
     guarded(services_.boxes, [&] {
         if (!autoSave())
             return;
-        WlaczEdycje();
-        setNotice(QString());
-        state_.numer = 0;
-        FileNameS->setText(path);
-        state_.bind(path);
-        CzyscPola();
-        if (onDisk == ScenarioState::OnDisk::Both) {
-            state_.openExisting();
-            if (state_.situationFileEmpty())
-                return;
-            state_.numer = 1;
-            state_.CzytajSytuacje();
-            OdswiezSpis();
-            PokazSytuacje();
-        } else {
-            setNotice(kNewScenarioCaption);
-            state_.createNew();
-            OdswiezSpis();
-            state_.numer = 1;
-            state_.CzytajSytuacje();
-            PokazSytuacje();
+        // The new scenario is opened and read beside the one open now, which stays as it is
+        // until the new one is ready: a cancelled or declined open changes nothing.
+        ScenarioState next(services_.files);
+        next.bind(path);
+        ScenarioList list;
+        Opened opened = Opened::Dropped;
+        try {
+            opened = openBeside(next, creating, list);
+        } catch (...) {
+            next.release();
+            openStopped(path, creating);
+            throw;
         }
+        if (opened == Opened::Dropped)
+            return;
+        WlaczEdycje(); // a sound device that fails keeps the scenario open before
+        try {
+            state_.close();
+        } catch (...) {
+            next.release();
+            openStopped(path, creating);
+            throw;
+        }
+        setNotice(creating ? kNewScenarioCaption : QString());
+        FileNameS->setText(path);
+        state_ = std::move(next);
+        state_.nowaSytuacja = false;
+        CzyscPola();
+        if (opened == Opened::Empty)
+            return;
+        applyList(list);
+        PokazSytuacje();
     });
+}
+
+TFoRPGEdit::Opened TFoRPGEdit::openBeside(ScenarioState& next, bool creating, ScenarioList& list) {
+    LoadProgress progress(this, true);
+    if (creating) {
+        next.createNew();
+        next.OdswiezSpis(list);
+        next.numer = 1;
+        next.CzytajSytuacje();
+        return Opened::Shown;
+    }
+    next.openExisting();
+    if (next.tooLarge()) {
+        next.release();
+        services_.boxes.message(ScenarioState::TooLargeMessage +
+                                QStringLiteral(" - scenariusz nie zostal otwarty"));
+        return Opened::Dropped;
+    }
+    if (const std::optional<ScenarioState::OutOfStep> found = next.outOfStep()) {
+        if (!services_.boxes.question(next.outOfStepQuestion(*found))) {
+            next.release();
+            return Opened::Dropped;
+        }
+        next.repair(*found);
+    }
+    if (next.situationFileEmpty())
+        return Opened::Empty;
+    next.numer = 1;
+    next.CzytajSytuacje();
+    if (!next.OdswiezSpis(list, progress.callback())) {
+        next.release();
+        return Opened::Dropped;
+    }
+    return Opened::Shown;
+}
+
+void TFoRPGEdit::openStopped(const QString& path, bool creating) {
+    // An open that failed leaves editing on and the fields empty, and nothing open for
+    // writing: a save fails as on a file that is not open, and writes no byte.
+    state_.release();
+    state_.bind(path);
+    state_.numer = 0;
+    enableEditing();
+    try {
+        MPwav->open();
+    } catch (const AppError&) {
+        // The open's own failure is the one reported; the sound device tells its own later.
+    }
+    setNotice(creating ? kNewScenarioCaption : QString());
+    FileNameS->setText(path);
+    CzyscPola();
 }
 
 bool TFoRPGEdit::FormClose() {
@@ -374,6 +437,11 @@ std::array<QComboBox*, 4> TFoRPGEdit::cele() const {
 }
 
 void TFoRPGEdit::WlaczEdycje() {
+    enableEditing();
+    MPwav->open();
+}
+
+void TFoRPGEdit::enableEditing() {
     QWidget* controls[] = {
         MeOpis,   EWybor1,         EWybor2,         EWybor3,         EWybor4,
         ENazwa,   BuPoprzedni,     BuNastepny,      BuPrzywroc,      BuNowy,
@@ -383,7 +451,6 @@ void TFoRPGEdit::WlaczEdycje() {
     for (QWidget* control : controls)
         control->setEnabled(true);
     state_.nowaSytuacja = false;
-    MPwav->open();
 }
 
 void TFoRPGEdit::UstawWybory(bool row1, bool row2, bool row3, bool row4) {
@@ -474,6 +541,10 @@ bool TFoRPGEdit::ZapiszSytuacje() {
         services_.boxes.message(refusal);
         return false;
     }
+    if (nowaSytuacja() && state_.numer >= ScenarioState::MaxSituations) {
+        services_.boxes.message(ScenarioState::TooLargeMessage);
+        return false;
+    }
     state_.ZbierzPola(f);
     state_.write(*ScenarioState::typeCode(f.typ));
     OdswiezSpis();
@@ -482,26 +553,28 @@ bool TFoRPGEdit::ZapiszSytuacje() {
 
 void TFoRPGEdit::OdswiezSpis() {
     ScenarioList list;
+    LoadProgress progress(this, false);
+    try {
+        state_.OdswiezSpis(list, progress.callback());
+    } catch (const AppError&) {
+        applyList(list);
+        throw;
+    }
+    applyList(list);
+}
+
+void TFoRPGEdit::applyList(const ScenarioList& list) {
+    if (!list.emptied)
+        return;
     // The target boxes' texts are theirs, not their lists': a rebuild keeps them.
     QStringList texts;
     for (QComboBox* cel : cele())
         texts.append(cel->currentText());
-    auto apply = [&] {
-        if (!list.emptied)
-            return;
-        names_->setStringList(list.names);
-        for (std::size_t i = 0; i < 4; ++i)
-            cele()[i]->setEditText(texts[static_cast<qsizetype>(i)]);
-        grid_->apply(list);
-        // The grid always has a current row, the first one to begin with.
-        if (!SGSyt->currentIndex().isValid() && grid_->rowCount() > 0)
-            SGSyt->setCurrentIndex(grid_->index(0, 0));
-    };
-    try {
-        state_.OdswiezSpis(list);
-    } catch (const AppError&) {
-        apply();
-        throw;
-    }
-    apply();
+    names_->setStringList(list.names);
+    for (std::size_t i = 0; i < 4; ++i)
+        cele()[i]->setEditText(texts[static_cast<qsizetype>(i)]);
+    grid_->apply(list);
+    // The grid always has a current row, the first one to begin with.
+    if (!SGSyt->currentIndex().isValid() && grid_->rowCount() > 0)
+        SGSyt->setCurrentIndex(grid_->index(0, 0));
 }

@@ -112,12 +112,25 @@ private:
     // Operations of the editor, named as the editor has always named them.
     bool FormClose();
     void WlaczEdycje();
+    // Enables every editing control (WlaczEdycje without opening the sound device).
+    void enableEditing();
     void UstawWybory(bool row1, bool row2, bool row3, bool row4);
     void CzyscPola();
     void Pokaz(const TKrok& krok, std::uint8_t koniec);
     void PokazSytuacje();
     bool ZapiszSytuacje();
     void OdswiezSpis();
+    // Shows a rebuilt list in the grid and the target boxes (nothing when it was not emptied).
+    void applyList(const ScenarioList& list);
+
+    // How an open read beside the scenario open now ended.
+    enum class Opened { Shown, Empty, Dropped };
+    // Opens (or creates) the scenario bound in `next`, repairs or refuses what cannot be
+    // edited, and reads situation 1 and the lists. Dropped: the author declined, cancelled or
+    // was told why not; nothing changes. Throws AppError with `next`'s files let go.
+    Opened openBeside(ScenarioState& next, bool creating, ScenarioList& list);
+    // What an open that failed leaves: editing on, the fields empty, nothing open.
+    void openStopped(const QString& path, bool creating);
     void ENazwaExit(QWidget* focusTaker);
     void CBTypExit(QWidget* focusTaker);
     void CBKrok_WybranyExit(int row, QWidget* focusTaker);

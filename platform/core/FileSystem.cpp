@@ -12,6 +12,13 @@ bool fileExists(const QString& path) {
     return info.exists() && info.isFile();
 }
 
+bool sameFile(const QString& a, const QString& b) {
+    if (a == b)
+        return true;
+    const QString canonical = QFileInfo(a).canonicalFilePath();
+    return !canonical.isEmpty() && canonical == QFileInfo(b).canonicalFilePath();
+}
+
 QStringList listFiles(const QString& folder, const QString& mask) {
     // Without QDir::CaseSensitive the name filter ignores case.
     QDir dir(folder.isEmpty() ? QStringLiteral(".") : folder);

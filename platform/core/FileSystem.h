@@ -10,6 +10,9 @@ namespace FileSystem {
 // True when an ordinary file (not a folder) exists at `path`.
 bool fileExists(const QString& path);
 
+// True when both paths name one file: the same path, or links to one file.
+bool sameFile(const QString& a, const QString& b);
+
 // Names of the ordinary files in `folder` that match the wildcard `mask`
 // ("*.bmp"), without regard to letter case; folders and hidden files are
 // left out, and the names are sorted ignoring case. A folder that does not

@@ -1,6 +1,7 @@
 #include "PosixRecordFile.h"
 
 #include "AppError.h"
+#include "LockWait.h"
 
 #include <QFile>
 #include <cerrno>
@@ -65,6 +66,23 @@ void PosixRecordFile::open(const QString& path, int recordSize, Access access) {
 
 void PosixRecordFile::create(const QString& path, int recordSize) {
     openWith(path, recordSize, O_RDWR | O_CREAT | O_TRUNC, Access::ReadWrite);
+    // A failure here leaves the new file open for the caller to clean up.
+    syncFolder();
+}
+
+void PosixRecordFile::syncFolder() const {
+    const qsizetype slash = path_.lastIndexOf(u'/');
+    const QByteArray folder = QFile::encodeName(slash < 0    ? QStringLiteral(".")
+                                                : slash == 0 ? QStringLiteral("/")
+                                                             : path_.left(slash));
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        throwErrno(errno);
+    // Some file systems cannot flush a folder; their entries are as safe as they get.
+    const int err = ::fsync(fd) != 0 && errno != EINVAL && errno != EROFS ? errno : 0;
+    ::close(fd);
+    if (err != 0)
+        throwErrno(err);
 }
 
 void PosixRecordFile::openWith(const QString& path, int recordSize, int flags, Access access) {
@@ -94,6 +112,7 @@ void PosixRecordFile::openWith(const QString& path, int recordSize, int flags, A
         throwErrno(err);
     }
     fd_ = fd;
+    path_ = path;
     recordSize_ = recordSize;
     position_ = 0;
     access_ = access;
@@ -144,6 +163,27 @@ void PosixRecordFile::read(void* record) {
     ++position_;
 }
 
+int PosixRecordFile::readUpTo(void* record) {
+    requireOpen();
+    int done = 0;
+    if (offsetFits()) {
+        auto* out = static_cast<char*>(record);
+        const off_t offset = static_cast<off_t>(position_ * recordSize_);
+        while (done < recordSize_) {
+            const ssize_t n = ::pread(fd_, out + done, recordSize_ - done, offset + done);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                throwErrno(errno);
+            if (n == 0)
+                break;
+            done += static_cast<int>(n);
+        }
+    }
+    ++position_;
+    return done;
+}
+
 std::int64_t PosixRecordFile::readRecords(void* out, std::int64_t records) {
     requireOpen();
     if (records <= 0 || !offsetFits())
@@ -188,6 +228,47 @@ void PosixRecordFile::write(const void* record) {
     ++position_;
 }
 
+std::int64_t PosixRecordFile::byteSize() {
+    requireOpen();
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0)
+        throwErrno(errno);
+    return st.st_size;
+}
+
+void PosixRecordFile::truncate(std::int64_t bytes) {
+    requireOpen();
+    if (access_ == Access::ReadOnly)
+        throw AppError(AppError::FileNotOpenForOutput);
+    if (bytes < 0 || bytes > std::numeric_limits<off_t>::max())
+        throwErrno(EFBIG);
+    int result;
+    do {
+        result = ::ftruncate(fd_, static_cast<off_t>(bytes));
+    } while (result != 0 && errno == EINTR);
+    if (result != 0 || ::fdatasync(fd_) != 0)
+        throwErrno(errno);
+}
+
+void PosixRecordFile::remove() {
+    requireOpen();
+    const QByteArray native = QFile::encodeName(path_);
+    close();
+    if (::unlink(native.constData()) != 0)
+        throwErrno(errno);
+    syncFolder();
+}
+
+void PosixRecordFile::release(bool removeFile) noexcept {
+    if (fd_ < 0)
+        return;
+    ::close(fd_);
+    fd_ = -1;
+    locked_ = false;
+    if (removeFile)
+        ::unlink(QFile::encodeName(path_).constData());
+}
+
 void PosixRecordFile::close() {
     requireOpen();
     const int fd = fd_;
@@ -199,25 +280,41 @@ void PosixRecordFile::close() {
 
 // Open file description locks: they belong to this open file, not to the process, so that
 // closing another descriptor of the same file elsewhere in the program cannot drop them.
-void PosixRecordFile::lock(Lock kind) {
+bool PosixRecordFile::lock(Lock kind) {
     if (fd_ < 0 || locked_)
-        return;
+        return true;
     struct flock range {};
     range.l_type = static_cast<short>(kind == Lock::Exclusive ? F_WRLCK : F_RDLCK);
     range.l_whence = SEEK_SET;
-    // Ours is held for two records; one held far longer belongs to somebody else, who is
-    // not waited for: the lock is advisory, and the files stay readable without it.
-    using Clock = std::chrono::steady_clock;
-    const Clock::time_point giveUp = Clock::now() + std::chrono::seconds(2);
+    // Ours are held for a few records; one held longer belongs to a program that is waited
+    // for only as long as the user action's budget allows.
+    using Clock = LockWait::Clock;
+    bool waiting = false;
+    Clock::time_point giveUp{};
     for (;;) {
         if (::fcntl(fd_, F_OFD_SETLK, &range) == 0) {
             locked_ = true;
-            return;
+            break;
         }
-        if ((errno != EAGAIN && errno != EACCES && errno != EINTR) || Clock::now() >= giveUp)
-            return;
+        if (errno != EAGAIN && errno != EACCES && errno != EINTR)
+            break; // no locks on this file system: the step goes on as it can
+        if (!waiting) {
+            // An action that has given up a wait already does not wait again.
+            if (LockWait::remaining() <= Clock::duration::zero())
+                return false;
+            waiting = true;
+            giveUp = Clock::now() + LockWait::remaining();
+            LockWait::waiting(true);
+        }
+        if (Clock::now() >= giveUp) {
+            LockWait::waiting(false);
+            return false;
+        }
         std::this_thread::sleep_for(std::chrono::microseconds(200));
     }
+    if (waiting)
+        LockWait::waiting(false);
+    return true;
 }
 
 void PosixRecordFile::unlock() {

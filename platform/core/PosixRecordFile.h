@@ -21,10 +21,15 @@ public:
     void read(void* record) override;
     // One positioned read for the whole run of records.
     std::int64_t readRecords(void* out, std::int64_t records) override;
+    int readUpTo(void* record) override;
     void write(const void* record) override;
+    std::int64_t byteSize() override;
+    void truncate(std::int64_t bytes) override;
     void close() override;
+    void remove() override;
+    void release(bool removeFile) noexcept override;
     bool isOpen() const override { return fd_ >= 0; }
-    void lock(Lock kind) override;
+    bool lock(Lock kind) override;
     void unlock() override;
 
     // Maps an errno value onto the scenario files' error codes.
@@ -36,7 +41,12 @@ private:
     // Whether the byte offset of the current record fits in off_t.
     bool offsetFits() const;
 
+    // Flushes the folder that holds the file, so that a new or removed entry survives a
+    // power cut.
+    void syncFolder() const;
+
     int fd_ = -1;
+    QString path_;
     int recordSize_ = 0;
     std::int64_t position_ = 0; // in records
     Access access_ = Access::ReadWrite;

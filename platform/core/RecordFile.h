@@ -16,7 +16,8 @@ public:
 
     // Opens an existing file; others may still read and write it.
     virtual void open(const QString& path, int recordSize, Access access) = 0;
-    // Creates an empty file (an existing one is emptied) for reading and writing.
+    // Creates an empty file (an existing one is emptied) for reading and writing; its entry
+    // in the folder has reached the device when this returns.
     virtual void create(const QString& path, int recordSize) = 0;
     // Moves to record `record`; a negative number throws 131. A position
     // past the end is allowed; reading there fails.
@@ -31,18 +32,37 @@ public:
     // read fails, so that read() on the next record tells what stopped it. This default reads
     // nothing and leaves every record to read().
     virtual std::int64_t readRecords(void* /*out*/, std::int64_t /*records*/) { return 0; }
+    // Reads what the file holds of the record at the position: the whole record, the part of
+    // it before the end of the file, or nothing past the end. Returns the bytes read and moves
+    // past the record.
+    virtual int readUpTo(void* record) = 0;
     // Writes one whole record at the position and moves past it. The bytes
     // have reached the device when this returns.
     virtual void write(const void* record) = 0;
+    // The file's length in bytes.
+    virtual std::int64_t byteSize() = 0;
+    // Cuts (or extends with zero bytes) the file to `bytes`; the new length has reached the
+    // device when this returns.
+    virtual void truncate(std::int64_t bytes) = 0;
     virtual void close() = 0;
+    // Closes the file and removes it from its folder; the removal has reached the device
+    // when this returns.
+    virtual void remove() = 0;
+    // Cleaning up after a failure: closes the file if it is open, and with `removeFile` also
+    // removes it, reporting nothing. It is no step of an action and never fails one.
+    virtual void release(bool removeFile) noexcept = 0;
     virtual bool isOpen() const = 0;
 
     // An advisory lock on the whole file for a step of a few calls, against other programs
-    // that take it too: shared for reading, exclusive for writing. It never fails: without
-    // it (a file system without locks, a holder that does not let go) the step goes on
-    // unlocked. Closing the file lets it go.
+    // that take it too: shared for reading, exclusive for writing. False when another program
+    // held it for the whole wait; the waits of one user action together stay within one
+    // budget (LockWait.h). A file system without locks counts as locked. Closing the file
+    // lets it go.
     enum class Lock { Shared, Exclusive };
-    virtual void lock(Lock kind) { (void)kind; }
+    virtual bool lock(Lock kind) {
+        (void)kind;
+        return true;
+    }
     virtual void unlock() {}
 };
 

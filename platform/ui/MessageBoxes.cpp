@@ -8,12 +8,21 @@
 
 namespace {
 
-// Shows a modal box with one plain "OK" button, wide enough for its title.
-void showBox(QMessageBox::Icon icon, const QString& title, const QString& text, QWidget* owner) {
-    QMessageBox box(icon, title, text, QMessageBox::Ok, owner);
+// Shows a modal box with plain buttons, wide enough for its title; returns the button pressed.
+QMessageBox::StandardButton showBox(QMessageBox::Icon icon, const QString& title,
+                                    const QString& text, QWidget* owner,
+                                    QMessageBox::StandardButtons buttons = QMessageBox::Ok) {
+    QMessageBox box(icon, title, text, buttons, owner);
     // Texts come from scenarios and file names: never read them as markup.
     box.setTextFormat(Qt::PlainText);
-    box.button(QMessageBox::Ok)->setIcon(QIcon());
+    for (QAbstractButton* button : box.buttons())
+        button->setIcon(QIcon());
+    if (buttons & QMessageBox::Yes) {
+        box.button(QMessageBox::Yes)->setText(QStringLiteral("Tak"));
+        box.button(QMessageBox::No)->setText(QStringLiteral("Nie"));
+        box.setDefaultButton(QMessageBox::No);
+        box.setEscapeButton(QMessageBox::No);
+    }
     // The window system cuts a title that is wider than a short message.
     if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
         const int titleWidth = box.fontMetrics().horizontalAdvance(title) + 120;
@@ -21,6 +30,7 @@ void showBox(QMessageBox::Icon icon, const QString& title, const QString& text, 
                       grid->rowCount(), 0, 1, grid->columnCount());
     }
     box.exec();
+    return box.standardButton(box.clickedButton());
 }
 
 } // namespace
@@ -38,4 +48,9 @@ void QtMessageBoxes::message(const QString& text) {
 
 void QtMessageBoxes::error(const AppError& error) {
     showBox(QMessageBox::Critical, programName_, standardErrorText(error.message()), owner());
+}
+
+bool QtMessageBoxes::question(const QString& text) {
+    return showBox(QMessageBox::NoIcon, programName_, text, owner(),
+                   QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }

@@ -16,6 +16,8 @@ public:
     // The standard error box: stop icon, one "OK", the error's message with
     // the full-stop rule applied.
     virtual void error(const AppError& error) = 0;
+    // A question of the program's own: the text, "Tak" and "Nie", no icon; true for "Tak".
+    virtual bool question(const QString& text) = 0;
 };
 
 // The real boxes, over the parent window given, or else the active window.
@@ -25,6 +27,7 @@ public:
     void setParent(QWidget* parent) { parent_ = parent; }
     void message(const QString& text) override;
     void error(const AppError& error) override;
+    bool question(const QString& text) override;
 
 private:
     QWidget* owner() const;

@@ -404,40 +404,6 @@ private slots:
 
     // --- injected failures ---------------------------------------------------
 
-    void failedSituationWriteLeavesListUnwritten() {
-        const QString kro = path("Awaria.Kro");
-        QVERIFY(makeScenario(kro, 2));
-        const QByteArray listBefore = readFile(path("Awaria.lis"));
-        FaultyRecordFileFactory files;
-        ScenarioPair pair(files);
-        pair.openExisting(kro, RecordFile::Access::ReadWrite);
-        TRekordKroku rekord;
-        rekord.Nazwa.assign(QStringLiteral("Nowa"));
-        TRekordListy lista;
-        // seek, then the situation record's write
-        files.failCall(2, AppError::DiskFull);
-        expectError(AppError::DiskFull, "Disk full",
-                    [&] { pair.write(1, rekord, lista, Normalny); });
-        QCOMPARE(readFile(path("Awaria.lis")), listBefore);
-        QVERIFY(lista.Nazwa.isEmpty());
-    }
-
-    void failedListWriteKeepsSituationWritten() {
-        const QString kro = path("Polowa.Kro");
-        QVERIFY(makeScenario(kro, 2));
-        FaultyRecordFileFactory files;
-        ScenarioPair pair(files);
-        pair.openExisting(kro, RecordFile::Access::ReadWrite);
-        TRekordKroku rekord;
-        rekord.Nazwa.assign(QStringLiteral("Nowa"));
-        TRekordListy lista;
-        files.failCall(4, AppError::AccessDenied); // seek, write, seek, write
-        expectError(AppError::AccessDenied, "File access denied",
-                    [&] { pair.write(1, rekord, lista, Normalny); });
-        QCOMPARE(readFile(kro).mid(516, 5), QByteArray("\x04Nowa"));
-        QCOMPARE(readFile(path("Polowa.lis")).mid(22, 3), QByteArray("\x02S1"));
-    }
-
     void accessDeniedOnOpen() {
         const QString kro = path("Zamkniety.Kro");
         QVERIFY(makeScenario(kro, 2));
@@ -446,10 +412,11 @@ private slots:
         files.failCall(2, AppError::AccessDenied);
         expectError(AppError::AccessDenied, "File access denied",
                     [&] { pair.openExisting(kro, RecordFile::Access::ReadWrite); });
-        QVERIFY(pair.situationFileOpen());
+        QVERIFY(!pair.situationFileOpen());
+        QVERIFY(!pair.listFileOpen());
     }
 
-    void failedCreateWritesNothingMore() {
+    void failedCreateLeavesNoFile() {
         const QString kro = path("Pelny.Kro");
         FaultyRecordFileFactory files;
         ScenarioPair pair(files);
@@ -460,8 +427,9 @@ private slots:
         files.failCall(8, AppError::DiskFull);
         expectError(AppError::DiskFull, "Disk full",
                     [&] { pair.createNew(kro, krok, rekord, lista); });
-        QCOMPARE(readFile(kro).size(), 516);
-        QCOMPARE(readFile(path("Pelny.lis")).size(), 22);
+        QVERIFY(!QFile::exists(kro));
+        QVERIFY(!QFile::exists(path("Pelny.lis")));
+        QVERIFY(!pair.situationFileOpen());
     }
 
     // --- media files -------------------------------------------------------

@@ -386,10 +386,12 @@ private slots:
         Player p;
         p.choose(kro);
         p.start();
+        // Both files, and a look for a save's journal: all for reading only.
         QCOMPARE(p.files.opens(), (QList<RecordFile::Access>{RecordFile::Access::ReadOnly,
+                                                             RecordFile::Access::ReadOnly,
                                                              RecordFile::Access::ReadOnly}));
-        // seek, seek, read the situation record (fails)
-        p.files.failCall(3, 1117);
+        // look for a save's journal, seek, seek, read the situation record (fails)
+        p.files.failCall(4, 1117);
         p.boxes.expectError(QStringLiteral("I/O error 1117"));
         p.press(1);
         QVERIFY(p.boxes.verifyAllShown());
@@ -417,7 +419,8 @@ private slots:
         QCOMPARE(p.gra.numer(), 1);
         QCOMPARE(p.gra.LaWybor1->text(), QStringLiteral("Nowy start 1"));
         QCOMPARE(p.buttons(), QStringLiteral("1000"));
-        QCOMPARE(p.files.opens().size(), 4);
+        // Two files at each start, and a look for a save's journal at each read.
+        QCOMPARE(p.files.opens().size(), 7);
         QVERIFY(p.files.calls() > callsBefore);
 
         // A situation saved while the game is on is read as it is on disk.

@@ -130,6 +130,19 @@ private slots:
         const QStringList startRefused = {denied, QStringLiteral("error: I/O error 103"),
                                           QStringLiteral("error: I/O error 103")};
         const QString notValid = QStringLiteral("error: Bitmap image is not valid");
+        // The editor asks before it cuts a pair out of step to the situations both files hold
+        // whole (the test's boxes answer "Tak").
+        auto outOfStep = [](const QString& kroHolds, const QString& lisHolds, int kept) {
+            return QStringLiteral("question: Pliki scenariusza nie zgadzaja sie, bo zapis zostal "
+                                  "kiedys przerwany: \"Las.Kro\" ma ") +
+                   kroHolds + QStringLiteral(", a \"Las.lis\" ma ") + lisHolds +
+                   QStringLiteral(".\n\nNaprawa zostawi %1 sytuacji zapisanych w obu plikach i "
+                                  "usunie to, co zostalo zapisane tylko w jednym z nich.\n\n"
+                                  "Naprawic pliki i otworzyc scenariusz?")
+                       .arg(kept);
+        };
+        const QString tooLarge = QStringLiteral(
+            "message: Scenariusz ma wiecej niz 1000000 sytuacji - scenariusz nie zostal otwarty");
         QTest::newRow("type bytes 6 to 255") << Build([](const QString&, const QString& kro) {
             return writeCommon(kro) && patch(listFilePath(kro), 22 + 21, "\x06") &&
                    patch(listFilePath(kro), 44 + 21, "\xff");
@@ -147,21 +160,44 @@ private slots:
                })
             << QStringList{QStringLiteral("error: I/O error 131")}
             << QStringList{QStringLiteral("error: List index out of bounds (-1)"), lastOne};
-        QTest::newRow("list file shorter") << Build([](const QString&, const QString& kro) {
-            return writeCommon(kro) && resize(listFilePath(kro), 22 + 10);
-        }) << QStringList{readBeyond, endOfGame}
-                                           << QStringList{readBeyond, readBeyond};
-        QTest::newRow("list file longer") << Build([](const QString&, const QString& kro) {
-            return writeCommon(kro) && resize(listFilePath(kro), 22 * 7);
-        }) << QStringList{} << QStringList{};
+        QTest::newRow("list file shorter")
+            << Build([](const QString&, const QString& kro) {
+                   return writeCommon(kro) && resize(listFilePath(kro), 22 + 10);
+               })
+            << QStringList{readBeyond, endOfGame}
+            << QStringList{outOfStep(QStringLiteral("3 sytuacji"),
+                                     QStringLiteral("1 sytuacji i niepelny zapis na koncu"), 1),
+                           readBeyond, QStringLiteral("error: I/O error 103")};
+        QTest::newRow("list file longer")
+            << Build([](const QString&, const QString& kro) {
+                   return writeCommon(kro) && resize(listFilePath(kro), 22 * 7);
+               })
+            << QStringList{}
+            << QStringList{
+                   outOfStep(QStringLiteral("3 sytuacji"), QStringLiteral("7 sytuacji"), 3)};
+        QTest::newRow("206 GB sparse situation file")
+            << Build([](const QString&, const QString& kro) {
+                   return writeCommon(kro) && resize(kro, qint64(400'000'000) * 516);
+               })
+            << QStringList{} << QStringList{tooLarge};
+        QTest::newRow("10 GB sparse situation file, 447 MB sparse list file")
+            << Build([](const QString&, const QString& kro) {
+                   return writeCommon(kro) && resize(kro, qint64(10) << 30) &&
+                          resize(listFilePath(kro), qint64(447) << 20);
+               })
+            << QStringList{} << QStringList{tooLarge};
         QTest::newRow("zero-byte pair") << Build([](const QString&, const QString& kro) {
             return writeFile(kro, {}) && writeFile(listFilePath(kro), {});
         }) << QStringList{readBeyond, readBeyond}
                                         << QStringList{lastOne};
-        QTest::newRow("parts of records") << Build([](const QString&, const QString& kro) {
-            return writeCommon(kro) && resize(kro, 3 * 516 + 100) &&
-                   resize(listFilePath(kro), 3 * 22 + 5);
-        }) << QStringList{} << QStringList{readBeyond};
+        QTest::newRow("parts of records")
+            << Build([](const QString&, const QString& kro) {
+                   return writeCommon(kro) && resize(kro, 3 * 516 + 100) &&
+                          resize(listFilePath(kro), 3 * 22 + 5);
+               })
+            << QStringList{}
+            << QStringList{outOfStep(QStringLiteral("3 sytuacji i niepelny zapis na koncu"),
+                                     QStringLiteral("3 sytuacji i niepelny zapis na koncu"), 3)};
         QTest::newRow("situation file is a folder")
             << Build([](const QString&, const QString& kro) {
                    return writeCommon(kro) && QFile::remove(kro) && QDir().mkdir(kro);

@@ -2,6 +2,8 @@
 
 #include "AppError.h"
 
+#include <csignal>
+
 namespace {
 
 class FaultyRecordFile : public RecordFile {
@@ -11,61 +13,93 @@ public:
 
     void open(const QString& path, int recordSize, Access access) override {
         step();
+        const Observed observed(*plan_);
         plan_->opens.append(access);
         real_.open(path, recordSize, access);
-        done();
     }
     void create(const QString& path, int recordSize) override {
         step();
+        const Observed observed(*plan_);
         real_.create(path, recordSize);
-        done();
     }
     void seek(std::int64_t record) override {
         step();
+        const Observed observed(*plan_);
         real_.seek(record);
-        done();
     }
     std::int64_t recordCount() override {
         step();
+        const Observed observed(*plan_);
         const std::int64_t count = real_.recordCount();
-        done();
         return count;
     }
     void read(void* record) override {
         step();
+        const Observed observed(*plan_);
         real_.read(record);
-        done();
     }
     std::int64_t readRecords(void* out, std::int64_t records) override {
         step();
+        const Observed observed(*plan_);
         const std::int64_t read = real_.readRecords(out, records);
-        done();
+        return read;
+    }
+    int readUpTo(void* record) override {
+        step();
+        const Observed observed(*plan_);
+        const int read = real_.readUpTo(record);
         return read;
     }
     void write(const void* record) override {
         step();
+        const Observed observed(*plan_);
         real_.write(record);
-        done();
+    }
+    std::int64_t byteSize() override {
+        step();
+        const Observed observed(*plan_);
+        const std::int64_t size = real_.byteSize();
+        return size;
+    }
+    void truncate(std::int64_t bytes) override {
+        step();
+        const Observed observed(*plan_);
+        real_.truncate(bytes);
     }
     void close() override {
         step();
+        const Observed observed(*plan_);
         real_.close();
-        done();
     }
+    void remove() override {
+        step();
+        const Observed observed(*plan_);
+        real_.remove();
+    }
+    // Cleaning up after a failure and the advisory lock are no steps that can fail: they are
+    // passed on and not counted.
+    void release(bool removeFile) noexcept override { real_.release(removeFile); }
     bool isOpen() const override { return real_.isOpen(); }
-    // The advisory lock is no step that can fail: it is passed on and not counted.
-    void lock(Lock kind) override { real_.lock(kind); }
+    bool lock(Lock kind) override { return real_.lock(kind); }
     void unlock() override { real_.unlock(); }
 
 private:
     void step() {
-        if (++plan_->calls == plan_->failAt)
+        ++plan_->calls;
+        if (plan_->calls == plan_->killAt)
+            ::raise(SIGKILL);
+        if (plan_->calls == plan_->failAt)
             throw AppError(plan_->code);
     }
-    void done() {
-        if (plan_->afterCall)
-            plan_->afterCall();
-    }
+    // Runs the observer when the call that reached the disk ends, whether it succeeded or
+    // failed there (a look for a file that is not there fails on the disk too).
+    struct Observed {
+        FaultyRecordFileFactory::Plan& plan;
+        ~Observed() {
+            if (plan.afterCall)
+                plan.afterCall();
+        }
+    };
 
     std::shared_ptr<FaultyRecordFileFactory::Plan> plan_;
     PosixRecordFile real_;

@@ -11,5 +11,10 @@ public:
     void error(const AppError& error) override {
         shown.append(QStringLiteral("error: ") + error.message());
     }
+    // Every question is answered "Tak".
+    bool question(const QString& text) override {
+        shown.append(QStringLiteral("question: ") + text);
+        return true;
+    }
     QStringList shown;
 };

@@ -5,7 +5,10 @@
 namespace {
 
 QString describe(const RecordingMessageBoxes::Box& box) {
-    const char* kind = box.kind == RecordingMessageBoxes::Kind::Message ? "message" : "error";
+    using Kind = RecordingMessageBoxes::Kind;
+    const char* kind = box.kind == Kind::Message ? "message"
+                       : box.kind == Kind::Error ? "error"
+                                                 : "question";
     return QStringLiteral("%1 \"%2\"").arg(QLatin1String(kind), box.text);
 }
 
@@ -17,6 +20,14 @@ void RecordingMessageBoxes::message(const QString& text) {
 
 void RecordingMessageBoxes::error(const AppError& error) {
     arrive({Kind::Error, error.message(), error.code()});
+}
+
+bool RecordingMessageBoxes::question(const QString& text) {
+    const Box box{Kind::Question, text};
+    const bool expected = matched_ < expected_.size() && expected_[matched_] == box;
+    const bool answer = expected && expected_[matched_].answer;
+    arrive(box);
+    return answer;
 }
 
 void RecordingMessageBoxes::arrive(const Box& box) {

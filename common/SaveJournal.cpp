@@ -1,0 +1,70 @@
+#include "SaveJournal.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr char kTag[8] = {'T', 'K', 'J', 'O', 'U', 'R', 'N', '1'};
+
+std::uint64_t fnv1a(const char* bytes, qsizetype length) {
+    std::uint64_t hash = 14695981039346656037ull;
+    for (qsizetype i = 0; i < length; ++i) {
+        hash ^= static_cast<unsigned char>(bytes[i]);
+        hash *= 1099511628211ull;
+    }
+    return hash;
+}
+
+void put(QByteArray& out, std::uint64_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i)
+        out.append(static_cast<char>((value >> (8 * i)) & 0xff));
+}
+
+std::uint64_t take(const QByteArray& in, qsizetype& at, int bytes) {
+    std::uint64_t value = 0;
+    for (int i = 0; i < bytes; ++i)
+        value |= std::uint64_t(static_cast<unsigned char>(in[at + i])) << (8 * i);
+    at += bytes;
+    return value;
+}
+
+} // namespace
+
+QString SaveJournal::pathFor(const QString& situationFilePath) {
+    return situationFilePath + QStringLiteral("-journal");
+}
+
+QByteArray SaveJournal::encode() const {
+    QByteArray out(kTag, sizeof kTag);
+    put(out, static_cast<std::uint32_t>(k), 4);
+    put(out, static_cast<std::uint64_t>(situationBytes), 8);
+    put(out, static_cast<std::uint64_t>(listBytes), 8);
+    put(out, static_cast<std::uint32_t>(situationHeld), 4);
+    put(out, static_cast<std::uint32_t>(listHeld), 4);
+    out.append(situation.data(), qsizetype(situation.size()));
+    out.append(list.data(), qsizetype(list.size()));
+    put(out, fnv1a(out.constData(), out.size()), 8);
+    return out;
+}
+
+std::optional<SaveJournal> SaveJournal::decode(const QByteArray& bytes) {
+    if (bytes.size() != Size || std::memcmp(bytes.constData(), kTag, sizeof kTag) != 0)
+        return std::nullopt;
+    qsizetype at = Size - 8;
+    if (take(bytes, at, 8) != fnv1a(bytes.constData(), Size - 8))
+        return std::nullopt;
+    SaveJournal j;
+    at = sizeof kTag;
+    j.k = static_cast<std::int32_t>(take(bytes, at, 4));
+    j.situationBytes = static_cast<std::int64_t>(take(bytes, at, 8));
+    j.listBytes = static_cast<std::int64_t>(take(bytes, at, 8));
+    j.situationHeld = static_cast<int>(take(bytes, at, 4));
+    j.listHeld = static_cast<int>(take(bytes, at, 4));
+    if (j.k < 0 || j.situationBytes < 0 || j.listBytes < 0 || j.situationHeld < 0 ||
+        j.situationHeld > TRekordKroku::Size || j.listHeld < 0 || j.listHeld > TRekordListy::Size)
+        return std::nullopt;
+    std::memcpy(j.situation.data(), bytes.constData() + at, j.situation.size());
+    at += qsizetype(j.situation.size());
+    std::memcpy(j.list.data(), bytes.constData() + at, j.list.size());
+    return j;
+}

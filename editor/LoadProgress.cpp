@@ -1,0 +1,44 @@
+#include "LoadProgress.h"
+
+#include <QCoreApplication>
+#include <QProgressDialog>
+#include <QWidget>
+
+std::chrono::milliseconds LoadProgress::showAfter{500};
+
+LoadProgress::LoadProgress(QWidget* owner, bool cancellable)
+    : owner_(owner), cancellable_(cancellable) {
+    timer_.start();
+}
+
+LoadProgress::~LoadProgress() {
+    delete dialog_;
+}
+
+ScenarioState::Progress LoadProgress::callback() {
+    return [this](std::int64_t read, std::int64_t total) { return step(read, total); };
+}
+
+bool LoadProgress::step(std::int64_t read, std::int64_t total) {
+    if (!dialog_) {
+        if (timer_.elapsed() < showAfter.count()) {
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+            return true;
+        }
+        dialog_ = new QProgressDialog(QStringLiteral("Wczytywanie spisu sytuacji..."),
+                                      cancellable_ ? QStringLiteral("Anuluj") : QString(), 0, 100,
+                                      owner_);
+        dialog_->setWindowTitle(owner_ ? owner_->window()->windowTitle() : QString());
+        dialog_->setWindowModality(Qt::ApplicationModal);
+        dialog_->setMinimumDuration(0);
+        dialog_->setAutoReset(false);
+        dialog_->setAutoClose(false);
+        if (!cancellable_)
+            dialog_->setCancelButton(nullptr);
+        dialog_->show();
+    }
+    // Percent: a bar counts in int, and a scenario's count fits any bar in hundredths.
+    const int percent = total > 0 ? static_cast<int>(read * 100 / total) : 100;
+    dialog_->setValue(percent); // a modal bar lets the window repaint and "Anuluj" answer
+    return !cancellable_ || !dialog_->wasCanceled();
+}

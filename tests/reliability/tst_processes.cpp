@@ -1,10 +1,13 @@
 // Two programs on one scenario: a player reading while the editor saves, and an editor killed
-// while it saves.
+// while it saves: at random moments, and between every two file calls of a save and of the
+// undoing of a save at the next open.
 
 #include "AppError.h"
+#include "FaultyRecordFile.h"
 #include "ObEdKrok.h"
 #include "PosixRecordFile.h"
 #include "Records.h"
+#include "SaveJournal.h"
 #include "ScenarioFiles.h"
 #include "TestFiles.h"
 
@@ -18,6 +21,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <thread>
 
 namespace {
@@ -74,6 +78,34 @@ int saveLoop(const QString& kro, int pauseMicros) {
     }
 }
 
+// The child: opens the pair for writing (which undoes a save that never finished) and, unless
+// `version` is negative, saves situation k in that version; file call number `killAt` after
+// the start (0: none) kills it.
+int saveOnce(const QString& kro, int k, int version, int killAt) {
+    FaultyRecordFileFactory files;
+    files.killAtCall(killAt);
+    ScenarioPair pair(files);
+    try {
+        pair.openExisting(kro, RecordFile::Access::ReadWrite);
+        if (version >= 0) {
+            Version v = ::version(k, version);
+            pair.write(k, v.rekord, v.lista, v.typ);
+        }
+        pair.close();
+        return 0;
+    } catch (const AppError& error) {
+        std::fprintf(stderr, "%s\n", error.what());
+        return 1;
+    }
+}
+
+// The bytes of both files.
+struct PairBytes {
+    QByteArray kro;
+    QByteArray lis;
+    bool operator==(const PairBytes&) const = default;
+};
+
 } // namespace
 
 class TestProcesses : public QObject {
@@ -129,12 +161,15 @@ private slots:
     }
 
     // An editor killed at a random moment of saving leaves every record whole: each one is
-    // the old or the new version of its situation, and the files keep their length.
+    // the old or the new version of its situation, and the files keep their length. A kill
+    // between a situation's two writes leaves a journal, and the next open puts the two
+    // records back in step.
     void killedSaveLeavesWholeRecords() {
         QElapsedTimer timer;
         timer.start();
         int iterations = 0;
         int betweenTheTwoWrites = 0;
+        int undone = 0;
         while (iterations < 200 && timer.elapsed() < 8000) {
             QProcess saver;
             startSaver(saver, 0);
@@ -142,36 +177,189 @@ private slots:
             saver.kill();
             QVERIFY(saver.waitForFinished());
             ++iterations;
-            const QByteArray kro = readFile(kro_);
-            const QByteArray lis = readFile(listFilePath(kro_));
-            QCOMPARE(kro.size(), Situations * TRekordKroku::Size);
-            QCOMPARE(lis.size(), Situations * TRekordListy::Size);
-            for (int k = 1; k < Situations; ++k) {
-                const QByteArray r = kro.mid(k * TRekordKroku::Size, TRekordKroku::Size);
-                const QByteArray l = lis.mid(k * TRekordListy::Size, TRekordListy::Size);
-                int rv = -1;
-                int lv = -1;
-                for (int v = 0; v < 2; ++v) {
-                    const Version expected = version(k, v);
-                    if (r == bytesOf(&expected.rekord, TRekordKroku::Size))
-                        rv = v;
-                    if (l == bytesOf(&expected.lista, TRekordListy::Size))
-                        lv = v;
-                }
-                QVERIFY2(
-                    rv >= 0 && lv >= 0,
-                    qPrintable(
-                        QStringLiteral("situation %1 torn after %2 kills").arg(k).arg(iterations)));
-                if (rv != lv)
-                    ++betweenTheTwoWrites;
-            }
+            const int mixed = mixedSituations();
+            QVERIFY2(mixed >= 0, qPrintable(QStringLiteral("torn after %1 kills").arg(iterations)));
+            betweenTheTwoWrites += mixed;
+            if (QFile::exists(SaveJournal::pathFor(kro_)))
+                ++undone;
+            QCOMPARE(runChild(0, -1, 0), 0); // the editor's next open
+            QCOMPARE(mixedSituations(), 0);
         }
-        qInfo("%d kills, every record whole; %d killed between a situation's two writes",
-              iterations, betweenTheTwoWrites);
+        qInfo("%d kills, every record whole; %d left a situation's two records of two saves, "
+              "%d left a journal; after the next open none is mixed",
+              iterations, betweenTheTwoWrites, undone);
         QVERIFY(iterations >= 20);
     }
 
+    // A save killed between any two of its file calls (counted as the fault injector counts
+    // them) is all or nothing: the player reads every situation as it was before the save or
+    // as it is after it, never a mix, and never writes; the editor's next open leaves both
+    // files byte for byte as they were before or after, with no journal. A kill while that
+    // open undoes the save is undone again by the open after it.
+    void killedSaveIsAllOrNothing_data() {
+        QTest::addColumn<int>("k");
+        QTest::newRow("rewrite") << 2;
+        QTest::newRow("append") << Situations;
+    }
+    void killedSaveIsAllOrNothing() {
+        QFETCH(int, k);
+        const PairBytes before = pairBytes();
+        QCOMPARE(runChild(k, 1, 0), 0);
+        const PairBytes after = pairBytes();
+        QVERIFY(after != before);
+        const int saveCalls = callsOfOneSave(k);
+        const int openCalls = callsOfOneSave(-1);
+
+        int kills = 0;
+        int undone = 0;
+        int kept = 0;
+        int undoKills = 0;
+        // Call saveCalls + 1 is the child's first call after the save (closing the pair).
+        for (int n = 1; n <= saveCalls + 1; ++n) {
+            setPair(before);
+            QCOMPARE(runChild(k, 1, openCalls + n), -1);
+            ++kills;
+            const PairBytes left = pairBytes();
+            const QString journal = SaveJournal::pathFor(kro_);
+            const bool pending = QFile::exists(journal);
+            const QByteArray journalLeft = readFile(journal);
+            const int seen = playerView(k);
+            QVERIFY2(seen != Mixed, qPrintable(QStringLiteral("kill at call %1: mixed").arg(n)));
+            QCOMPARE(pairBytes(), left); // the player never writes
+
+            // The undoing open, killed at each of its calls in turn, then let run.
+            if (pending && left != before) {
+                for (int m = 1;; ++m) {
+                    setPair(left);
+                    QVERIFY(writeFile(journal, journalLeft));
+                    if (runChild(k, -1, m) != -1)
+                        break;
+                    ++undoKills;
+                    QCOMPARE(runChild(k, -1, 0), 0);
+                    QVERIFY2(pairBytes() == before,
+                             qPrintable(QStringLiteral("undo killed at call %1").arg(m)));
+                }
+                setPair(left);
+                QVERIFY(writeFile(journal, journalLeft));
+            }
+            QCOMPARE(runChild(k, -1, 0), 0);
+            const PairBytes opened = pairBytes();
+            QVERIFY2(opened == before || opened == after,
+                     qPrintable(QStringLiteral("kill at call %1: torn after the open").arg(n)));
+            QVERIFY(!QFile::exists(SaveJournal::pathFor(kro_)));
+            QCOMPARE(seen, opened == after ? After : Before);
+            ++(opened == after ? kept : undone);
+        }
+        qInfo("%d kills before calls 1 to %d of a save of %d calls: %d undone, %d kept, none "
+              "torn or mixed; %d kills of the undoing open",
+              kills, saveCalls + 1, saveCalls, undone, kept, undoKills);
+        QVERIFY(undone > 0 && kept > 0 && undoKills > 0);
+    }
+
 private:
+    enum View { Before = 0, After = 1, Mixed = 2 };
+
+    // Situations 1 to 3 whose situation record and list record are of two different saves, or
+    // -1 when a record is neither version whole or a file changed its length.
+    int mixedSituations() const {
+        const QByteArray kro = readFile(kro_);
+        const QByteArray lis = readFile(listFilePath(kro_));
+        if (kro.size() != Situations * TRekordKroku::Size ||
+            lis.size() != Situations * TRekordListy::Size)
+            return -1;
+        int mixed = 0;
+        for (int k = 1; k < Situations; ++k) {
+            const QByteArray r = kro.mid(k * TRekordKroku::Size, TRekordKroku::Size);
+            const QByteArray l = lis.mid(k * TRekordListy::Size, TRekordListy::Size);
+            int rv = -1;
+            int lv = -1;
+            for (int v = 0; v < 2; ++v) {
+                const Version expected = version(k, v);
+                if (r == bytesOf(&expected.rekord, TRekordKroku::Size))
+                    rv = v;
+                if (l == bytesOf(&expected.lista, TRekordListy::Size))
+                    lv = v;
+            }
+            if (rv < 0 || lv < 0)
+                return -1;
+            if (rv != lv)
+                ++mixed;
+        }
+        return mixed;
+    }
+
+    // How a player opening the pair now sees situations 0 to Situations: all of them as before
+    // the save, all as after it, or a mix.
+    int playerView(int k) {
+        PosixRecordFileFactory files;
+        ScenarioPair pair(files);
+        pair.openExisting(kro_, RecordFile::Access::ReadOnly);
+        bool asBefore = true;
+        bool asAfter = true;
+        for (int s = 0; s <= Situations; ++s) {
+            std::optional<QByteArray> seen;
+            try {
+                TRekordKroku rekord;
+                TRekordListy lista;
+                pair.read(s, rekord, lista);
+                seen = bytesOf(&rekord, TRekordKroku::Size) + bytesOf(&lista, TRekordListy::Size);
+            } catch (const AppError&) {
+            }
+            const auto expected = [&](int v) -> std::optional<QByteArray> {
+                if (s == Situations && !(v == 1 && k == Situations))
+                    return std::nullopt; // past the end
+                const Version version = ::version(s, s == k ? v : 0);
+                return bytesOf(&version.rekord, TRekordKroku::Size) +
+                       bytesOf(&version.lista, TRekordListy::Size);
+            };
+            asBefore = asBefore && seen == expected(0);
+            asAfter = asAfter && seen == expected(1);
+        }
+        pair.close();
+        if (asAfter)
+            return After;
+        return asBefore ? Before : Mixed;
+    }
+
+    // File calls of one save of situation k (or of the open alone, for k < 0), counted on a
+    // copy of the pair.
+    int callsOfOneSave(int k) {
+        QTemporaryDir copy;
+        const QString kro = copy.filePath(QStringLiteral("Las.Kro"));
+        const PairBytes bytes = pairBytes();
+        if (!writeFile(kro, bytes.kro) || !writeFile(listFilePath(kro), bytes.lis))
+            return 0;
+        FaultyRecordFileFactory files;
+        ScenarioPair pair(files);
+        pair.openExisting(kro, RecordFile::Access::ReadWrite);
+        if (k < 0)
+            return files.calls();
+        const int opened = files.calls();
+        Version v = version(k, 1);
+        pair.write(k, v.rekord, v.lista, v.typ);
+        return files.calls() - opened;
+    }
+
+    // Runs the child; its exit code, or -1 when it was killed.
+    int runChild(int k, int version, int killAt) {
+        QProcess child;
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--save-once"), kro_, QString::number(k),
+                     QString::number(version), QString::number(killAt)});
+        if (!child.waitForFinished(30000))
+            return -2;
+        if (child.exitStatus() == QProcess::CrashExit)
+            return -1;
+        return child.exitCode();
+    }
+
+    PairBytes pairBytes() const { return {readFile(kro_), readFile(listFilePath(kro_))}; }
+    void setPair(const PairBytes& bytes) {
+        QFile::remove(SaveJournal::pathFor(kro_));
+        QVERIFY(writeFile(kro_, bytes.kro));
+        QVERIFY(writeFile(listFilePath(kro_), bytes.lis));
+    }
+
     void startSaver(QProcess& process, int pauseMicros) {
         process.start(QCoreApplication::applicationFilePath(),
                       {QStringLiteral("--save-loop"), kro_, QString::number(pauseMicros)});
@@ -185,6 +373,9 @@ private:
 };
 
 int main(int argc, char* argv[]) {
+    if (argc == 6 && std::strcmp(argv[1], "--save-once") == 0)
+        return saveOnce(QString::fromLocal8Bit(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]),
+                        std::atoi(argv[5]));
     if (argc == 4 && std::strcmp(argv[1], "--save-loop") == 0)
         return saveLoop(QString::fromLocal8Bit(argv[2]), std::atoi(argv[3]));
     QCoreApplication app(argc, argv);

@@ -39,6 +39,8 @@ bool LoadProgress::step(std::int64_t read, std::int64_t total) {
     }
     // Percent: a bar counts in int, and a scenario's count fits any bar in hundredths.
     const int percent = total > 0 ? static_cast<int>(read * 100 / total) : 100;
-    dialog_->setValue(percent); // a modal bar lets the window repaint and "Anuluj" answer
-    return !cancellable_ || !dialog_->wasCanceled();
+    dialog_->setValue(percent);
+    // The bar stands over every window: only it takes clicks while the program repaints.
+    QCoreApplication::processEvents();
+    return !cancellable_ || !dialog_ || !dialog_->wasCanceled();
 }

@@ -3,10 +3,12 @@
 #include "ByteWriters.h"
 #include "FileDialog.h"
 #include "FileSystem.h"
+#include "LockWait.h"
 #include "MediaBuilders.h"
 #include "MessageBoxes.h"
 #include "PaintBox.h"
 #include "PictureBox.h"
+#include "PosixRecordFile.h"
 #include "RecordingMessageBoxes.h"
 #include "ScriptedFileDialog.h"
 #include "TestFiles.h"
@@ -489,6 +491,65 @@ private slots:
         QCOMPARE(seen.icon, isError ? QMessageBox::Critical : QMessageBox::NoIcon);
         QCOMPARE(seen.format, Qt::PlainText);
         QCOMPARE(seen.buttons, QList<QMessageBox::StandardButton>{QMessageBox::Ok});
+    }
+
+    // A question of the program's own: "Tak" and "Nie", no icon, and only "Tak" says yes.
+    void questionBoxAnswers_data() {
+        QTest::addColumn<QString>("press"); // a button's text, or "Escape"
+        QTest::addColumn<bool>("answer");
+        QTest::newRow("Tak") << "Tak" << true;
+        QTest::newRow("Nie") << "Nie" << false;
+        QTest::newRow("Escape") << "Escape" << false;
+    }
+    void questionBoxAnswers() {
+        QFETCH(QString, press);
+        QFETCH(bool, answer);
+        QStringList buttons;
+        QMessageBox::Icon icon = QMessageBox::Critical;
+        onModal([&](QWidget* modal) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            if (!box)
+                return QTest::qFail("Not a message box", __FILE__, __LINE__);
+            icon = box->icon();
+            for (QAbstractButton* b : box->buttons())
+                buttons << b->text();
+            if (press == u"Escape")
+                QTest::keyClick(box, Qt::Key_Escape);
+            for (QAbstractButton* b : box->buttons())
+                if (b->text() == press)
+                    b->click();
+        });
+        QtMessageBoxes boxes(QStringLiteral("Diziru"));
+        QCOMPARE(boxes.question(QStringLiteral("Naprawic?")), answer);
+        buttons.sort();
+        QCOMPARE(buttons, (QStringList{QStringLiteral("Nie"), QStringLiteral("Tak")}));
+        QCOMPARE(icon, QMessageBox::NoIcon);
+    }
+
+    // --- locks --------------------------------------------------------------
+
+    // A lock that another program holds is waited for once in a user action: the wait gives
+    // up at the end of the action's budget, and the later locks of the action do not wait.
+    void lockHeldElsewhereIsWaitedForOncePerAction() {
+        const QString path = dir_.write(QStringLiteral("Las.Kro"), QByteArray(516, 'x'));
+        PosixRecordFile holder;
+        PosixRecordFile waiter;
+        holder.open(path, 516, RecordFile::Access::ReadWrite);
+        waiter.open(path, 516, RecordFile::Access::ReadOnly);
+        QVERIFY(holder.lock(RecordFile::Lock::Exclusive));
+        QList<bool> waits;
+        {
+            const LockWait::Action action([&](bool waiting) { waits << waiting; });
+            QVERIFY(!waiter.lock(RecordFile::Lock::Shared));
+            QCOMPARE(waits, (QList<bool>{true, false}));
+            QVERIFY(LockWait::remaining() <= LockWait::Clock::duration::zero());
+            QVERIFY(!waiter.lock(RecordFile::Lock::Shared));
+            QCOMPARE(waits.size(), 2);
+        }
+        QCOMPARE(LockWait::remaining(), LockWait::Clock::duration(LockWait::Budget));
+        holder.unlock();
+        const LockWait::Action next;
+        QVERIFY(waiter.lock(RecordFile::Lock::Shared));
     }
 
     // --- file system --------------------------------------------------------

@@ -61,6 +61,8 @@ QString listFilePath(const QString& situationFilePath) {
 
 const QString ScenarioPair::BusyMessage =
     QStringLiteral("Inny program trzyma plik scenariusza zablokowany - nic nie zostalo zapisane");
+const QString ScenarioPair::BusyOpenMessage = QStringLiteral(
+    "Inny program trzyma plik scenariusza zablokowany - scenariusz nie zostal otwarty");
 
 ScenarioPair::ScenarioPair(RecordFileFactory& files)
     : kro_(files.make()), lis_(files.make()), journal_(files.make()) {}
@@ -80,7 +82,7 @@ void ScenarioPair::openExisting(const QString& situationFilePath, RecordFile::Ac
         if (access == RecordFile::Access::ReadWrite) {
             const PairLock locked(*kro_, RecordFile::Lock::Exclusive);
             if (!locked.taken)
-                throw AppError(AppError::Other, BusyMessage);
+                throw AppError(AppError::Other, BusyOpenMessage);
             recoverPending();
         }
     } catch (...) {
@@ -99,12 +101,7 @@ void ScenarioPair::createNew(const QString& situationFilePath, TKrok& krok, TRek
         throw AppError(AppError::InvalidFileName);
     const auto writeDirect = [&](std::int32_t k, std::uint8_t typ) {
         krok.DoRekordu(rekord);
-        kro_->seek(k);
-        kro_->write(&rekord);
-        lista.Nazwa.assign(rekord.Nazwa);
-        lista.Typ = typ;
-        lis_->seek(k);
-        lis_->write(&lista);
+        writeRecords(k, rekord, lista, typ);
     };
     try {
         kro_->create(kroPath_, TRekordKroku::Size);
@@ -185,12 +182,7 @@ void ScenarioPair::write(std::int32_t k, const TRekordKroku& rekord, TRekordList
     }
 
     try {
-        kro_->seek(k);
-        kro_->write(&rekord);
-        lista.Nazwa.assign(rekord.Nazwa);
-        lista.Typ = typ;
-        lis_->seek(k);
-        lis_->write(&lista);
+        writeRecords(k, rekord, lista, typ);
         journal_->remove(); // the save happens here
     } catch (...) {
         try {
@@ -205,6 +197,16 @@ void ScenarioPair::write(std::int32_t k, const TRekordKroku& rekord, TRekordList
         }
         throw;
     }
+}
+
+void ScenarioPair::writeRecords(std::int32_t k, const TRekordKroku& rekord, TRekordListy& lista,
+                                std::uint8_t typ) {
+    kro_->seek(k);
+    kro_->write(&rekord);
+    lista.Nazwa.assign(rekord.Nazwa);
+    lista.Typ = typ;
+    lis_->seek(k);
+    lis_->write(&lista);
 }
 
 void ScenarioPair::recoverPending() {
@@ -269,7 +271,7 @@ ScenarioPair::Lengths ScenarioPair::lengths() {
 void ScenarioPair::cutTo(std::int64_t situations) {
     const PairLock locked(*kro_, RecordFile::Lock::Exclusive);
     if (!locked.taken)
-        throw AppError(AppError::Other, BusyMessage);
+        throw AppError(AppError::Other, BusyOpenMessage);
     kro_->truncate(situations * TRekordKroku::Size);
     lis_->truncate(situations * TRekordListy::Size);
 }

@@ -26,8 +26,10 @@ QString listFilePath(const QString& situationFilePath);
 // leaves no file of the pair open, and a create that fails leaves no file behind.
 class ScenarioPair {
 public:
-    // The message of a save given up because another program held the scenario's lock.
+    // The messages of a save and of an open (for writing) given up because another program
+    // held the scenario's lock.
     static const QString BusyMessage;
+    static const QString BusyOpenMessage;
 
     explicit ScenarioPair(RecordFileFactory& files);
 
@@ -99,6 +101,9 @@ public:
     const QString& listPath() const { return lisPath_; }
 
 private:
+    // The situation record, then the list record (its name from the situation record), at k.
+    void writeRecords(std::int32_t k, const TRekordKroku& rekord, TRekordListy& lista,
+                      std::uint8_t typ);
     // Undoes a save that never finished, if its journal is there, and removes the journal.
     void recoverPending();
     // Puts both files back as the journal says they were.

@@ -143,24 +143,11 @@ bool PosixRecordFile::offsetFits() const {
 }
 
 void PosixRecordFile::read(void* record) {
-    requireOpen();
-    // A record past the largest offset is past the end of any file.
-    if (!offsetFits())
+    // A record past the largest offset is past the end of any file, and reads nothing.
+    if (readUpTo(record) < recordSize_) {
+        --position_;
         throw AppError(AppError::ReadBeyondEnd);
-    auto* out = static_cast<char*>(record);
-    const off_t offset = static_cast<off_t>(position_ * recordSize_);
-    int done = 0;
-    while (done < recordSize_) {
-        const ssize_t n = ::pread(fd_, out + done, recordSize_ - done, offset + done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            throwErrno(errno);
-        if (n == 0)
-            throw AppError(AppError::ReadBeyondEnd);
-        done += static_cast<int>(n);
     }
-    ++position_;
 }
 
 int PosixRecordFile::readUpTo(void* record) {

@@ -26,17 +26,12 @@
 namespace {
 
 struct Editor : EditorUnderTest<RecordingMessageBoxes, FaultyRecordFileFactory> {
-    Editor() {
-        w.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&w));
-    }
-    static void click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+    Editor() { activate(); }
     // Fills the fields with a complete "Koniec" situation, as an author types it.
     void typeAnEnd() {
         w.ENazwa->setText(QStringLiteral("Koniec sceny"));
         w.CBTyp->setEditText(QStringLiteral("Koniec"));
-        w.CBTyp->setFocus(Qt::TabFocusReason);
-        w.MeOpis->setFocus(Qt::TabFocusReason);
+        leave(w.CBTyp, w.MeOpis);
         w.MeOpis->setPlainText(QStringLiteral("Tu sie konczy"));
     }
 };

@@ -25,16 +25,7 @@ namespace {
 
 // The editor window as the program builds it, with fakes for the services.
 struct Editor : EditorUnderTest<RecordingMessageBoxes, FaultyRecordFileFactory> {
-    Editor() {
-        w.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&w));
-    }
-    static void click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
-    // Leaves `field` for `next` as a user does, by giving `next` the focus.
-    static void leave(QWidget* field, QWidget* next) {
-        field->setFocus(Qt::TabFocusReason);
-        next->setFocus(Qt::TabFocusReason);
-    }
+    Editor() { activate(); }
     QString row(int i) const {
         return w.grid().cell(i, 0) + u'|' + w.grid().cell(i, 1) + u'|' + w.grid().cell(i, 2);
     }

@@ -21,6 +21,17 @@ template <class Boxes, class Files> struct EditorUnderTest {
     TFoRPGEdit w{services};
 
     EditorUnderTest() { w.show(); }
+    // Makes the window the active one, as the tests that move the focus need.
+    void activate() {
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+    }
+    static void click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+    // Leaves `field` for `next` as a user does, by giving `next` the focus.
+    static void leave(QWidget* field, QWidget* next) {
+        field->setFocus(Qt::TabFocusReason);
+        next->setFocus(Qt::TabFocusReason);
+    }
     // "&Otwórz/Nowy", the dialog answered with `path`.
     void open(const QString& path) {
         dialog.answer(path);

@@ -8,15 +8,15 @@
 #include "EditorUnderTest.h"
 #include "FakeSoundDevice.h"
 #include "MediaBuilders.h"
-#include "ObEdKrok.h"
-#include "PaintBox.h"
-#include "PlayerWindows.h"
 #include "RecordingMessageBoxes.h"
-#include "ScenarioFiles.h"
 #include "ScriptedFileDialog.h"
-#include "SituationGrid.h"
 #include "TestFiles.h"
-#include "Uedytor.h"
+#include "common/ObEdKrok.h"
+#include "common/ScenarioFiles.h"
+#include "editor/SituationGrid.h"
+#include "editor/Uedytor.h"
+#include "player/PlayerWindows.h"
+#include "ui/PaintBox.h"
 
 #include <QApplication>
 #include <QComboBox>

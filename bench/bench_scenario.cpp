@@ -2,10 +2,10 @@
 //   build/bench/bench_scenario            (Qt Test's own timing)
 //   build/bench/bench_scenario -callgrind (under valgrind, for counts that repeat)
 
-#include "ObEdKrok.h"
 #include "ScenarioBuilder.h"
-#include "ScenarioFiles.h"
 #include "TestMain.h"
+#include "common/ObEdKrok.h"
+#include "common/ScenarioFiles.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,6 +1,6 @@
 #include "MediaFiles.h"
 
-#include "FileSystem.h"
+#include "core/FileSystem.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "ScenarioFiles.h"
 
-#include "AppError.h"
-#include "FileSystem.h"
+#include "core/AppError.h"
+#include "core/FileSystem.h"
 
 #include <algorithm>
 #include <cstring>

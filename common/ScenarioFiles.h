@@ -2,9 +2,9 @@
 // The scenario file pair ScenarioPair and the list file's name.
 
 #include "ObEdKrok.h"
-#include "RecordFile.h"
 #include "Records.h"
 #include "SaveJournal.h"
+#include "core/RecordFile.h"
 
 #include <QString>
 #include <memory>

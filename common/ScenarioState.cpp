@@ -1,8 +1,8 @@
 #include "ScenarioState.h"
 
-#include "AppError.h"
 #include "Cp1250.h"
-#include "FileSystem.h"
+#include "core/AppError.h"
+#include "core/FileSystem.h"
 
 #include <algorithm>
 

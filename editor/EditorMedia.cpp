@@ -1,11 +1,11 @@
 #include "EditorMedia.h"
 
-#include "AppError.h"
-#include "Bitmap.h"
-#include "MediaFiles.h"
-#include "PaintBox.h"
-#include "PictureBox.h"
-#include "SoundControl.h"
+#include "common/MediaFiles.h"
+#include "core/AppError.h"
+#include "core/Bitmap.h"
+#include "ui/PaintBox.h"
+#include "ui/PictureBox.h"
+#include "ui/SoundControl.h"
 
 #include <QLabel>
 

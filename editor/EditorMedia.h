@@ -1,9 +1,9 @@
 #pragma once
 // The editor window's picture box, media labels and sound control.
 
-#include "ObEdKrok.h"
-#include "PictureBox.h"
-#include "Records.h"
+#include "common/ObEdKrok.h"
+#include "common/Records.h"
+#include "ui/PictureBox.h"
 
 #include <QString>
 #include <functional>

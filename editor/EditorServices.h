@@ -1,10 +1,10 @@
 #pragma once
 // What the editor's windows take from the platform; tests pass fakes.
 
-#include "FileDialog.h"
-#include "MessageBoxes.h"
-#include "RecordFile.h"
-#include "SoundDevice.h"
+#include "core/RecordFile.h"
+#include "core/SoundDevice.h"
+#include "ui/FileDialog.h"
+#include "ui/MessageBoxes.h"
 
 struct EditorServices {
     MessageBoxes& boxes;

@@ -1,7 +1,7 @@
 #pragma once
 // The progress window of a long read of a scenario's lists.
 
-#include "ScenarioState.h"
+#include "common/ScenarioState.h"
 
 #include <QElapsedTimer>
 #include <QPointer>

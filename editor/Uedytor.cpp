@@ -1,12 +1,12 @@
 #include "Uedytor.h"
 
-#include "Controls.h"
-#include "Guarded.h"
 #include "LoadProgress.h"
-#include "PaintBox.h"
 #include "SituationGrid.h"
-#include "SoundControl.h"
-#include "WindowFrame.h"
+#include "ui/Controls.h"
+#include "ui/Guarded.h"
+#include "ui/PaintBox.h"
+#include "ui/SoundControl.h"
+#include "ui/WindowFrame.h"
 
 #include <QAbstractButton>
 #include <QApplication>

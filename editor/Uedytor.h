@@ -3,7 +3,7 @@
 
 #include "EditorMedia.h"
 #include "EditorServices.h"
-#include "ScenarioState.h"
+#include "common/ScenarioState.h"
 
 #include <QAbstractButton>
 #include <QPointer>

@@ -1,12 +1,12 @@
 // The controls of the editor window, each where the window has always had it.
 
-#include "Controls.h"
-#include "PaintBox.h"
-#include "PictureBox.h"
 #include "SituationGrid.h"
-#include "SoundControl.h"
 #include "Uedytor.h"
-#include "WindowFrame.h"
+#include "ui/Controls.h"
+#include "ui/PaintBox.h"
+#include "ui/PictureBox.h"
+#include "ui/SoundControl.h"
+#include "ui/WindowFrame.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,12 +1,12 @@
 #include "Upliki.h"
 
-#include "Controls.h"
-#include "Cp1250.h"
-#include "FileSystem.h"
-#include "Guarded.h"
-#include "MessageBoxes.h"
-#include "SoundControl.h"
-#include "WindowFrame.h"
+#include "common/Cp1250.h"
+#include "core/FileSystem.h"
+#include "ui/Controls.h"
+#include "ui/Guarded.h"
+#include "ui/MessageBoxes.h"
+#include "ui/SoundControl.h"
+#include "ui/WindowFrame.h"
 
 #include <QHideEvent>
 #include <QIcon>

@@ -1,8 +1,8 @@
 #pragma once
 // The media file chooser TFoPliki: lists the scenario's pictures or sounds to attach one.
 
-#include "ObEdKrok.h"
-#include "Records.h"
+#include "common/ObEdKrok.h"
+#include "common/Records.h"
 
 #include <QDialog>
 #include <QString>

@@ -1,7 +1,7 @@
 #include "EditorServices.h"
 #include "EditorWindows.h"
-#include "PosixRecordFile.h"
-#include "QtSoundDevice.h"
+#include "core/PosixRecordFile.h"
+#include "media/QtSoundDevice.h"
 
 #include <QApplication>
 

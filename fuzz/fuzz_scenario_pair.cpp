@@ -3,11 +3,11 @@
 // The input is the situation file's length (4 bytes, little-endian, taken modulo what is
 // left), the situation file, then the list file.
 
-#include "AppError.h"
 #include "FuzzTarget.h"
-#include "PosixRecordFile.h"
-#include "ScenarioFiles.h"
-#include "ScenarioState.h"
+#include "common/ScenarioFiles.h"
+#include "common/ScenarioState.h"
+#include "core/AppError.h"
+#include "core/PosixRecordFile.h"
 
 #include <QFile>
 #include <QTemporaryDir>

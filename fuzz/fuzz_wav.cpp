@@ -1,7 +1,7 @@
 // Fuzz target: any bytes as a sound file's headers.
 
 #include "FuzzTarget.h"
-#include "WavHeader.h"
+#include "core/WavHeader.h"
 
 #include <QBuffer>
 

@@ -3,10 +3,10 @@
 
 #include "ByteWriters.h"
 #include "MediaBuilders.h"
-#include "ObEdKrok.h"
-#include "PosixRecordFile.h"
 #include "ScenarioBuilder.h"
-#include "ScenarioFiles.h"
+#include "common/ObEdKrok.h"
+#include "common/ScenarioFiles.h"
+#include "core/PosixRecordFile.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,10 +1,10 @@
 #pragma once
 // What the player's windows take from the platform, and the chosen scenario.
 
-#include "FileDialog.h"
-#include "MessageBoxes.h"
-#include "RecordFile.h"
-#include "SoundDevice.h"
+#include "core/RecordFile.h"
+#include "core/SoundDevice.h"
+#include "ui/FileDialog.h"
+#include "ui/MessageBoxes.h"
 
 // What the player's windows take from the platform; tests pass fakes.
 struct PlayerServices {

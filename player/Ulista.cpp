@@ -1,7 +1,7 @@
 #include "Ulista.h"
 
-#include "Controls.h"
-#include "WindowFrame.h"
+#include "ui/Controls.h"
+#include "ui/WindowFrame.h"
 
 #include <QCloseEvent>
 #include <QLabel>

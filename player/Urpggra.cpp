@@ -1,14 +1,14 @@
 #include "Urpggra.h"
 
-#include "AppError.h"
-#include "Bitmap.h"
-#include "Controls.h"
-#include "Guarded.h"
-#include "MediaFiles.h"
-#include "PaintBox.h"
-#include "PictureBox.h"
-#include "SoundControl.h"
-#include "WindowFrame.h"
+#include "common/MediaFiles.h"
+#include "core/AppError.h"
+#include "core/Bitmap.h"
+#include "ui/Controls.h"
+#include "ui/Guarded.h"
+#include "ui/PaintBox.h"
+#include "ui/PictureBox.h"
+#include "ui/SoundControl.h"
+#include "ui/WindowFrame.h"
 
 #include <QCloseEvent>
 #include <QFrame>

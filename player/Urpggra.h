@@ -1,11 +1,11 @@
 #pragma once
 // The game window TFoRpgGra: plays the chosen scenario from situation 1 to a Koniec situation.
 
-#include "ObEdKrok.h"
-#include "PictureBox.h"
 #include "PlayerServices.h"
-#include "Records.h"
-#include "ScenarioFiles.h"
+#include "common/ObEdKrok.h"
+#include "common/Records.h"
+#include "common/ScenarioFiles.h"
+#include "ui/PictureBox.h"
 
 #include <QWidget>
 

@@ -1,6 +1,6 @@
 #include "PlayerWindows.h"
-#include "PosixRecordFile.h"
-#include "QtSoundDevice.h"
+#include "core/PosixRecordFile.h"
+#include "media/QtSoundDevice.h"
 
 #include <QApplication>
 #include <QTimer>

@@ -1,7 +1,7 @@
 #include "QtSoundDevice.h"
 
-#include "AppError.h"
-#include "WavHeader.h"
+#include "core/AppError.h"
+#include "core/WavHeader.h"
 
 #include <QAudioOutput>
 #include <QFileInfo>

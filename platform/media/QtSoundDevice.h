@@ -1,7 +1,7 @@
 #pragma once
 // The sound device on Qt Multimedia.
 
-#include "SoundDevice.h"
+#include "core/SoundDevice.h"
 
 #include <QAudioDevice> // complete for the moc of QMediaPlayer's signals
 #include <QMediaPlayer>

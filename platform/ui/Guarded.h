@@ -1,9 +1,9 @@
 #pragma once
 // The boundary of every event handler: an error ends the step and shows the standard error box.
 
-#include "AppError.h"
-#include "LockWait.h"
 #include "MessageBoxes.h"
+#include "core/AppError.h"
+#include "core/LockWait.h"
 
 #include <QGuiApplication>
 #include <exception>

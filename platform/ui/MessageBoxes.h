@@ -1,7 +1,7 @@
 #pragma once
 // The message box and the standard error box.
 
-#include "AppError.h"
+#include "core/AppError.h"
 
 #include <QString>
 

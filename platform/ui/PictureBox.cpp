@@ -1,6 +1,6 @@
 #include "PictureBox.h"
 
-#include "AppError.h"
+#include "core/AppError.h"
 
 #include <QFile>
 #include <QGuiApplication>

@@ -1,7 +1,7 @@
 #pragma once
 // The 128 x 128 picture box of both programs: its fill, and a picture drawn centred in it.
 
-#include "Bitmap.h"
+#include "core/Bitmap.h"
 
 #include <QColor>
 #include <QImage>

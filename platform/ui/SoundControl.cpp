@@ -1,6 +1,6 @@
 #include "SoundControl.h"
 
-#include "AppError.h"
+#include "core/AppError.h"
 
 #include <QHBoxLayout>
 #include <QIcon>

@@ -1,7 +1,7 @@
 #pragma once
 // The sound control: Play, Stop and Prev buttons over one sound device.
 
-#include "SoundDevice.h"
+#include "core/SoundDevice.h"
 
 #include <QString>
 #include <QWidget>

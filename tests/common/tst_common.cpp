@@ -1,13 +1,13 @@
-#include "AppError.h"
 #include "ByteWriters.h"
-#include "Cp1250.h"
 #include "ExpectError.h"
 #include "FaultyRecordFile.h"
-#include "MediaFiles.h"
-#include "ObEdKrok.h"
-#include "ScenarioFiles.h"
 #include "TestFiles.h"
 #include "TestMain.h"
+#include "common/Cp1250.h"
+#include "common/MediaFiles.h"
+#include "common/ObEdKrok.h"
+#include "common/ScenarioFiles.h"
+#include "core/AppError.h"
 
 #include <QDir>
 #include <QFile>

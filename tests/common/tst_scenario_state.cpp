@@ -1,11 +1,11 @@
-#include "AppError.h"
 #include "ByteWriters.h"
 #include "ExpectError.h"
 #include "FaultyRecordFile.h"
 #include "ScenarioBuilder.h"
-#include "ScenarioFiles.h"
-#include "ScenarioState.h"
 #include "TestMain.h"
+#include "common/ScenarioFiles.h"
+#include "common/ScenarioState.h"
+#include "core/AppError.h"
 
 #include <QFile>
 #include <QTest>

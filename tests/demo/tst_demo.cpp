@@ -2,14 +2,14 @@
 // whatever the player chooses, with every picture and sound in place, and exactly the files
 // that its generator writes.
 
-#include "AppError.h"
-#include "Bitmap.h"
 #include "DemoScenario.h"
-#include "PosixRecordFile.h"
-#include "ScenarioFiles.h"
 #include "TestFiles.h"
 #include "TestMain.h"
-#include "WavHeader.h"
+#include "common/ScenarioFiles.h"
+#include "core/AppError.h"
+#include "core/Bitmap.h"
+#include "core/PosixRecordFile.h"
+#include "core/WavHeader.h"
 
 #include <QDir>
 #include <QDirIterator>

@@ -1,12 +1,12 @@
-#include "AppError.h"
-#include "Bitmap.h"
-#include "EditorMedia.h"
 #include "FakeSoundDevice.h"
-#include "PaintBox.h"
-#include "PictureBox.h"
 #include "ScenarioBuilder.h"
-#include "SoundControl.h"
 #include "TestMain.h"
+#include "core/AppError.h"
+#include "core/Bitmap.h"
+#include "editor/EditorMedia.h"
+#include "ui/PaintBox.h"
+#include "ui/PictureBox.h"
+#include "ui/SoundControl.h"
 
 #include <QLabel>
 #include <QPushButton>

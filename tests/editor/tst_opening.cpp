@@ -3,13 +3,13 @@
 
 #include "EditorUnderTest.h"
 #include "FaultyRecordFile.h"
-#include "LoadProgress.h"
-#include "PosixRecordFile.h"
 #include "RecordingMessageBoxes.h"
-#include "SaveJournal.h"
 #include "ScenarioBuilder.h"
-#include "SituationGrid.h"
 #include "TestMain.h"
+#include "common/SaveJournal.h"
+#include "core/PosixRecordFile.h"
+#include "editor/LoadProgress.h"
+#include "editor/SituationGrid.h"
 
 #include <QComboBox>
 #include <QDir>

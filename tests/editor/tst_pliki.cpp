@@ -1,13 +1,13 @@
-#include "EditorWindows.h"
 #include "FakeSoundDevice.h"
 #include "FaultyRecordFile.h"
-#include "PaintBox.h"
-#include "PictureBox.h"
 #include "RecordingMessageBoxes.h"
 #include "ScenarioBuilder.h"
 #include "ScriptedFileDialog.h"
-#include "SoundControl.h"
 #include "TestMain.h"
+#include "editor/EditorWindows.h"
+#include "ui/PaintBox.h"
+#include "ui/PictureBox.h"
+#include "ui/SoundControl.h"
 
 #include <QDir>
 #include <QFile>

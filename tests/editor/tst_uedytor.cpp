@@ -4,10 +4,10 @@
 #include "RecordingMessageBoxes.h"
 #include "ScenarioBuilder.h"
 #include "ScriptedFileDialog.h"
-#include "SituationGrid.h"
-#include "SoundControl.h"
 #include "TestMain.h"
-#include "Uedytor.h"
+#include "editor/SituationGrid.h"
+#include "editor/Uedytor.h"
+#include "ui/SoundControl.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,13 +1,13 @@
-#include "AppError.h"
 #include "ByteWriters.h"
 #include "ExpectError.h"
 #include "FakeSoundDevice.h"
 #include "MediaBuilders.h"
-#include "QtSoundDevice.h"
-#include "SoundControl.h"
 #include "TestFiles.h"
 #include "TestMain.h"
-#include "WavHeader.h"
+#include "core/AppError.h"
+#include "core/WavHeader.h"
+#include "media/QtSoundDevice.h"
+#include "ui/SoundControl.h"
 
 #include <QBuffer>
 #include <QElapsedTimer>

@@ -1,16 +1,16 @@
-#include "AppError.h"
-#include "Bitmap.h"
 #include "FakeSoundDevice.h"
 #include "FaultyRecordFile.h"
-#include "PaintBox.h"
-#include "PictureBox.h"
-#include "PlayerWindows.h"
 #include "RecordingMessageBoxes.h"
 #include "ScenarioBuilder.h"
 #include "ScriptedFileDialog.h"
-#include "SoundControl.h"
 #include "TestFiles.h"
 #include "TestMain.h"
+#include "core/AppError.h"
+#include "core/Bitmap.h"
+#include "player/PlayerWindows.h"
+#include "ui/PaintBox.h"
+#include "ui/PictureBox.h"
+#include "ui/SoundControl.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>

@@ -1,16 +1,16 @@
 // Every file call of every user action that touches the scenario files, failed in turn.
 
-#include "AppError.h"
 #include "FakeSoundDevice.h"
 #include "FaultyRecordFile.h"
 #include "LoggingMessageBoxes.h"
-#include "PlayerWindows.h"
-#include "SaveJournal.h"
 #include "ScenarioBuilder.h"
 #include "ScriptedFileDialog.h"
-#include "SituationGrid.h"
 #include "TestMain.h"
-#include "Uedytor.h"
+#include "common/SaveJournal.h"
+#include "core/AppError.h"
+#include "editor/SituationGrid.h"
+#include "editor/Uedytor.h"
+#include "player/PlayerWindows.h"
 
 #include <QApplication>
 #include <QCheckBox>

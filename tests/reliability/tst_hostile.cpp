@@ -1,18 +1,18 @@
 // Hostile scenario and media files opened in both programs.
 
-#include "AppError.h"
-#include "Bitmap.h"
 #include "ByteWriters.h"
 #include "FakeSoundDevice.h"
 #include "LoggingMessageBoxes.h"
-#include "PaintBox.h"
-#include "PlayerWindows.h"
-#include "PosixRecordFile.h"
 #include "ScenarioBuilder.h"
 #include "ScriptedFileDialog.h"
 #include "TestMain.h"
-#include "Uedytor.h"
-#include "WavHeader.h"
+#include "core/AppError.h"
+#include "core/Bitmap.h"
+#include "core/PosixRecordFile.h"
+#include "core/WavHeader.h"
+#include "editor/Uedytor.h"
+#include "player/PlayerWindows.h"
+#include "ui/PaintBox.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -2,14 +2,14 @@
 // while it saves: at random moments, and between every two file calls of a save and of the
 // undoing of a save at the next open.
 
-#include "AppError.h"
 #include "FaultyRecordFile.h"
-#include "ObEdKrok.h"
-#include "PosixRecordFile.h"
-#include "Records.h"
-#include "SaveJournal.h"
-#include "ScenarioFiles.h"
 #include "TestFiles.h"
+#include "common/ObEdKrok.h"
+#include "common/Records.h"
+#include "common/SaveJournal.h"
+#include "common/ScenarioFiles.h"
+#include "core/AppError.h"
+#include "core/PosixRecordFile.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,14 +1,14 @@
 // A save that fails half way, on an injected fault or a disk that is really full, leaves both
 // files of the pair exactly as they were.
 
-#include "AppError.h"
 #include "ExpectError.h"
 #include "FaultyRecordFile.h"
-#include "ObEdKrok.h"
-#include "SaveJournal.h"
 #include "ScenarioBuilder.h"
-#include "ScenarioFiles.h"
 #include "TestMain.h"
+#include "common/ObEdKrok.h"
+#include "common/SaveJournal.h"
+#include "common/ScenarioFiles.h"
+#include "core/AppError.h"
 
 #include <QDir>
 #include <QFile>

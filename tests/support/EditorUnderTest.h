@@ -1,10 +1,10 @@
 #pragma once
 // The editor window as the program builds it, over fakes for its boxes, dialog and sound.
 
-#include "EditorServices.h"
 #include "FakeSoundDevice.h"
 #include "ScriptedFileDialog.h"
-#include "Uedytor.h"
+#include "editor/EditorServices.h"
+#include "editor/Uedytor.h"
 
 #include <QPushButton>
 #include <QTest>

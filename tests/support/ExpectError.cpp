@@ -1,6 +1,6 @@
 #include "ExpectError.h"
 
-#include "AppError.h"
+#include "core/AppError.h"
 
 #include <QTest>
 

@@ -1,6 +1,6 @@
 #include "FakeSoundDevice.h"
 
-#include "AppError.h"
+#include "core/AppError.h"
 
 #include <utility>
 

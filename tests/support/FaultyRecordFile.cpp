@@ -1,6 +1,6 @@
 #include "FaultyRecordFile.h"
 
-#include "AppError.h"
+#include "core/AppError.h"
 
 #include <csignal>
 

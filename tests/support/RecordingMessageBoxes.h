@@ -1,7 +1,7 @@
 #pragma once
 // Message boxes that a test declares in advance.
 
-#include "MessageBoxes.h"
+#include "ui/MessageBoxes.h"
 
 #include <QList>
 #include <QString>

@@ -1,7 +1,7 @@
 #include "ScenarioBuilder.h"
 
-#include "ObEdKrok.h"
-#include "ScenarioFiles.h"
+#include "common/ObEdKrok.h"
+#include "common/ScenarioFiles.h"
 
 bool writeScenario(const QString& path, const std::vector<Situation>& situations) {
     QByteArray kro;

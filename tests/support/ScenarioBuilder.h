@@ -2,8 +2,8 @@
 // Scenario fixtures: the file pair, and (through the headers below) the media its situations name.
 
 #include "MediaBuilders.h"
-#include "Records.h"
 #include "TestFiles.h"
+#include "common/Records.h"
 
 #include <QString>
 #include <array>

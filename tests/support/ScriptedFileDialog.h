@@ -1,7 +1,7 @@
 #pragma once
 // A file-open dialog answered by the test.
 
-#include "FileDialog.h"
+#include "ui/FileDialog.h"
 
 #include <QList>
 

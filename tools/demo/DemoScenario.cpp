@@ -1,11 +1,11 @@
 #include "DemoScenario.h"
 
-#include "AppError.h"
-#include "Cp1250.h"
-#include "ObEdKrok.h"
-#include "PosixRecordFile.h"
-#include "Records.h"
-#include "ScenarioFiles.h"
+#include "common/Cp1250.h"
+#include "common/ObEdKrok.h"
+#include "common/Records.h"
+#include "common/ScenarioFiles.h"
+#include "core/AppError.h"
+#include "core/PosixRecordFile.h"
 
 #include <QDir>
 #include <QFile>

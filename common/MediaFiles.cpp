@@ -112,6 +112,14 @@ QString find(const QString& prefix, const QString& folder, const QString& name) 
 
 namespace MediaFiles {
 
+QString folderOf(MediaKind kind, const QString& prefix) {
+    return prefix + (kind == MediaKind::Sounds ? SoundFolder : PictureFolder);
+}
+
+QString maskOf(MediaKind kind) {
+    return kind == MediaKind::Sounds ? SoundMask : PictureMask;
+}
+
 QString picturePath(const QString& prefix, const QString& name) {
     return prefix + PictureFolder + name;
 }

@@ -60,3 +60,16 @@ std::int32_t TKrok::cel(int wybor) const {
         return Krok_Wybrany4;
     }
 }
+
+std::int32_t TKrok::cel(const TRekordKroku& rekord, int wybor) {
+    switch (wybor) {
+    case 1:
+        return rekord.Krok_Wybrany1.get();
+    case 2:
+        return rekord.Krok_Wybrany2.get();
+    case 3:
+        return rekord.Krok_Wybrany3.get();
+    default:
+        return rekord.Krok_Wybrany4.get();
+    }
+}

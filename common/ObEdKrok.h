@@ -7,8 +7,8 @@
 #include <cstdint>
 
 // The current situation in memory. Its fields mirror the situation record
-// one to one; a new object has empty texts and all targets 0. Showing the
-// situation is each program's own business (a free function per program).
+// one to one; a new object has empty texts and all targets 0. Each program
+// shows it in its own window (the game window's and the editor's Pokaz).
 class TKrok {
 public:
     ShortString<20> Nazwa;
@@ -38,4 +38,6 @@ public:
 
     // Target of choice 1 to 4.
     std::int32_t cel(int wybor) const;
+    // Target of choice 1 to 4 as a situation record holds it, without loading the record.
+    static std::int32_t cel(const TRekordKroku& rekord, int wybor);
 };

@@ -3,6 +3,7 @@
 
 #include "ShortString.h"
 
+#include <QString>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -38,6 +39,18 @@ constexpr int choicesOffered(std::uint8_t typ) {
     constexpr int offered[] = {1, 4, 0, 1, 2, 3};
     return typ <= Wybory3 ? offered[typ] : 0;
 }
+
+// The name by which the editor shows and reads each type, by type code.
+inline const std::array<QString, 6> TypeNames = {
+    QStringLiteral("Poczatek"), QStringLiteral("Normalny"), QStringLiteral("Koniec"),
+    QStringLiteral("Wybory1"),  QStringLiteral("Wybory2"),  QStringLiteral("Wybory3"),
+};
+
+// The letter of each type in the editor's list of situations, by type code.
+inline const std::array<QString, 6> TypeLetters = {
+    QStringLiteral("P"), QStringLiteral("N"), QStringLiteral("K"),
+    QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"),
+};
 
 // One record of the situation file (*.Kro), 516 bytes.
 struct TRekordKroku {

@@ -9,7 +9,6 @@
 
 namespace {
 
-const QString kDefaultEndName = QStringLiteral("Default Koniec");
 const QString kDefaultEndText =
     QStringLiteral("Default!!! Koniec gry dla slepych drog (niedopatrzenie scenarzysty)."
                    "Jesli masz edytor sprawdz wszystkie drogi");
@@ -106,7 +105,7 @@ void ScenarioPair::createNew(const QString& situationFilePath, TKrok& krok, TRek
     try {
         kro_->create(kroPath_, TRekordKroku::Size);
         lis_->create(lisPath_, TRekordListy::Size);
-        krok.Ustaw(kDefaultEndName, {}, {}, {}, {}, kDefaultEndText, {}, 0, 0, 0, 0);
+        krok.Ustaw(DefaultEndName, {}, {}, {}, {}, kDefaultEndText, {}, 0, 0, 0, 0);
         writeDirect(0, Koniec);
         krok.Ustaw(kDefaultStartName, kDefaultStartChoice, {}, {}, {}, kDefaultStartText, {}, 0, 0,
                    0, 0);

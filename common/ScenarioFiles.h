@@ -11,6 +11,9 @@
 #include <optional>
 #include <vector>
 
+// The name of situation 0, where every choice not pointed elsewhere ends the game.
+inline const QString DefaultEndName = QStringLiteral("Default Koniec");
+
 // The list file's path for a situation file's path: everything before the
 // first "." of the file's own name, then ".lis"; with no "." in the name,
 // ".lis" is appended. A "." in a folder name does not count.

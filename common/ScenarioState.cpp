@@ -6,35 +6,6 @@
 
 #include <algorithm>
 
-namespace {
-
-// Type names by type code; the index is the code.
-const std::array<QString, 6> kTypeNames = {
-    QStringLiteral("Poczatek"), QStringLiteral("Normalny"), QStringLiteral("Koniec"),
-    QStringLiteral("Wybory1"),  QStringLiteral("Wybory2"),  QStringLiteral("Wybory3"),
-};
-
-// Grid letters by type code.
-const std::array<QString, 6> kTypeLetters = {
-    QStringLiteral("P"), QStringLiteral("N"), QStringLiteral("K"),
-    QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"),
-};
-
-std::int32_t targetOf(const TRekordKroku& rekord, int row) {
-    switch (row) {
-    case 0:
-        return rekord.Krok_Wybrany1.get();
-    case 1:
-        return rekord.Krok_Wybrany2.get();
-    case 2:
-        return rekord.Krok_Wybrany3.get();
-    default:
-        return rekord.Krok_Wybrany4.get();
-    }
-}
-
-} // namespace
-
 const QString ScenarioState::IncompleteMessage = QStringLiteral("Zapomniales czegos wpisac :)");
 const QString ScenarioState::NameTakenMessage = QStringLiteral("Taka nazwa sytuacji juz jest");
 const QString ScenarioState::NoSuchTypeMessage = QStringLiteral("Nie ma takiego typu");
@@ -74,7 +45,7 @@ bool ScenarioState::situationFileEmpty() {
 }
 
 void ScenarioState::createNew() {
-    pair_.createNew(situationFilePath_, krok, rekord, lista);
+    pair_.createNew(situationFilePath_, krok_, rekord_, lista_);
 }
 
 void ScenarioState::close() {
@@ -127,8 +98,21 @@ void ScenarioState::repair(const OutOfStep& found) {
 // --- the current situation ----------------------------------------------------------------------
 
 void ScenarioState::CzytajSytuacje() {
-    pair_.read(numer, rekord, lista);
-    krok.ZRekordu(rekord);
+    pair_.read(numer_, rekord_, lista_);
+    krok_.ZRekordu(rekord_);
+}
+
+void ScenarioState::goTo(std::int32_t k) {
+    newSituation_ = false;
+    numer_ = k;
+    CzytajSytuacje();
+}
+
+void ScenarioState::reset(const QString& situationFilePath) {
+    pair_.release();
+    bind(situationFilePath);
+    numer_ = 0;
+    newSituation_ = false;
 }
 
 int ScenarioState::count() {
@@ -136,34 +120,59 @@ int ScenarioState::count() {
 }
 
 ScenarioState::Move ScenarioState::previous() {
-    if (numer >= 2) {
-        --numer;
+    newSituation_ = false;
+    if (numer_ >= 2) {
+        --numer_;
         CzytajSytuacje();
         return Move::Moved;
     }
-    numer = 1;
-    pair_.seekSituation(numer);
+    numer_ = 1;
+    pair_.seekSituation(numer_);
     return Move::AtFirst;
 }
 
 ScenarioState::Move ScenarioState::next() {
-    ++numer;
-    if (pair_.situationAtEnd(numer)) {
-        --numer;
-        pair_.seekSituation(numer);
+    ++numer_;
+    if (pair_.situationAtEnd(numer_)) {
+        --numer_;
+        pair_.seekSituation(numer_);
         return Move::AtLast;
     }
     CzytajSytuacje();
     return Move::Moved;
 }
 
+void ScenarioState::startNewSituation() {
+    newSituation_ = true;
+    findNewNumber();
+}
+
 void ScenarioState::findNewNumber() {
     // The first number from numer + 1 on that is at or past the end of the situation file.
     const std::int64_t records = pair_.situationRecordCount();
     const auto k = static_cast<std::int32_t>(
-        std::clamp<std::int64_t>(records, std::int64_t(numer) + 1, INT32_MAX));
+        std::clamp<std::int64_t>(records, std::int64_t(numer_) + 1, INT32_MAX));
     pair_.seekSituation(k);
-    numer = k;
+    numer_ = k;
+}
+
+void ScenarioState::setMedia(bool sound, const QString& name) {
+    if (sound) {
+        krok_.Wav.assign(name);
+        rekord_.Wav.assign(name);
+    } else {
+        krok_.Bmp.assign(name);
+        rekord_.Bmp.assign(name);
+    }
+}
+
+void ScenarioState::dropMediaOfNew() {
+    if (!newSituation_)
+        return;
+    krok_.Bmp.len = 0;
+    rekord_.Bmp.len = 0;
+    krok_.Wav.len = 0;
+    rekord_.Wav.len = 0;
 }
 
 // --- the names ----------------------------------------------------------------------------------
@@ -193,11 +202,11 @@ bool ScenarioState::OdswiezSpis(ScenarioList& list, const Progress& progress) {
     bool cancelled = false;
     try {
         TRekordKroku local;
-        pair_.read(0, local, lista);
-        addRow(lista, local);
-        if (!nowaSytuacja) {
+        pair_.read(0, local, lista_);
+        addRow(lista_, local);
+        if (!newSituation_) {
             TRekordListy own;
-            pair_.readList(numer, own);
+            pair_.readList(numer_, own);
             current = own;
         }
         // The other rows come a block at a time. Where a block stops short, the next row is
@@ -215,11 +224,11 @@ bool ScenarioState::OdswiezSpis(ScenarioList& list, const Progress& progress) {
             for (int j = 0; j < got; ++j)
                 addRow(listy[std::size_t(j)], rekordy[std::size_t(j)]);
             if (got > 0)
-                lista = listy[std::size_t(got - 1)];
+                lista_ = listy[std::size_t(got - 1)];
             i += got;
             if (i < n && std::size_t(got) < wanted) {
-                pair_.read(i, local, lista);
-                addRow(lista, local);
+                pair_.read(i, local, lista_);
+                addRow(lista_, local);
                 ++i;
             }
             cancelled = progress && !progress(i, n);
@@ -228,11 +237,11 @@ bool ScenarioState::OdswiezSpis(ScenarioList& list, const Progress& progress) {
     } catch (...) {
         nazwy_ = list.names;
         if (current)
-            lista = *current;
+            lista_ = *current;
         throw;
     }
     if (current)
-        lista = *current;
+        lista_ = *current;
     return !cancelled;
 }
 
@@ -255,28 +264,28 @@ QString ScenarioState::targetName(std::int32_t target) const {
 
 bool ScenarioState::nameTaken(const QString& text) const {
     const int found = indexOfName(text);
-    return found >= 0 && found != numer;
+    return found >= 0 && found != numer_;
 }
 
 bool ScenarioState::isTypeItem(const QString& text) {
     // The type box offers every type but "Poczatek".
-    for (std::size_t t = Normalny; t < kTypeNames.size(); ++t) {
-        if (QString::compare(kTypeNames[t], text, Qt::CaseInsensitive) == 0)
+    for (std::size_t t = Normalny; t < TypeNames.size(); ++t) {
+        if (QString::compare(TypeNames[t], text, Qt::CaseInsensitive) == 0)
             return true;
     }
     return false;
 }
 
 std::optional<std::uint8_t> ScenarioState::typeCode(const QString& text) {
-    for (std::size_t t = 0; t < kTypeNames.size(); ++t) {
-        if (kTypeNames[t] == text)
+    for (std::size_t t = 0; t < TypeNames.size(); ++t) {
+        if (TypeNames[t] == text)
             return static_cast<std::uint8_t>(t);
     }
     return std::nullopt;
 }
 
 QString ScenarioState::typeName(std::uint8_t typ) {
-    return typ < kTypeNames.size() ? kTypeNames[typ] : QString();
+    return typ < TypeNames.size() ? TypeNames[typ] : QString();
 }
 
 std::array<bool, 4> ScenarioState::rowsOf(std::uint8_t typ) {
@@ -290,16 +299,16 @@ std::array<bool, 4> ScenarioState::rowsOf(std::uint8_t typ) {
 GridRow ScenarioState::gridRow(const TRekordListy& lista, const TRekordKroku& rekord) {
     GridRow row;
     row.name = lista.Nazwa.text();
-    if (lista.Typ >= kTypeLetters.size())
+    if (lista.Typ >= TypeLetters.size())
         return row;
     row.typeKnown = true;
-    row.letter = kTypeLetters[lista.Typ];
+    row.letter = TypeLetters[lista.Typ];
     // A target of 0 leads to the default end: a used choice still pointing there leaves the
     // situation unfinished. Unused rows are not looked at.
     const std::array<bool, 4> rows = rowsOf(lista.Typ);
     bool complete = true;
     for (int i = 0; i < 4; ++i) {
-        if (rows[static_cast<std::size_t>(i)] && targetOf(rekord, i) == 0)
+        if (rows[static_cast<std::size_t>(i)] && TKrok::cel(rekord, i + 1) == 0)
             complete = false;
     }
     if (complete)
@@ -351,27 +360,36 @@ QString ScenarioState::refusal(const SituationFields& fields) const {
         if (fields.celeWlaczone[i] && indexOfName(fields.cele[i]) < 0)
             return NoSuchTargetMessage;
     }
+    if (newSituation_ && numer_ >= MaxSituations)
+        return TooLargeMessage;
+    return {};
+}
+
+QString ScenarioState::save(const SituationFields& fields, ScenarioList& list,
+                            const Progress& progress) {
+    const QString refused = refusal(fields);
+    if (!refused.isEmpty())
+        return refused;
+    ZbierzPola(fields);
+    pair_.write(numer_, rekord_, lista_, *typeCode(fields.typ));
+    OdswiezSpis(list, progress);
     return {};
 }
 
 void ScenarioState::ZbierzPola(const SituationFields& fields) {
-    rekord.Nazwa.assign(fields.nazwa);
-    rekord.Wybor1.assign(fields.wybory[0]);
-    rekord.Wybor2.assign(fields.wybory[1]);
-    rekord.Wybor3.assign(fields.wybory[2]);
-    rekord.Wybor4.assign(fields.wybory[3]);
-    rekord.Opis.assign(storedDescription(fields.opis));
+    rekord_.Nazwa.assign(fields.nazwa);
+    rekord_.Wybor1.assign(fields.wybory[0]);
+    rekord_.Wybor2.assign(fields.wybory[1]);
+    rekord_.Wybor3.assign(fields.wybory[2]);
+    rekord_.Wybor4.assign(fields.wybory[3]);
+    rekord_.Opis.assign(storedDescription(fields.opis));
     // A disabled row has an empty target text: it names no situation.
     const auto target = [this](const QString& text) {
         return text.isEmpty() ? -1 : indexOfName(text);
     };
-    rekord.Krok_Wybrany1.set(target(fields.cele[0]));
-    rekord.Krok_Wybrany2.set(target(fields.cele[1]));
-    rekord.Krok_Wybrany3.set(target(fields.cele[2]));
-    rekord.Krok_Wybrany4.set(target(fields.cele[3]));
-    krok.ZRekordu(rekord);
-}
-
-void ScenarioState::write(std::uint8_t typ) {
-    pair_.write(numer, rekord, lista, typ);
+    rekord_.Krok_Wybrany1.set(target(fields.cele[0]));
+    rekord_.Krok_Wybrany2.set(target(fields.cele[1]));
+    rekord_.Krok_Wybrany3.set(target(fields.cele[2]));
+    rekord_.Krok_Wybrany4.set(target(fields.cele[3]));
+    krok_.ZRekordu(rekord_);
 }

@@ -107,24 +107,40 @@ public:
 
     // --- the current situation ------------------------------------------------------------------
 
-    std::int32_t numer = 0; // number of the situation in the fields
-    TKrok krok;             // the current situation
-    TRekordKroku rekord;    // the situation record last read or about to be written
-    TRekordListy lista;     // the list record last read or about to be written
-    // Between "N&owa" and the next save, move or open: `numer` is one past the last situation.
-    bool nowaSytuacja = false;
+    // The number of the situation in the fields.
+    std::int32_t numer() const { return numer_; }
+    // The current situation, and the record buffers it was read from or is written from.
+    const TKrok& krok() const { return krok_; }
+    const TRekordKroku& rekord() const { return rekord_; }
+    const TRekordListy& lista() const { return lista_; }
+    // Between "N&owa" and the next save, move or open: numer() is one past the last situation.
+    bool newSituation() const { return newSituation_; }
 
-    // Reads record `numer` of both files into the buffers and loads `krok`. Throws AppError.
+    // Reads record numer() of both files into the buffers and loads krok(). Throws AppError.
     void CzytajSytuacje();
+    // Makes `k` the current situation and reads it, leaving new-situation mode; the number
+    // changes even when the read fails. Throws AppError.
+    void goTo(std::int32_t k);
+    // Closes what is open and takes the paths of `situationFilePath` with nothing open and
+    // situation 0 current: what an open that failed leaves.
+    void reset(const QString& situationFilePath);
     // Number of situations, never below 1. Throws AppError.
     int count();
-    // "&Poprzednia": one situation back and read it, or at situation 1 stay there. Throws AppError.
+    // "&Poprzednia": leaves new-situation mode, then one situation back and read it, or at
+    // situation 1 stay there. Throws AppError.
     Move previous();
     // "&Następna": one situation on and read it, or at the last one stay there. Throws AppError.
     Move next();
-    // "N&owa": `numer` becomes the number the new situation will be saved at (the number of
-    // situations). Does not change `nowaSytuacja`. Throws AppError.
-    void findNewNumber();
+    // "N&owa": enters new-situation mode; the number becomes the one the new situation will
+    // be saved at (the number of situations). Throws AppError.
+    void startNewSituation();
+    // Leaves new-situation mode (after a save of the situation shown).
+    void endNewSituation() { newSituation_ = false; }
+    // The picture (false) or sound (true) name of the current situation, in the situation
+    // and in the record buffer that saving writes; empty: none.
+    void setMedia(bool sound, const QString& name);
+    // Empties the picture and sound names of a situation being written anew.
+    void dropMediaOfNew();
 
     // --- the names
     // --------------------------------------------------------------------------------
@@ -171,20 +187,31 @@ public:
 
     // Why the fields may not be saved, or an empty string: the completeness check in its order
     // (name, description, enabled choice texts, enabled targets, exact type name) gives
-    // IncompleteMessage; then a name another situation has gives NameTakenMessage, and an
-    // enabled target that names no situation gives NoSuchTargetMessage.
+    // IncompleteMessage; then a name another situation has gives NameTakenMessage, an enabled
+    // target that names no situation NoSuchTargetMessage, and a new situation past the
+    // limit TooLargeMessage.
     QString refusal(const SituationFields& fields) const;
-    // Copies the fields into the record buffer (texts cut to their capacity, targets as the
-    // number of their name or -1; picture and sound names left as they are), then loads `krok`.
-    void ZbierzPola(const SituationFields& fields);
-    // Writes the record buffer and the list record (name from the record, type `typ`) at
-    // `numer`. Throws AppError; a failed first write leaves the list file as it was.
-    void write(std::uint8_t typ);
+    // "&Zapisz": unless refused, gathers the fields into the record buffer (texts cut to their
+    // capacity, targets as the numbers of their names, picture and sound names as they are),
+    // writes both records at numer() and rebuilds the lists into `list`. Returns the refusal,
+    // or an empty string when saved. Throws AppError; after a failed rebuild `list` holds what
+    // it read.
+    QString save(const SituationFields& fields, ScenarioList& list, const Progress& progress = {});
 
 private:
+    // Copies the fields into the record buffer and loads krok().
+    void ZbierzPola(const SituationFields& fields);
+    // "N&owa"'s number: the first from numer() + 1 on at or past the end of the situation file.
+    void findNewNumber();
+
     ScenarioPair pair_;
     QString situationFilePath_;
     QString listPath_;
     QString folder_;
     QStringList nazwy_;
+    std::int32_t numer_ = 0;
+    TKrok krok_;
+    TRekordKroku rekord_;
+    TRekordListy lista_;
+    bool newSituation_ = false;
 };

@@ -1,6 +1,6 @@
 #include "EditorMedia.h"
 
-#include "common/MediaFiles.h"
+#include "common/ScenarioState.h"
 #include "core/AppError.h"
 #include "core/Bitmap.h"
 #include "ui/PaintBox.h"
@@ -9,53 +9,56 @@
 
 #include <QLabel>
 
-namespace {
-const QString kNoPicture = QStringLiteral("?.BMP");
-const QString kNoSound = QStringLiteral("?.WAV");
-} // namespace
+using MediaFiles::NoPictureCaption;
+using MediaFiles::NoSoundCaption;
 
-EditorMedia::EditorMedia(Controls controls, State state) : c_(controls), s_(std::move(state)) {}
+EditorMedia::EditorMedia(Controls controls, ScenarioState& state) : c_(controls), state_(state) {}
 
 void EditorMedia::czysc() {
-    const bool nowa = s_.nowaSytuacja && s_.nowaSytuacja();
-    c_.LaBmp.setText(kNoPicture);
-    if (nowa) {
-        s_.krok.Bmp.len = 0;
-        s_.rekord.Bmp.len = 0;
-    }
+    c_.LaBmp.setText(NoPictureCaption);
+    state_.dropMediaOfNew();
     c_.PaObrazek.update();
-    c_.LaWAV.setText(kNoSound);
-    if (nowa) {
-        s_.krok.Wav.len = 0;
-        s_.rekord.Wav.len = 0;
-    }
+    c_.LaWAV.setText(NoSoundCaption);
     c_.MPwav.setFileName(QString());
     c_.MPwav.close();
 }
 
-void EditorMedia::pokaz() {
-    if (s_.krok.Bmp.isEmpty()) {
-        c_.LaBmp.setText(kNoPicture);
+void EditorMedia::choose(MediaKind kind, const QString& name) {
+    const bool sound = kind == MediaKind::Sounds;
+    state_.setMedia(sound, name);
+    if (sound) {
+        c_.LaWAV.setText(name.isEmpty() ? NoSoundCaption : state_.krok().Wav.text());
+        c_.MPwav.setFileName(name.isEmpty() ? QString()
+                                            : MediaFiles::soundPath(state_.folder(), name));
     } else {
-        c_.LaBmp.setText(s_.krok.Bmp.text());
-        const QString file = MediaFiles::findPicture(s_.folder, s_.krok.Bmp.text());
+        c_.LaBmp.setText(name.isEmpty() ? NoPictureCaption : state_.krok().Bmp.text());
+        c_.PaObrazek.repaint();
+    }
+}
+
+void EditorMedia::pokaz() {
+    if (state_.krok().Bmp.isEmpty()) {
+        c_.LaBmp.setText(NoPictureCaption);
+    } else {
+        c_.LaBmp.setText(state_.krok().Bmp.text());
+        const QString file = MediaFiles::findPicture(state_.folder(), state_.krok().Bmp.text());
         if (!file.isEmpty()) {
             // Read now so that a bad picture is reported once, here.
             picture_.load(file);
-            pictureName_ = s_.krok.Bmp.text();
-            pictureFolder_ = s_.folder;
+            pictureName_ = state_.krok().Bmp.text();
+            pictureFolder_ = state_.folder();
             pictureFile_ = file;
             c_.PaObrazek.update();
         }
     }
 
-    if (s_.krok.Wav.isEmpty()) {
-        c_.LaWAV.setText(kNoSound);
+    if (state_.krok().Wav.isEmpty()) {
+        c_.LaWAV.setText(NoSoundCaption);
         c_.MPwav.setFileName(QString());
         return;
     }
-    c_.LaWAV.setText(s_.krok.Wav.text());
-    const QString file = MediaFiles::findSound(s_.folder, s_.krok.Wav.text());
+    c_.LaWAV.setText(state_.krok().Wav.text());
+    const QString file = MediaFiles::findSound(state_.folder(), state_.krok().Wav.text());
     if (!file.isEmpty()) {
         c_.MPwav.setFileName(file);
         c_.MPwav.open();
@@ -64,16 +67,16 @@ void EditorMedia::pokaz() {
 
 void EditorMedia::maluj(QPainter& painter) {
     PictureBox::fill(painter);
-    if (s_.krok.Bmp.isEmpty()) {
-        c_.LaBmp.setText(kNoPicture);
+    if (state_.krok().Bmp.isEmpty()) {
+        c_.LaBmp.setText(NoPictureCaption);
         return;
     }
-    c_.LaBmp.setText(s_.krok.Bmp.text());
-    const QString name = s_.krok.Bmp.text();
-    if (pictureFile_.isEmpty() || name != pictureName_ || s_.folder != pictureFolder_) {
+    c_.LaBmp.setText(state_.krok().Bmp.text());
+    const QString name = state_.krok().Bmp.text();
+    if (pictureFile_.isEmpty() || name != pictureName_ || state_.folder() != pictureFolder_) {
         pictureName_ = name;
-        pictureFolder_ = s_.folder;
-        pictureFile_ = MediaFiles::findPicture(s_.folder, name);
+        pictureFolder_ = state_.folder();
+        pictureFile_ = MediaFiles::findPicture(state_.folder(), name);
     }
     if (pictureFile_.isEmpty())
         return;

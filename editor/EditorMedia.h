@@ -1,21 +1,20 @@
 #pragma once
 // The editor window's picture box, media labels and sound control.
 
-#include "common/ObEdKrok.h"
-#include "common/Records.h"
+#include "common/MediaFiles.h"
 #include "ui/PictureBox.h"
 
 #include <QString>
-#include <functional>
 
 class QLabel;
 class QPainter;
 class PaintBox;
+class ScenarioState;
 class SoundControl;
 
 // The editor's picture box, media labels and sound control, driven by the
-// current situation. The editor window owns the controls and the state;
-// this class only holds references to them.
+// current situation of the editor's session. The editor window owns the
+// controls and the session; this class only holds references to them.
 class EditorMedia {
 public:
     struct Controls {
@@ -24,15 +23,8 @@ public:
         PaintBox& PaObrazek;
         SoundControl& MPwav;
     };
-    struct State {
-        TKrok& krok;
-        TRekordKroku& rekord;  // the record buffer that saving writes
-        const QString& folder; // the scenario folder, ending in "/"
-        // True while a new situation is being written (it has no media yet).
-        std::function<bool()> nowaSytuacja;
-    };
 
-    EditorMedia(Controls controls, State state);
+    EditorMedia(Controls controls, ScenarioState& state);
 
     // Resets the labels, clears the box, empties and closes the sound control;
     // a new situation also loses its media names.
@@ -43,10 +35,14 @@ public:
     void pokaz();
     // Repaints the box: the picture when its file exists, else plain. Sets LaBmp.
     void maluj(QPainter& painter);
+    // A file chosen in the media chooser (an empty name: none) becomes the situation's
+    // picture or sound, stored with the next save: its label shows it, the box is redrawn at
+    // once, and the sound control takes the file (opened when the chooser has closed).
+    void choose(MediaKind kind, const QString& name);
 
 private:
     Controls c_;
-    State s_;
+    ScenarioState& state_;
     // The picture file that the box's picture name was last found as, and the picture drawn
     // from it: repaints look the name up again only when it or the folder changed.
     QString pictureName_;

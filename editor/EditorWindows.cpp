@@ -1,10 +1,8 @@
 #include "EditorWindows.h"
 
 EditorWindows::EditorWindows(const EditorServices& services)
-    : edytor(services),
-      pliki(services.boxes,
-            TFoPliki::Editor{edytor, edytor.state().krok, edytor.state().rekord,
-                             edytor.state().folder(), *edytor.LaBmp, *edytor.LaWAV, *edytor.MPwav,
-                             [this] { edytor.PaObrazekRepaint(); }}) {
+    : edytor(services), pliki(services.boxes) {
     QObject::connect(&edytor, &TFoRPGEdit::mediaChooserRequested, &pliki, &TFoPliki::openFor);
+    QObject::connect(&pliki, &TFoPliki::mediaChosen, &edytor, &TFoRPGEdit::mediaChosen);
+    QObject::connect(&pliki, &TFoPliki::closed, &edytor, &TFoRPGEdit::mediaChooserClosed);
 }

@@ -28,9 +28,13 @@ const QString TFoRPGEdit::EditingOffCaption = QStringLiteral("Edycja wyłączona
 
 namespace {
 const QString kNewScenarioCaption = QStringLiteral("Tworzenie nowego scenariusza");
-const QString kDefaultEnd = QStringLiteral("Default Koniec");
 constexpr int kDescriptionCapacity = 250;
 } // namespace
+
+template <class Step> void TFoRPGEdit::act(Step&& step) {
+    guarded(services_.boxes, std::forward<Step>(step));
+    BuNowy->setEnabled(!state_.newSituation());
+}
 
 TFoRPGEdit::TFoRPGEdit(EditorServices services)
     : services_(std::move(services)), state_(services_.files) {
@@ -41,9 +45,7 @@ TFoRPGEdit::TFoRPGEdit(EditorServices services)
     buildControls();
 
     media_ = std::make_unique<EditorMedia>(
-        EditorMedia::Controls{*LaBmp, *LaWAV, *PaObrazek, *MPwav},
-        EditorMedia::State{state_.krok, state_.rekord, state_.folder(),
-                           [this] { return nowaSytuacja(); }});
+        EditorMedia::Controls{*LaBmp, *LaWAV, *PaObrazek, *MPwav}, state_);
     PaObrazek->setPaintHandler([this](QPainter& painter) { media_->maluj(painter); });
     connectHandlers();
 
@@ -168,7 +170,7 @@ void TFoRPGEdit::BuOtworzClick() {
         return;
     }
     const bool creating = onDisk == ScenarioState::OnDisk::Neither;
-    guarded(services_.boxes, [&] {
+    act([&] {
         if (!autoSave())
             return;
         // The new scenario is opened and read beside the one open now, which stays as it is
@@ -197,7 +199,6 @@ void TFoRPGEdit::BuOtworzClick() {
         setNotice(creating ? kNewScenarioCaption : QString());
         FileNameS->setText(path);
         state_ = std::move(next);
-        state_.nowaSytuacja = false;
         CzyscPola();
         if (opened == Opened::Empty)
             return;
@@ -211,8 +212,7 @@ TFoRPGEdit::Opened TFoRPGEdit::openBeside(ScenarioState& next, bool creating, Sc
     if (creating) {
         next.createNew();
         next.OdswiezSpis(list);
-        next.numer = 1;
-        next.CzytajSytuacje();
+        next.goTo(1);
         return Opened::Shown;
     }
     next.openExisting();
@@ -231,8 +231,7 @@ TFoRPGEdit::Opened TFoRPGEdit::openBeside(ScenarioState& next, bool creating, Sc
     }
     if (next.situationFileEmpty())
         return Opened::Empty;
-    next.numer = 1;
-    next.CzytajSytuacje();
+    next.goTo(1);
     if (!next.OdswiezSpis(list, progress.callback())) {
         next.release();
         return Opened::Dropped;
@@ -243,9 +242,7 @@ TFoRPGEdit::Opened TFoRPGEdit::openBeside(ScenarioState& next, bool creating, Sc
 void TFoRPGEdit::openStopped(const QString& path, bool creating) {
     // An open that failed leaves editing on and the fields empty, and nothing open for
     // writing: a save fails as on a file that is not open, and writes no byte.
-    state_.release();
-    state_.bind(path);
-    state_.numer = 0;
+    state_.reset(path);
     enableEditing();
     try {
         MPwav->open();
@@ -261,7 +258,7 @@ bool TFoRPGEdit::FormClose() {
     if (services_.scenarioDialog.fileName().isEmpty() || LEdycja->text() == EditingOffCaption)
         return true;
     bool closed = false;
-    guarded(services_.boxes, [&] {
+    act([&] {
         if (!autoSave())
             return;
         state_.close();
@@ -271,16 +268,16 @@ bool TFoRPGEdit::FormClose() {
 }
 
 void TFoRPGEdit::BuZapiszClick() {
-    guarded(services_.boxes, [this] {
+    act([this] {
         if (!ZapiszSytuacje())
             return;
-        setBuNowy(true);
+        state_.endNewSituation();
         BuPrzywroc->setEnabled(true);
     });
 }
 
 void TFoRPGEdit::BuPrzywrocClick() {
-    guarded(services_.boxes, [this] {
+    act([this] {
         state_.CzytajSytuacje();
         CzyscPola();
         PokazSytuacje();
@@ -288,10 +285,9 @@ void TFoRPGEdit::BuPrzywrocClick() {
 }
 
 void TFoRPGEdit::BuPoprzedniClick() {
-    guarded(services_.boxes, [this] {
+    act([this] {
         if (!autoSave())
             return;
-        setBuNowy(true);
         BuPrzywroc->setEnabled(true);
         if (state_.previous() == ScenarioState::Move::AtFirst) {
             services_.boxes.message(QStringLiteral("To jest pierwszy krok ..."));
@@ -303,7 +299,7 @@ void TFoRPGEdit::BuPoprzedniClick() {
 }
 
 void TFoRPGEdit::BuNastepnyClick() {
-    guarded(services_.boxes, [this] {
+    act([this] {
         if (!autoSave())
             return;
         if (state_.next() == ScenarioState::Move::AtLast) {
@@ -316,45 +312,54 @@ void TFoRPGEdit::BuNastepnyClick() {
 }
 
 void TFoRPGEdit::BuNowyClick() {
-    guarded(services_.boxes, [this] {
+    act([this] {
         if (!autoSave())
             return;
         UstawWybory(true, true, true, true);
-        setBuNowy(false);
         BuPrzywroc->setEnabled(false);
         CBTyp->setEnabled(true);
-        state_.findNewNumber();
+        state_.startNewSituation();
         CzyscPola();
         CBTyp->setEditText(QStringLiteral("Normalny"));
         for (QComboBox* cel : cele())
-            cel->setEditText(kDefaultEnd);
+            cel->setEditText(DefaultEndName);
         OdswiezSpis();
     });
 }
 
 void TFoRPGEdit::SGSytDblClick() {
     const int row = SGSyt->currentIndex().isValid() ? SGSyt->currentIndex().row() + 1 : 0;
-    guarded(services_.boxes, [this, row] {
+    act([this, row] {
         if (!autoSave())
             return;
         if (row < 1 || row >= grid_->gridRowCount())
             return;
         // A save rebuilt the grid: the row chosen is chosen again.
         SGSyt->setCurrentIndex(grid_->index(row - 1, 0));
-        setBuNowy(true);
-        state_.numer = row;
-        state_.CzytajSytuacje();
+        state_.goTo(row);
         CzyscPola();
         PokazSytuacje();
     });
 }
 
 void TFoRPGEdit::BuBmpClick() {
-    emit mediaChooserRequested(false);
+    setEnabled(false);
+    emit mediaChooserRequested(MediaKind::Pictures, state_.folder());
 }
 
 void TFoRPGEdit::BuWavClick() {
-    emit mediaChooserRequested(true);
+    setEnabled(false);
+    emit mediaChooserRequested(MediaKind::Sounds, state_.folder());
+}
+
+void TFoRPGEdit::mediaChosen(MediaKind mode, const QString& name) {
+    media_->choose(mode, name);
+}
+
+void TFoRPGEdit::mediaChooserClosed() {
+    setEnabled(true);
+    // Opening closes the device first: a sound that is playing stops and goes to the start.
+    act([this] { MPwav->open(); });
 }
 
 void TFoRPGEdit::setNotice(const QString& caption) {
@@ -419,15 +424,6 @@ bool TFoRPGEdit::autoSave() {
     return !CBAuto->isChecked() || ZapiszSytuacje();
 }
 
-void TFoRPGEdit::setBuNowy(bool enabled) {
-    BuNowy->setEnabled(enabled);
-    state_.nowaSytuacja = !enabled;
-}
-
-bool TFoRPGEdit::nowaSytuacja() const {
-    return !BuNowy->isEnabled();
-}
-
 std::array<QLineEdit*, 4> TFoRPGEdit::wybory() const {
     return {EWybor1, EWybor2, EWybor3, EWybor4};
 }
@@ -450,7 +446,6 @@ void TFoRPGEdit::enableEditing() {
         MPwav};
     for (QWidget* control : controls)
         control->setEnabled(true);
-    state_.nowaSytuacja = false;
 }
 
 void TFoRPGEdit::UstawWybory(bool row1, bool row2, bool row3, bool row4) {
@@ -493,7 +488,7 @@ void TFoRPGEdit::CzyscPola() {
 void TFoRPGEdit::Pokaz(const TKrok& krok, std::uint8_t koniec) {
     ENazwa->setText(krok.Nazwa.text());
     setDescription(ScenarioState::shownDescription(krok.Opis.text()));
-    const std::uint8_t typ = state_.lista.Typ;
+    const std::uint8_t typ = state_.lista().Typ;
     CBTyp->setEnabled(typ != Poczatek);
     CBTyp->setEditText(ScenarioState::typeName(typ));
     if (koniec == 1)
@@ -511,11 +506,11 @@ void TFoRPGEdit::Pokaz(const TKrok& krok, std::uint8_t koniec) {
 
 void TFoRPGEdit::PokazSytuacje() {
     CzyscPola();
-    const std::uint8_t typ = state_.lista.Typ;
+    const std::uint8_t typ = state_.lista().Typ;
     if (typ <= Wybory3) {
         const std::array<bool, 4> rows = ScenarioState::rowsOf(typ);
         UstawWybory(rows[0], rows[1], rows[2], rows[3]);
-        Pokaz(state_.krok, typ == Koniec ? 1 : 0);
+        Pokaz(state_.krok(), typ == Koniec ? 1 : 0);
     }
     media_->pokaz();
 }
@@ -535,19 +530,20 @@ SituationFields TFoRPGEdit::fields() const {
 }
 
 bool TFoRPGEdit::ZapiszSytuacje() {
-    const SituationFields f = fields();
-    const QString refusal = state_.refusal(f);
+    ScenarioList list;
+    LoadProgress progress(this, false);
+    QString refusal;
+    try {
+        refusal = state_.save(fields(), list, progress.callback());
+    } catch (const AppError&) {
+        applyList(list);
+        throw;
+    }
     if (!refusal.isEmpty()) {
         services_.boxes.message(refusal);
         return false;
     }
-    if (nowaSytuacja() && state_.numer >= ScenarioState::MaxSituations) {
-        services_.boxes.message(ScenarioState::TooLargeMessage);
-        return false;
-    }
-    state_.ZbierzPola(f);
-    state_.write(*ScenarioState::typeCode(f.typ));
-    OdswiezSpis();
+    applyList(list);
     return true;
 }
 

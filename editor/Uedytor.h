@@ -3,6 +3,7 @@
 
 #include "EditorMedia.h"
 #include "EditorServices.h"
+#include "common/MediaFiles.h"
 #include "common/ScenarioState.h"
 
 #include <QAbstractButton>
@@ -76,8 +77,8 @@ public:
     SoundControl* MPwav;
     QTableView* SGSyt;
 
-    // The scenario, the current situation and the names, for the chooser and for tests.
-    ScenarioState& state() { return state_; }
+    // The scenario, the current situation and the names, for tests.
+    const ScenarioState& state() const { return state_; }
     const SituationGrid& grid() const { return *grid_; }
     // The model of situation names that the four target boxes share.
     const QStringListModel& names() const { return *names_; }
@@ -85,8 +86,14 @@ public:
     void PaObrazekRepaint();
 
 signals:
-    // "Otwórz &Bmp." or "Otwórz &Wav." asks for the media chooser (false: pictures, true: sounds).
-    void mediaChooserRequested(bool sounds);
+    // "Otwórz &Bmp." or "Otwórz &Wav." asks for the media chooser on the scenario folder; the
+    // window stays disabled until the chooser says it has closed.
+    void mediaChooserRequested(MediaKind mode, const QString& folder);
+
+public slots:
+    // The media chooser's answers: a file chosen (an empty name: none), and its closing.
+    void mediaChosen(MediaKind mode, const QString& name);
+    void mediaChooserClosed();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -135,11 +142,11 @@ private:
     void CBTypExit(QWidget* focusTaker);
     void CBKrok_WybranyExit(int row, QWidget* focusTaker);
 
+    // Runs a handler's step at the handler boundary; afterwards "N&owa" is enabled exactly
+    // when the session is not writing a new situation, whatever the step did.
+    template <class Step> void act(Step&& step);
     // The automatic save before a change of situation: false when it refused or failed.
     bool autoSave();
-    // New-situation mode is the "N&owa" button being disabled.
-    void setBuNowy(bool enabled);
-    bool nowaSytuacja() const;
     SituationFields fields() const;
     void setDescription(const QString& shown);
     void setNotice(const QString& caption); // LEdycja, sized to its text

@@ -3,9 +3,7 @@
 #include "common/Cp1250.h"
 #include "core/FileSystem.h"
 #include "ui/Controls.h"
-#include "ui/Guarded.h"
 #include "ui/MessageBoxes.h"
-#include "ui/SoundControl.h"
 #include "ui/WindowFrame.h"
 
 #include <QHideEvent>
@@ -22,11 +20,9 @@ const QString TFoPliki::NameTooLongMessage =
 
 namespace {
 
-const QString kNoPicture = QStringLiteral("?.BMP");
-const QString kNoSound = QStringLiteral("?.WAV");
-const QString kPictureMask = QStringLiteral("Obrazki/*.bmp");
-const QString kSoundMask = QStringLiteral("Dzwieki/*.WAV");
-const QString kSoundFolder = QStringLiteral("Dzwieki/");
+QString noFileCaption(MediaKind mode) {
+    return mode == MediaKind::Sounds ? MediaFiles::NoSoundCaption : MediaFiles::NoPictureCaption;
+}
 
 constexpr int kItemHeight = 15;
 constexpr int kGlyphSize = 14;
@@ -78,7 +74,7 @@ QPushButton* glyphButton(QWidget* parent, const char* name, const QString& capti
 
 } // namespace
 
-TFoPliki::TFoPliki(MessageBoxes& boxes, Editor editor) : boxes_(boxes), editor_(std::move(editor)) {
+TFoPliki::TFoPliki(MessageBoxes& boxes) : boxes_(boxes) {
     setObjectName(QStringLiteral("FoPliki"));
     setWindowTitle(QStringLiteral("Wybor pliku"));
     WindowFrame::makeFixed(this, 205, 141);
@@ -92,7 +88,7 @@ TFoPliki::TFoPliki(MessageBoxes& boxes, Editor editor) : boxes_(boxes), editor_(
 
     BitBtn1 = glyphButton(this, "BitBtn1", QStringLiteral("OK"), {6, 108, 67, 29}, Glyph::Ok);
     BitBtn1->setDefault(true);
-    BuNic = Controls::button(this, "BuNic", kNoPicture, {80, 108, 49, 29}, f13);
+    BuNic = Controls::button(this, "BuNic", MediaFiles::NoPictureCaption, {80, 108, 49, 29}, f13);
     BBCancel =
         glyphButton(this, "BBCancel", QStringLiteral("Cancel"), {136, 108, 65, 29}, Glyph::Cancel);
     // The cancel glyph stands right of its caption.
@@ -107,17 +103,16 @@ TFoPliki::TFoPliki(MessageBoxes& boxes, Editor editor) : boxes_(boxes), editor_(
     connect(BBCancel, &QPushButton::clicked, this, &TFoPliki::FormHide);
 }
 
-void TFoPliki::openFor(bool sounds) {
-    editor_.window.setEnabled(false);
+void TFoPliki::openFor(TFoPliki::Mode mode, const QString& folder) {
     show();
     raise();
     activateWindow();
     // The folder is read at every opening: a file copied into it while the editor runs is
     // listed, and no selection of an earlier opening can be stored by a stray Enter.
-    mask_ = editor_.folder + (sounds ? kSoundMask : kPictureMask);
+    mask_ = MediaFiles::folderOf(mode, folder) + MediaFiles::maskOf(mode);
     readList();
-    BuNic->setText(sounds ? kNoSound : kNoPicture);
-    mode_ = sounds ? Mode::Sounds : Mode::Pictures;
+    BuNic->setText(noFileCaption(mode));
+    mode_ = mode;
 }
 
 void TFoPliki::readList() {
@@ -136,14 +131,12 @@ void TFoPliki::hideEvent(QHideEvent* event) {
 }
 
 void TFoPliki::FormHide() {
-    editor_.window.setEnabled(true);
     if (isVisible()) {
         hidingItself_ = true;
         hide();
         hidingItself_ = false;
     }
-    // Opening closes the device first: a sound that is playing stops and goes to the start.
-    guarded(boxes_, [this] { editor_.MPwav.open(); });
+    emit closed();
 }
 
 void TFoPliki::BitBtn1Click() {
@@ -155,35 +148,12 @@ void TFoPliki::BitBtn1Click() {
             boxes_.message(NameTooLongMessage);
             return;
         }
-        if (mode_ == Mode::Sounds) {
-            editor_.krok.Wav.assign(name);
-            editor_.rekord.Wav.assign(name);
-            editor_.LaWAV.setText(editor_.krok.Wav.text());
-            // Not opened here: the hiding below opens it.
-            editor_.MPwav.setFileName(editor_.folder + kSoundFolder + name);
-        } else {
-            editor_.krok.Bmp.assign(name);
-            editor_.rekord.Bmp.assign(name);
-            editor_.LaBmp.setText(editor_.krok.Bmp.text());
-            editor_.paintPicture();
-        }
+        emit mediaChosen(mode_, name);
     }
-    editor_.window.setEnabled(true);
     hide();
 }
 
 void TFoPliki::BuNicClick() {
-    if (mode_ == Mode::Sounds) {
-        editor_.krok.Wav.assign(QString());
-        editor_.rekord.Wav.assign(QString());
-        editor_.LaWAV.setText(kNoSound);
-        editor_.MPwav.setFileName(QString());
-    } else {
-        editor_.krok.Bmp.assign(QString());
-        editor_.rekord.Bmp.assign(QString());
-        editor_.LaBmp.setText(kNoPicture);
-        editor_.paintPicture();
-    }
-    editor_.window.setEnabled(true);
+    emit mediaChosen(mode_, QString());
     hide();
 }

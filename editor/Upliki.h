@@ -1,46 +1,30 @@
 #pragma once
 // The media file chooser TFoPliki: lists the scenario's pictures or sounds to attach one.
 
-#include "common/ObEdKrok.h"
-#include "common/Records.h"
+#include "common/MediaFiles.h"
 
 #include <QDialog>
 #include <QString>
-#include <cstdint>
-#include <functional>
 
 class MessageBoxes;
-class QLabel;
 class QListWidget;
 class QPushButton;
-class SoundControl;
 
+// The chooser lists the picture or sound files of a scenario folder and answers by signal:
+// it never reaches into the editor's state.
 class TFoPliki : public QDialog {
     Q_OBJECT
 
 public:
-    // What the chooser works on: the editor window as a whole, its current situation, its
-    // media labels and sound control. The editor window owns all of them.
-    struct Editor {
-        QWidget& window;
-        TKrok& krok;
-        TRekordKroku& rekord;  // the situation record buffer that saving writes
-        const QString& folder; // the scenario folder, ending in "/"
-        QLabel& LaBmp;
-        QLabel& LaWAV;
-        SoundControl& MPwav;
-        std::function<void()> paintPicture; // redraws the picture box at once
-    };
-
     // Picture mode lists "Obrazki/", sound mode "Dzwieki/"; the mode stays after the chooser
     // hides, until the next opening sets it.
-    enum class Mode : std::uint8_t { Pictures = 0, Sounds = 1 };
+    using Mode = MediaKind;
 
     // The longest picture or sound name that a situation can hold.
     static constexpr int MaxNameLength = 20;
     static const QString NameTooLongMessage;
 
-    TFoPliki(MessageBoxes& boxes, Editor editor);
+    explicit TFoPliki(MessageBoxes& boxes);
 
     QListWidget* FLBPliki;
     QPushButton* BitBtn1;
@@ -52,8 +36,15 @@ public:
     const QString& mask() const { return mask_; }
 
 public slots:
-    // "Otwórz &Bmp." (false) or "Otwórz &Wav." (true) of the editor window.
-    void openFor(bool sounds);
+    // Shows the chooser over the files of `mode` in the scenario folder `folder` (ending in
+    // "/"), read afresh.
+    void openFor(TFoPliki::Mode mode, const QString& folder);
+
+signals:
+    // "OK" with a file selected (its name), or the no-file button (an empty name).
+    void mediaChosen(TFoPliki::Mode mode, const QString& name);
+    // The chooser has hidden itself, whichever way it was closed.
+    void closed();
 
 protected:
     void hideEvent(QHideEvent* event) override;
@@ -67,7 +58,6 @@ private:
     void readList();
 
     MessageBoxes& boxes_;
-    Editor editor_;
     Mode mode_ = Mode::Pictures;
     QString mask_;
     bool hidingItself_ = false;

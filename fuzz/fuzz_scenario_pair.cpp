@@ -53,15 +53,14 @@ void edit(const QString& kro) {
             return;
         ScenarioList list;
         state.OdswiezSpis(list);
-        state.numer = 1;
-        state.CzytajSytuacje();
+        state.goTo(1);
         for (int wybor = 1; wybor <= 4; ++wybor) {
             try {
-                (void)state.targetName(state.krok.cel(wybor));
+                (void)state.targetName(state.krok().cel(wybor));
             } catch (const AppError&) {
             }
         }
-        (void)ScenarioState::shownDescription(state.krok.Opis.text());
+        (void)ScenarioState::shownDescription(state.krok().Opis.text());
         while (state.next() == ScenarioState::Move::Moved) {
         }
     } catch (const AppError&) {

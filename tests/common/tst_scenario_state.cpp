@@ -8,6 +8,7 @@
 #include "core/AppError.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTest>
 #include <memory>
 
@@ -147,19 +148,20 @@ private slots:
         const int moved = int(ScenarioState::Move::Moved);
         const int first = int(ScenarioState::Move::AtFirst);
         const int last = int(ScenarioState::Move::AtLast);
-        // The situation read first is S1; "shown" is what the situation object ends holding.
+        // The situation read first is `start` (S1 when it is past the end); "shown" is what the
+        // situation object ends holding.
         QTest::newRow("back one reads it") << 4 << 3 << "previous" << moved << 2 << "S2" << 4;
         QTest::newRow("back at the first positions on it")
             << 4 << 1 << "previous" << first << 1 << "S1" << 1;
         QTest::newRow("back from 0 lands on 1 unread")
-            << 4 << 0 << "previous" << first << 1 << "S1" << 1;
+            << 4 << 0 << "previous" << first << 1 << "S0" << 1;
         QTest::newRow("on one reads it") << 4 << 1 << "next" << moved << 2 << "S2" << 6;
-        QTest::newRow("on at the last stays") << 4 << 3 << "next" << last << 3 << "S1" << 3;
+        QTest::newRow("on at the last stays") << 4 << 3 << "next" << last << 3 << "S3" << 3;
         QTest::newRow("on from a new situation stays")
             << 4 << 4 << "next" << last << 4 << "S1" << 3;
         QTest::newRow("three situations: new number 3") << 3 << 1 << "new" << -1 << 3 << "S1" << 2;
-        QTest::newRow("new number from the last") << 3 << 2 << "new" << -1 << 3 << "S1" << 2;
-        QTest::newRow("new number from 0") << 4 << 0 << "new" << -1 << 4 << "S1" << 2;
+        QTest::newRow("new number from the last") << 3 << 2 << "new" << -1 << 3 << "S2" << 2;
+        QTest::newRow("new number from 0") << 4 << 0 << "new" << -1 << 4 << "S0" << 2;
     }
     void moves() {
         QFETCH(int, situations);
@@ -170,16 +172,21 @@ private slots:
         QFETCH(QString, shown);
         QFETCH(int, fileCalls);
         QVERIFY(open(numbered(situations), 1));
-        state_->numer = start;
+        try {
+            state_->goTo(start);
+        } catch (const AppError&) {
+            // past the end: the number is taken, the situation object keeps S1
+        }
         const int before = files_->calls();
         if (action == u"previous")
             QCOMPARE(int(state_->previous()), move);
         else if (action == u"next")
             QCOMPARE(int(state_->next()), move);
         else
-            state_->findNewNumber();
-        QCOMPARE(state_->numer, numer);
-        QCOMPARE(state_->krok.Nazwa.text(), shown);
+            state_->startNewSituation();
+        QCOMPARE(state_->numer(), numer);
+        QCOMPARE(state_->newSituation(), action == u"new");
+        QCOMPARE(state_->krok().Nazwa.text(), shown);
         QCOMPARE(files_->calls() - before, fileCalls);
     }
 
@@ -189,8 +196,7 @@ private slots:
     void newScenarioList() {
         state_->bind(dir_.filePath(QStringLiteral("Nowy.Kro")));
         state_->createNew();
-        state_->numer = 1;
-        state_->CzytajSytuacje();
+        state_->goTo(1);
         ScenarioList list;
         state_->OdswiezSpis(list);
         const QStringList names{QStringLiteral("Default Koniec"), QStringLiteral("Poczatek")};
@@ -323,7 +329,7 @@ private slots:
         QCOMPARE(list.names, names);
         QCOMPARE(int(list.rows.size()), names.size());
         QCOMPARE(state_->nazwy(), nazwy);
-        QCOMPARE(state_->lista.Nazwa.text(), buffer);
+        QCOMPARE(state_->lista().Nazwa.text(), buffer);
     }
 
     void listBufferEndsOnCurrentSituation_data() {
@@ -336,17 +342,15 @@ private slots:
         QFETCH(bool, newMode);
         QFETCH(QString, buffer);
         QVERIFY(open(numbered(4), 1));
-        if (newMode) {
-            state_->nowaSytuacja = true;
-            state_->findNewNumber();
-        }
+        if (newMode)
+            state_->startNewSituation();
         ScenarioList list;
         state_->OdswiezSpis(list);
         QCOMPARE(list.names.size(), 4);
-        QCOMPARE(state_->lista.Nazwa.text(), buffer);
-        QCOMPARE(state_->lista.Typ, std::uint8_t(newMode ? 3 : 1));
+        QCOMPARE(state_->lista().Nazwa.text(), buffer);
+        QCOMPARE(state_->lista().Typ, std::uint8_t(newMode ? 3 : 1));
         // The rows are read into a record of their own, never into the situation buffer.
-        QCOMPARE(state_->rekord.Nazwa.text(), QStringLiteral("S1"));
+        QCOMPARE(state_->rekord().Nazwa.text(), QStringLiteral("S1"));
     }
 
     void targetNameOutOfBounds() {
@@ -422,11 +426,25 @@ private slots:
         QVERIFY(open(sample(), 2));
         ScenarioList list;
         state_->OdswiezSpis(list);
-        if (newMode) {
-            state_->nowaSytuacja = true;
-            state_->findNewNumber();
-        }
+        if (newMode)
+            state_->startNewSituation();
         QCOMPARE(state_->refusal(fields), message);
+    }
+
+    // A scenario at the most situations it may hold takes no new one.
+    void newSituationPastTheLimitIsRefused() {
+        QVERIFY(open(sample(), 2));
+        ScenarioList list;
+        state_->OdswiezSpis(list);
+        const QString kro = state_->situationFilePath();
+        QVERIFY(QFile::resize(kro, ScenarioState::MaxSituations * TRekordKroku::Size));
+        SituationFields fields = completeFields();
+        fields.nazwa = QStringLiteral("Nowa");
+        state_->startNewSituation();
+        QCOMPARE(state_->numer(), ScenarioState::MaxSituations);
+        QCOMPARE(state_->refusal(fields), ScenarioState::TooLargeMessage);
+        QCOMPARE(state_->save(fields, list), ScenarioState::TooLargeMessage);
+        QCOMPARE(QFileInfo(kro).size(), ScenarioState::MaxSituations * TRekordKroku::Size);
     }
 
     // --- saving
@@ -470,11 +488,11 @@ private slots:
         normal.wybory = {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"),
                          QStringLiteral("d")};
         normal.cele = {QStringLiteral("DEFAULT KONIEC"), QStringLiteral("łĄKA"),
-                       QStringLiteral("poczatek"), QStringLiteral("Nikt")};
+                       QStringLiteral("poczatek"), QStringLiteral("ŁĄKA")};
         normal.wyboryWlaczone = normal.celeWlaczone = {true, true, true, true};
         QTest::newRow("targets found ignoring letter case")
             << normal << QByteArray("Polana") << QList<QByteArray>{"a", "b", "c", "d"}
-            << QByteArray("Koniec gry") << QList{0, 2, 1, -1} << int(Normalny);
+            << QByteArray("Koniec gry") << QList{0, 2, 1, 2} << int(Normalny);
     }
     void savedBytes() {
         QFETCH(SituationFields, fields);
@@ -486,8 +504,8 @@ private slots:
         QVERIFY(open(sample(), 2));
         ScenarioList list;
         state_->OdswiezSpis(list);
-        state_->ZbierzPola(fields);
-        state_->write(static_cast<std::uint8_t>(typ));
+        QCOMPARE(state_->save(fields, list), QString());
+        QCOMPARE(list.names.value(2), fields.nazwa);
 
         QByteArray record(TRekordKroku::Size, '\0');
         putShortString(record, 0, name);
@@ -510,7 +528,7 @@ private slots:
         QCOMPARE(defined(lis.mid(2 * TRekordListy::Size)), defined(listRecord));
         // The situation object holds what was saved.
         TRekordKroku fromKrok;
-        state_->krok.DoRekordu(fromKrok);
+        state_->krok().DoRekordu(fromKrok);
         QCOMPARE(defined(QByteArray(reinterpret_cast<const char*>(&fromKrok), sizeof fromKrok)),
                  record);
     }
@@ -549,8 +567,7 @@ private:
             return false;
         state_->bind(path);
         state_->openExisting();
-        state_->numer = numer;
-        state_->CzytajSytuacje();
+        state_->goTo(numer);
         return true;
     }
 

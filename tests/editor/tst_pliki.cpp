@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 
 namespace {
@@ -118,6 +119,68 @@ private slots:
         QVERIFY(writeScenario(kro_, {koniec, start, sala}));
         writeMedia();
     }
+    // The chooser alone answers by signal: a file chosen (an empty name: none), then closed;
+    // closing in any other way says only that it closed.
+    void chooserAnswersBySignal_data() {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("select");
+        QTest::addColumn<QString>("press");  // a button's name, or "Escape"
+        QTest::addColumn<QString>("chosen"); // "-": no choice
+        QTest::addColumn<bool>("stays");     // the chooser stays open (a refused name)
+        const int pictures = int(MediaKind::Pictures);
+        const int sounds = int(MediaKind::Sounds);
+        QTest::newRow("OK on a picture") << pictures << "Las.BMP"
+                                         << "BitBtn1"
+                                         << "Las.BMP" << false;
+        QTest::newRow("OK on a sound") << sounds << "burza.wav"
+                                       << "BitBtn1"
+                                       << "burza.wav" << false;
+        QTest::newRow("OK with nothing selected") << pictures << ""
+                                                  << "BitBtn1"
+                                                  << "-" << false;
+        QTest::newRow("no file") << sounds << "burza.wav"
+                                 << "BuNic"
+                                 << "" << false;
+        QTest::newRow("Cancel") << pictures << "Las.BMP"
+                                << "BBCancel"
+                                << "-" << false;
+        QTest::newRow("Escape") << sounds << "burza.wav"
+                                << "Escape"
+                                << "-" << false;
+        QTest::newRow("a name too long") << pictures << kLongPicture << "BitBtn1"
+                                         << "-" << true;
+    }
+    void chooserAnswersBySignal() {
+        QFETCH(int, mode);
+        QFETCH(QString, select);
+        QFETCH(QString, press);
+        QFETCH(QString, chosen);
+        QFETCH(bool, stays);
+        RecordingMessageBoxes boxes;
+        TFoPliki pliki(boxes);
+        QSignalSpy choices(&pliki, &TFoPliki::mediaChosen);
+        QSignalSpy closings(&pliki, &TFoPliki::closed);
+        pliki.openFor(static_cast<MediaKind>(mode), folder_.path() + u'/');
+        QVERIFY(pliki.isVisible());
+        if (!select.isEmpty())
+            pliki.FLBPliki->setCurrentItem(
+                pliki.FLBPliki->findItems(select, Qt::MatchExactly).value(0));
+        if (stays)
+            boxes.expectMessage(TFoPliki::NameTooLongMessage);
+        if (press == u"Escape")
+            QTest::keyClick(pliki.FLBPliki, Qt::Key_Escape);
+        else
+            pliki.findChild<QPushButton*>(press)->click();
+        QVERIFY(boxes.verifyAllShown());
+        QCOMPARE(choices.size(), chosen == u"-" ? 0 : 1);
+        if (!choices.isEmpty()) {
+            QCOMPARE(choices.first().at(0).value<MediaKind>(), static_cast<MediaKind>(mode));
+            QCOMPARE(choices.first().at(1).toString(), chosen);
+        }
+        QCOMPARE(closings.size(), stays ? 0 : 1);
+        QCOMPARE(pliki.isVisible(), stays);
+    }
+
     void controlsSitWhereTheyBelong_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QRect>("geometry");
@@ -195,13 +258,13 @@ private slots:
 
         QVERIFY(kit.edytor.isEnabled());
         QVERIFY(!kit.pliki.isVisible());
-        ScenarioState& s = kit.edytor.state();
+        const ScenarioState& s = kit.edytor.state();
         const QString bmp = sounds ? QStringLiteral("stary.bmp") : name;
         const QString wav = sounds ? name : QStringLiteral("stary.wav");
-        QCOMPARE(s.krok.Bmp.text(), bmp);
-        QCOMPARE(s.rekord.Bmp.text(), bmp);
-        QCOMPARE(s.krok.Wav.text(), wav);
-        QCOMPARE(s.rekord.Wav.text(), wav);
+        QCOMPARE(s.krok().Bmp.text(), bmp);
+        QCOMPARE(s.rekord().Bmp.text(), bmp);
+        QCOMPARE(s.krok().Wav.text(), wav);
+        QCOMPARE(s.rekord().Wav.text(), wav);
         QCOMPARE(kit.edytor.LaBmp->text(), bmp.isEmpty() ? QStringLiteral("?.BMP") : bmp);
         QCOMPARE(kit.edytor.LaWAV->text(), wav.isEmpty() ? QStringLiteral("?.WAV") : wav);
         // A picture is drawn before the click returns; a sound leaves the picture alone.
@@ -231,7 +294,7 @@ private slots:
         kit.open(kro_);
         kit.openChooser(sounds);
         kit.select(name);
-        const TRekordKroku before = kit.edytor.state().rekord;
+        const TRekordKroku before = kit.edytor.state().rekord();
         kit.sound->calls.clear();
         kit.boxes.expectMessage(kTooLong);
         QTest::keyClick(kit.pliki.FLBPliki, Qt::Key_Return);
@@ -241,9 +304,9 @@ private slots:
         QVERIFY(kit.pliki.isVisible());
         QVERIFY(!kit.edytor.isEnabled());
         const ScenarioState& s = kit.edytor.state();
-        QCOMPARE(s.krok.Bmp.text(), QStringLiteral("stary.bmp"));
-        QCOMPARE(s.krok.Wav.text(), QStringLiteral("stary.wav"));
-        QVERIFY(std::memcmp(&before, &s.rekord, sizeof before) == 0);
+        QCOMPARE(s.krok().Bmp.text(), QStringLiteral("stary.bmp"));
+        QCOMPARE(s.krok().Wav.text(), QStringLiteral("stary.wav"));
+        QVERIFY(std::memcmp(&before, &s.rekord(), sizeof before) == 0);
         QCOMPARE(kit.edytor.LaBmp->text(), QStringLiteral("stary.bmp"));
         QCOMPARE(kit.edytor.LaWAV->text(), QStringLiteral("stary.wav"));
         QVERIFY(kit.sound->calls.isEmpty());
@@ -288,7 +351,7 @@ private slots:
 
         QVERIFY(kit.edytor.isEnabled());
         QVERIFY(!kit.pliki.isVisible());
-        QCOMPARE(kit.edytor.state().krok.Bmp.text(), bmp);
+        QCOMPARE(kit.edytor.state().krok().Bmp.text(), bmp);
         QCOMPARE(kit.edytor.LaBmp->text(), bmp.isEmpty() ? QStringLiteral("?.BMP") : bmp);
         // Reopened once, on the same file: the sound stopped and went back to the start.
         const QString file = folder_.filePath(QStringLiteral("Dzwieki/stary.wav"));
@@ -347,8 +410,8 @@ private slots:
         const QByteArray wav = save ? "Ptaki.WAV" : "stary.wav";
         QCOMPARE(textAt(kro_, 1, 456), bmp);
         QCOMPARE(textAt(kro_, 1, 477), wav);
-        QCOMPARE(kit.edytor.state().krok.Bmp.bytes(), bmp);
-        QCOMPARE(kit.edytor.state().krok.Wav.bytes(), wav);
+        QCOMPARE(kit.edytor.state().krok().Bmp.bytes(), bmp);
+        QCOMPARE(kit.edytor.state().krok().Wav.bytes(), wav);
         QCOMPARE(kit.edytor.LaBmp->text(), QString::fromLatin1(bmp));
         QCOMPARE(kit.edytor.LaWAV->text(), QString::fromLatin1(wav));
         QCOMPARE(kit.centre(), QColor(save ? kNew : kOld));
@@ -367,13 +430,13 @@ private slots:
         kit.open(kro_);
         kit.openChooser(sounds);
         QCOMPARE(kit.pliki.FLBPliki->count(), 0);
-        const TRekordKroku before = kit.edytor.state().rekord;
+        const TRekordKroku before = kit.edytor.state().rekord();
         QTest::mouseClick(kit.pliki.BitBtn1, Qt::LeftButton);
         QVERIFY(!kit.pliki.isVisible());
         QVERIFY(kit.edytor.isEnabled());
-        QVERIFY(std::memcmp(&before, &kit.edytor.state().rekord, sizeof before) == 0);
-        QCOMPARE(kit.edytor.state().krok.Bmp.text(), QStringLiteral("stary.bmp"));
-        QCOMPARE(kit.edytor.state().krok.Wav.text(), QStringLiteral("stary.wav"));
+        QVERIFY(std::memcmp(&before, &kit.edytor.state().rekord(), sizeof before) == 0);
+        QCOMPARE(kit.edytor.state().krok().Bmp.text(), QStringLiteral("stary.bmp"));
+        QCOMPARE(kit.edytor.state().krok().Wav.text(), QStringLiteral("stary.wav"));
     }
 
     void soundThatCannotBeOpenedIsReportedAfterTheChooserHid() {

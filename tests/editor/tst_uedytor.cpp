@@ -359,12 +359,12 @@ private slots:
         e.open(kro);
         e.boxes.expectMessage(QStringLiteral("To jest pierwszy krok ..."));
         Editor::click(e.w.BuPoprzedni);
-        QCOMPARE(e.w.state().numer, 1);
+        QCOMPARE(e.w.state().numer(), 1);
         Editor::click(e.w.BuNastepny);
         e.boxes.expectMessage(QStringLiteral("Wiecej juz nie ma ... naprawde!!!"));
         Editor::click(e.w.BuNastepny);
         QVERIFY(e.boxes.verifyAllShown());
-        QCOMPARE(e.w.state().numer, 2);
+        QCOMPARE(e.w.state().numer(), 2);
         QCOMPARE(e.w.ENazwa->text(), QStringLiteral("Łąka"));
     }
 
@@ -374,7 +374,7 @@ private slots:
         Editor e;
         e.open(kro);
         Editor::click(e.w.BuNowy);
-        QCOMPARE(e.w.state().numer, 3);
+        QCOMPARE(e.w.state().numer(), 3);
         QVERIFY(!e.w.BuNowy->isEnabled() && !e.w.BuPrzywroc->isEnabled());
         QCOMPARE(e.w.CBTyp->currentText(), QStringLiteral("Normalny"));
         QCOMPARE(e.w.CBKrok_Wybrany4->currentText(), QStringLiteral("Default Koniec"));
@@ -423,7 +423,7 @@ private slots:
             Editor::click(e.w.findChild<QPushButton*>(action));
         }
         QVERIFY(e.boxes.verifyAllShown());
-        QCOMPARE(e.w.state().numer, 1);
+        QCOMPARE(e.w.state().numer(), 1);
         QCOMPARE(e.w.state().situationFilePath(), kro);
         QCOMPARE(e.w.FileNameS->text(), kro);
         QVERIFY(!QFile::exists(folder_.filePath(QStringLiteral("Inny.Kro"))));
@@ -439,7 +439,7 @@ private slots:
         e.w.SGSyt->setCurrentIndex(e.w.grid().index(1, 0));
         e.w.SGSyt->setFocus();
         QTest::keyClick(e.w.SGSyt, Qt::Key_Return);
-        QCOMPARE(e.w.state().numer, 2);
+        QCOMPARE(e.w.state().numer(), 2);
         QCOMPARE(e.w.ENazwa->text(), QStringLiteral("Łąka"));
         QVERIFY(e.w.BuNowy->isEnabled());
         QVERIFY(!e.w.BuPrzywroc->isEnabled());

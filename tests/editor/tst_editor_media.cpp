@@ -1,8 +1,10 @@
 #include "FakeSoundDevice.h"
 #include "ScenarioBuilder.h"
 #include "TestMain.h"
+#include "common/ScenarioState.h"
 #include "core/AppError.h"
 #include "core/Bitmap.h"
+#include "core/PosixRecordFile.h"
 #include "editor/EditorMedia.h"
 #include "ui/PaintBox.h"
 #include "ui/PictureBox.h"
@@ -15,7 +17,8 @@
 
 namespace {
 
-// The editor's media controls in a window of their own.
+// The editor's media controls in a window of their own, over a session of the scenario
+// "Las.Kro" in `scenarioFolder`.
 struct MediaHost {
     std::shared_ptr<FakeSoundLog> sound = std::make_shared<FakeSoundLog>();
     QWidget window;
@@ -23,30 +26,35 @@ struct MediaHost {
     QLabel* LaWAV = new QLabel(QStringLiteral("?.Wav"), &window);
     PaintBox* PaObrazek = new PaintBox(&window);
     SoundControl* MPwav;
-    TKrok krok;
-    TRekordKroku rekord;
-    QString folder;
-    bool nowa = false;
+    PosixRecordFileFactory files;
+    ScenarioState state{files};
     std::unique_ptr<EditorMedia> media;
 
-    explicit MediaHost(const QString& scenarioFolder) : folder(scenarioFolder) {
+    explicit MediaHost(const QString& scenarioFolder) {
+        state.bind(scenarioFolder + QStringLiteral("Las.Kro"));
         MPwav = new SoundControl(FakeSoundDevice::factory(sound)(), &window);
         MPwav->setDeviceType(QStringLiteral("WaveAudio"));
         PaObrazek->setGeometry(12, 358, 128, 128);
         media = std::make_unique<EditorMedia>(
-            EditorMedia::Controls{*LaBmp, *LaWAV, *PaObrazek, *MPwav},
-            EditorMedia::State{krok, rekord, folder, [this] { return nowa; }});
+            EditorMedia::Controls{*LaBmp, *LaWAV, *PaObrazek, *MPwav}, state);
         PaObrazek->setPaintHandler([this](QPainter& p) { media->maluj(p); });
         window.resize(300, 520);
         window.show();
     }
 
+    void name(const QString& bmp, const QString& wav) {
+        state.setMedia(false, bmp);
+        state.setMedia(true, wav);
+    }
     void show(const QString& bmp, const QString& wav) {
-        krok.Bmp.assign(bmp);
-        krok.Wav.assign(wav);
-        krok.DoRekordu(rekord);
+        name(bmp, wav);
         media->czysc();
         media->pokaz();
+    }
+    // "N&owa" on the scenario (which must exist).
+    void startNew() {
+        state.openExisting();
+        state.startNewSituation();
     }
     QColor centre() const { return PaObrazek->grab().toImage().pixelColor(64, 64); }
 };
@@ -125,23 +133,67 @@ private slots:
     void clearingKeepsNamesUnlessTheSituationIsNew() {
         QFETCH(bool, nowa);
         MediaHost host(dir_.path() + u'/');
+        QVERIFY(writeScenario(dir_.filePath(QStringLiteral("Las.Kro")),
+                              {describedSituation(QStringLiteral("Koniec"), Koniec),
+                               describedSituation(QStringLiteral("Start"), Poczatek)}));
         host.show(QStringLiteral("las.bmp"), QStringLiteral("las.wav"));
-        host.nowa = nowa;
+        if (nowa)
+            host.startNew();
         host.media->czysc();
         QCOMPARE(host.LaBmp->text(), QStringLiteral("?.BMP"));
         QCOMPARE(host.LaWAV->text(), QStringLiteral("?.WAV"));
         QVERIFY(!host.MPwav->isOpen());
         QVERIFY(host.MPwav->fileName().isEmpty());
-        QCOMPARE(host.krok.Bmp.isEmpty(), nowa);
-        QCOMPARE(host.rekord.Bmp.isEmpty(), nowa);
-        QCOMPARE(host.krok.Wav.isEmpty(), nowa);
-        QCOMPARE(host.rekord.Wav.isEmpty(), nowa);
+        QCOMPARE(host.state.krok().Bmp.isEmpty(), nowa);
+        QCOMPARE(host.state.rekord().Bmp.isEmpty(), nowa);
+        QCOMPARE(host.state.krok().Wav.isEmpty(), nowa);
+        QCOMPARE(host.state.rekord().Wav.isEmpty(), nowa);
+    }
+
+    // A choice of the media chooser reaches the situation, the record that saving writes, the
+    // label, the box and the sound control in one step; an empty name takes the file away.
+    void choiceIsAppliedEverywhere_data() {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<QString>("soundFile"); // in the scenario folder; empty: none
+        QTest::newRow("picture") << int(MediaKind::Pictures) << "las.bmp"
+                                 << "las.bmp"
+                                 << "Dzwieki/stary.wav";
+        QTest::newRow("no picture") << int(MediaKind::Pictures) << ""
+                                    << "?.BMP"
+                                    << "Dzwieki/stary.wav";
+        QTest::newRow("sound") << int(MediaKind::Sounds) << "Las.WAV"
+                               << "Las.WAV"
+                               << "Dzwieki/Las.WAV";
+        QTest::newRow("no sound") << int(MediaKind::Sounds) << ""
+                                  << "?.WAV"
+                                  << "";
+    }
+    void choiceIsAppliedEverywhere() {
+        QFETCH(int, kind);
+        QFETCH(QString, name);
+        QFETCH(QString, label);
+        QFETCH(QString, soundFile);
+        MediaHost host(dir_.path() + u'/');
+        host.name(QStringLiteral("stary.bmp"), QStringLiteral("stary.wav"));
+        host.MPwav->setFileName(dir_.filePath(QStringLiteral("Dzwieki/stary.wav")));
+        const auto mediaKind = static_cast<MediaKind>(kind);
+        host.media->choose(mediaKind, name);
+        const bool sound = mediaKind == MediaKind::Sounds;
+        QCOMPARE((sound ? host.state.krok().Wav : host.state.krok().Bmp).text(), name);
+        QCOMPARE((sound ? host.state.rekord().Wav : host.state.rekord().Bmp).text(), name);
+        QCOMPARE((sound ? host.LaWAV : host.LaBmp)->text(), label);
+        QCOMPARE(host.MPwav->fileName(),
+                 soundFile.isEmpty() ? QString() : dir_.path() + u'/' + soundFile);
+        if (!sound)
+            QCOMPARE(host.centre(),
+                     name.isEmpty() ? PictureBox::buttonFace() : QColor(qRgb(0, 200, 0)));
     }
 
     void badPictureIsReportedOnlyWhenShown() {
         MediaHost host(dir_.path() + u'/');
-        host.krok.Bmp.assign(QStringLiteral("zly.bmp"));
-        host.krok.Wav.assign(QStringLiteral("las.wav"));
+        host.name(QStringLiteral("zly.bmp"), QStringLiteral("las.wav"));
         host.media->czysc();
         try {
             host.media->pokaz();
@@ -158,7 +210,7 @@ private slots:
     void refusedSoundLeavesTheControlClosed() {
         MediaHost host(dir_.path() + u'/');
         host.sound->refuseNextOpen = QStringLiteral("Nie ma urzadzenia");
-        host.krok.Wav.assign(QStringLiteral("las.wav"));
+        host.name({}, QStringLiteral("las.wav"));
         host.media->czysc();
         try {
             host.media->pokaz();
@@ -176,4 +228,4 @@ private:
 };
 
 KIT_TEST_MAIN(TestEditorMedia)
-#include "tst_editor.moc"
+#include "tst_editor_media.moc"

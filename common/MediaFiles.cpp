@@ -84,7 +84,7 @@ QStringList sameNameIgnoringCase(const QString& folder, const QString& name) {
     if (found != it->byFolded.cend() && found->first().compare(name, Qt::CaseInsensitive) == 0)
         return *found;
     // Case folding and the case-blind comparison agree on every name met so far; should they
-    // not, the comparison decides, as it always did.
+    // not, every entry is compared case-blind with the name, and all that match are found.
     QStringList same;
     for (const QString& entry : std::as_const(it->entries)) {
         if (entry.compare(name, Qt::CaseInsensitive) == 0)

@@ -274,7 +274,7 @@ Bitmap Bitmap::load(const QString& path) {
     QImage image;
     if (!reader.read(&image) || image.isNull())
         notValid();
-    // The screen ignores a bitmap's alpha, as the picture box always did.
+    // A bitmap's alpha is ignored: the picture box shows every pixel opaque.
     if (image.hasAlphaChannel())
         image = image.convertToFormat(QImage::Format_RGB32);
     bitmap.image_ = std::move(image);

@@ -1,6 +1,8 @@
 #pragma once
 // The main function of every test executable.
 
+#include "media/SoundBackend.h"
+
 #include <QApplication>
 #include <QTest>
 #include <cstdlib>
@@ -11,8 +13,7 @@
     int main(int argc, char* argv[]) {                                                             \
         if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))                                         \
             qputenv("QT_QPA_PLATFORM", "offscreen");                                               \
-        if (!qEnvironmentVariableIsSet("QT_MEDIA_BACKEND"))                                        \
-            qputenv("QT_MEDIA_BACKEND", "gstreamer");                                              \
+        useGStreamerSoundBackend();                                                                \
         QApplication app(argc, argv);                                                              \
         app.setAttribute(Qt::AA_Use96Dpi, true);                                                   \
         TestClass tc;                                                                              \

@@ -28,7 +28,8 @@ const QString TFoRPGEdit::EditingOffCaption = QStringLiteral("Edycja wyłączona
 
 namespace {
 const QString kNewScenarioCaption = QStringLiteral("Tworzenie nowego scenariusza");
-constexpr int kDescriptionCapacity = 250;
+// The description field of a situation record holds this many bytes.
+constexpr int kDescriptionCapacity = decltype(TRekordKroku::Opis)::Capacity;
 } // namespace
 
 template <class Step> void TFoRPGEdit::act(Step&& step) {
@@ -411,7 +412,7 @@ void TFoRPGEdit::CBTypExit(QWidget* focusTaker) {
 void TFoRPGEdit::CBKrok_WybranyExit(int row, QWidget* focusTaker) {
     QComboBox* cel = cele()[static_cast<std::size_t>(row)];
     const QString text = cel->currentText();
-    if (text.isEmpty() || cel->findText(text, Qt::MatchFixedString) >= 0)
+    if (text.isEmpty() || state_.indexOfName(text) >= 0)
         return;
     services_.boxes.message(ScenarioState::NoSuchTargetMessage);
     cel->setEditText(QString());

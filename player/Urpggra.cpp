@@ -30,17 +30,10 @@ QLabel* choiceLabel(QWidget* parent, const char* name, int top, int height) {
     return label;
 }
 
-// Descriptions keep the CR LF line breaks they were written with.
-QString opisDoPokazania(const ShortString<250>& opis) {
-    QString text = opis.text();
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    return text;
-}
-
 } // namespace
 
 TFoRpgGra::TFoRpgGra(PlayerServices services)
-    : services_(std::move(services)), pair_(services_.files) {
+    : services_(std::move(services)), game_(services_.files) {
     setObjectName(QStringLiteral("FoRpgGra"));
     setWindowTitle(QStringLiteral("Gra"));
     WindowFrame::makeFixed(this, 439, 318);
@@ -88,6 +81,7 @@ TFoRpgGra::TFoRpgGra(PlayerServices services)
     connect(BuWybor2, &QPushButton::clicked, this, [this] { BuWyborClick(2); });
     connect(BuWybor3, &QPushButton::clicked, this, [this] { BuWyborClick(3); });
     connect(BuWybor4, &QPushButton::clicked, this, [this] { BuWyborClick(4); });
+    ustawPrzyciski();
 }
 
 TFoRpgGra::~TFoRpgGra() = default;
@@ -126,30 +120,29 @@ void TFoRpgGra::FormShow() {
     guarded(services_.boxes, [this] {
         CzyscOkno();
         OtworzScenariusz();
-        BuWybor1->setEnabled(true);
-        BuWybor2->setEnabled(false);
-        BuWybor3->setEnabled(false);
-        BuWybor4->setEnabled(false);
+        ustawPrzyciski();
     });
 }
 
 void TFoRpgGra::FormHide() {
-    guarded(services_.boxes, [this] { pair_.close(); });
+    guarded(services_.boxes, [this] { game_.close(); });
 }
 
 void TFoRpgGra::BuWyborClick(int wybor) {
     guarded(services_.boxes, [this, wybor] {
         CzyscOkno();
-        numer_ = krok_.cel(wybor);
-        IdzDoSytuacji();
-        if (lista_.Typ == Koniec)
+        // Only the buttons of the choices offered are enabled: the game takes every click.
+        if (!game_.choose(wybor, [this] { Pokaz(); }))
+            return;
+        ustawPrzyciski();
+        if (game_.isOver())
             KoniecGry();
     });
 }
 
 void TFoRpgGra::PaObrazekPaint(QPainter& painter) {
     PictureBox::fill(painter);
-    if (!obrazPokazany_ || krok_.Bmp.isEmpty())
+    if (!obrazPokazany_ || game_.pictureName().isEmpty())
         return;
     // The file was found and loaded when the situation was shown.
     obraz_.repaint(painter, obraz_.path());
@@ -158,12 +151,7 @@ void TFoRpgGra::PaObrazekPaint(QPainter& painter) {
 // --- the game ----------------------------------------------------------------
 
 void TFoRpgGra::OtworzScenariusz() {
-    // The player never writes, so read-only scenarios play too.
-    pair_.openExisting(scenario_.path, RecordFile::Access::ReadOnly);
-    numer_ = 1;
-    pair_.read(numer_, rekord_, lista_);
-    krok_.ZRekordu(rekord_);
-    Pokaz(krok_);
+    game_.start(scenario_.path, [this] { Pokaz(); });
 }
 
 void TFoRpgGra::CzyscOkno() {
@@ -177,41 +165,31 @@ void TFoRpgGra::CzyscOkno() {
     MPWav->close();
 }
 
-void TFoRpgGra::IdzDoSytuacji() {
-    pair_.read(numer_, rekord_, lista_);
-    krok_.ZRekordu(rekord_);
-    Pokaz(krok_);
-    ustawPrzyciski(lista_.Typ);
+std::array<QPushButton*, 4> TFoRpgGra::choiceButtons() const {
+    return {BuWybor1, BuWybor2, BuWybor3, BuWybor4};
 }
 
-void TFoRpgGra::ustawPrzyciski(std::uint8_t typ) {
-    // An end situation and unknown types leave the buttons as they were.
-    if (typ == Koniec || typ > Wybory3)
-        return;
-    const int offered = choicesOffered(typ);
-    BuWybor1->setEnabled(offered >= 1);
-    BuWybor2->setEnabled(offered >= 2);
-    BuWybor3->setEnabled(offered >= 3);
-    BuWybor4->setEnabled(offered >= 4);
+void TFoRpgGra::ustawPrzyciski() {
+    const std::array<bool, 4>& offered = game_.choicesOffered();
+    const std::array<QPushButton*, 4> buttons = choiceButtons();
+    for (std::size_t i = 0; i < buttons.size(); ++i)
+        buttons[i]->setEnabled(offered[i]);
 }
 
 void TFoRpgGra::KoniecGry() {
-    BuWybor1->setEnabled(false);
-    BuWybor2->setEnabled(false);
-    BuWybor3->setEnabled(false);
-    BuWybor4->setEnabled(false);
+    // ustawPrzyciski has disabled every choice button: an ended game offers none.
     services_.boxes.message(QStringLiteral("To juz koniec gry"));
 }
 
-void TFoRpgGra::Pokaz(const TKrok& sytuacja) {
+void TFoRpgGra::Pokaz() {
+    const TKrok& sytuacja = game_.situation();
     LaWybor1->setText(sytuacja.Wybor1.text());
     LaWybor2->setText(sytuacja.Wybor2.text());
     LaWybor3->setText(sytuacja.Wybor3.text());
     LaWybor4->setText(sytuacja.Wybor4.text());
-    MeOpis->setPlainText(opisDoPokazania(sytuacja.Opis));
+    MeOpis->setPlainText(game_.description());
 
-    if (!sytuacja.Bmp.isEmpty()) {
-        const QString name = sytuacja.Bmp.text();
+    if (const QString name = game_.pictureName(); !name.isEmpty()) {
         const QString file = MediaFiles::findPicture(scenario_.folder, name);
         if (file.isEmpty()) {
             services_.boxes.message(QStringLiteral("Nie masz obrazu \"%1\"").arg(name));
@@ -224,8 +202,7 @@ void TFoRpgGra::Pokaz(const TKrok& sytuacja) {
         }
     }
 
-    if (!sytuacja.Wav.isEmpty()) {
-        const QString name = sytuacja.Wav.text();
+    if (const QString name = game_.soundName(); !name.isEmpty()) {
         const QString file = MediaFiles::findSound(scenario_.folder, name);
         if (file.isEmpty()) {
             services_.boxes.message(QStringLiteral("Nie masz dzwieku \"%1\"").arg(name));

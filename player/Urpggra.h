@@ -2,12 +2,12 @@
 // The game window TFoRpgGra: plays the chosen scenario from situation 1 to a Koniec situation.
 
 #include "PlayerServices.h"
+#include "common/Game.h"
 #include "common/ObEdKrok.h"
-#include "common/Records.h"
-#include "common/ScenarioFiles.h"
 #include "ui/PictureBox.h"
 
 #include <QWidget>
+#include <array>
 
 class QLabel;
 class QPlainTextEdit;
@@ -18,7 +18,8 @@ class SoundControl;
 
 // The game window: plays the chosen scenario from situation 1, one
 // situation at a time, until a situation of type Koniec. Every showing
-// starts a new game; hiding it closes the scenario files.
+// starts a new game; hiding it closes the scenario files. The rules of a
+// step are the game model's (Game); the window draws what it says.
 class TFoRpgGra : public QWidget {
     Q_OBJECT
 
@@ -41,8 +42,9 @@ public:
     SoundControl* MPWav;
 
     // Game state, exposed read-only for tests.
-    std::int32_t numer() const { return numer_; }
-    const TKrok& krok() const { return krok_; }
+    std::int32_t numer() const { return game_.number(); }
+    const TKrok& krok() const { return game_.situation(); }
+    const Game& game() const { return game_; }
 
 signals:
     // The game was left ("&Wyjście" or the close box).
@@ -68,19 +70,16 @@ private:
 
     void OtworzScenariusz();
     void CzyscOkno();
-    void IdzDoSytuacji();
     void KoniecGry();
-    void Pokaz(const TKrok& sytuacja);
-    void ustawPrzyciski(std::uint8_t typ);
+    // Shows the game's current situation: texts, picture and sound.
+    void Pokaz();
+    // Enables the choice buttons the game offers and disables the others.
+    void ustawPrzyciski();
+    std::array<QPushButton*, 4> choiceButtons() const;
 
     PlayerServices services_;
     ScenarioChoice scenario_;
-
-    ScenarioPair pair_;
-    std::int32_t numer_ = 0;
-    TRekordKroku rekord_;
-    TRekordListy lista_;
-    TKrok krok_;
+    Game game_;
     // Whether the box shows the current situation's picture or was cleared
     // since; a repaint draws the picture only in the first case.
     bool obrazPokazany_ = false;

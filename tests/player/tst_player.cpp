@@ -1,8 +1,7 @@
-#include "FakeSoundDevice.h"
 #include "FaultyRecordFile.h"
+#include "PlayerUnderTest.h"
 #include "RecordingMessageBoxes.h"
 #include "ScenarioBuilder.h"
-#include "ScriptedFileDialog.h"
 #include "TestFiles.h"
 #include "TestMain.h"
 #include "core/AppError.h"
@@ -22,41 +21,7 @@
 namespace {
 
 // The player as its program start builds it, with fakes for the services.
-struct Player {
-    RecordingMessageBoxes boxes;
-    ScriptedFileDialog dialog;
-    FaultyRecordFileFactory files;
-    std::shared_ptr<FakeSoundLog> sound = std::make_shared<FakeSoundLog>();
-    int terminated = 0;
-    PlayerServices services{boxes, dialog, files, FakeSoundDevice::factory(sound)};
-    PlayerWindows windows{services, [this] { ++terminated; }};
-    TFoRPGMenu& menu = windows.menu;
-    TFoRpgGra& gra = windows.gra;
-    TFoLista& lista = windows.lista;
-
-    Player() { menu.show(); }
-
-    void choose(const QString& path) {
-        dialog.answer(path);
-        QTest::mouseClick(menu.BuPlansza, Qt::LeftButton);
-    }
-    void start() { QTest::mouseClick(menu.BuStart, Qt::LeftButton); }
-    void press(int n) {
-        QPushButton* buttons[] = {gra.BuWybor1, gra.BuWybor2, gra.BuWybor3, gra.BuWybor4};
-        QTest::mouseClick(buttons[n - 1], Qt::LeftButton);
-    }
-    QString buttons() const {
-        QString s;
-        for (auto* b : {gra.BuWybor1, gra.BuWybor2, gra.BuWybor3, gra.BuWybor4})
-            s += b->isEnabled() ? u'1' : u'0';
-        return s;
-    }
-    bool cleared() const {
-        return gra.MeOpis->toPlainText().isEmpty() && gra.LaWybor1->text().isEmpty() &&
-               gra.LaWybor2->text().isEmpty() && gra.LaWybor3->text().isEmpty() &&
-               gra.LaWybor4->text().isEmpty();
-    }
-};
+using Player = PlayerUnderTest<RecordingMessageBoxes, FaultyRecordFileFactory>;
 
 Situation sit(const QString& name, std::uint8_t typ,
               std::array<std::int32_t, 4> cele = {0, 0, 0, 0}, const QString& bmp = {},

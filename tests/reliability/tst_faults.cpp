@@ -1,10 +1,10 @@
 // Every file call of every user action that touches the scenario files, failed in turn.
 
-#include "FakeSoundDevice.h"
+#include "EditorUnderTest.h"
 #include "FaultyRecordFile.h"
 #include "LoggingMessageBoxes.h"
+#include "PlayerUnderTest.h"
 #include "ScenarioBuilder.h"
-#include "ScriptedFileDialog.h"
 #include "TestMain.h"
 #include "common/SaveJournal.h"
 #include "core/AppError.h"
@@ -34,16 +34,13 @@ const std::vector<Situation> kScenario = {
         QStringLiteral("Łąka"), Normalny, {1, 0, 0, 0},
         {QStringLiteral("Wróć"), QStringLiteral("B"), QStringLiteral("C"), QStringLiteral("D")})};
 
-// What both programs' runs share: a scenario in a folder of its own, and the fakes.
+// What both programs' runs share: a scenario in a folder of its own. The fakes are the
+// program's own, from EditorUnderTest or PlayerUnderTest.
 struct Run {
     QTemporaryDir dir;
     QString kro = dir.filePath(QStringLiteral("Las.Kro"));
     QString nowy = dir.filePath(QStringLiteral("Nowy.Kro"));
     QString znowu = dir.filePath(QStringLiteral("Znowu.Kro")); // opened after the fault
-    LoggingMessageBoxes boxes;
-    ScriptedFileDialog dialog;
-    FaultyRecordFileFactory files;
-    std::shared_ptr<FakeSoundLog> sound = std::make_shared<FakeSoundLog>();
 
     Run() {
         QVERIFY(writeScenario(kro, kScenario));
@@ -80,16 +77,8 @@ struct Run {
     }
 };
 
-struct EditorRun : Run {
-    EditorServices services{boxes, dialog, files, FakeSoundDevice::factory(sound)};
-    TFoRPGEdit w{services};
-
-    EditorRun() { w.show(); }
-    void open(const QString& path) {
-        dialog.answer(path);
-        QTest::mouseClick(w.BuOtworz, Qt::LeftButton);
-    }
-    void click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+// The scenario is written before the window is built.
+struct EditorRun : Run, EditorUnderTest<LoggingMessageBoxes, FaultyRecordFileFactory> {
     // Opened, with the automatic save on and the name edited, so that a save shows.
     void openEditedWithAutoSave() {
         open(kro);
@@ -104,21 +93,12 @@ struct EditorRun : Run {
         const qsizetype shown = boxes.shown.size();
         open(znowu);
         QCOMPARE(boxes.shown.mid(shown), QStringList());
-        QCOMPARE(w.state().numer, 1);
+        QCOMPARE(w.state().numer(), 1);
         QCOMPARE(w.ENazwa->text(), QStringLiteral("Start"));
     }
 };
 
-struct PlayerRun : Run {
-    PlayerServices services{boxes, dialog, files, FakeSoundDevice::factory(sound)};
-    PlayerWindows windows{services, [] {}};
-
-    PlayerRun() { windows.menu.show(); }
-    void choose(const QString& path) {
-        dialog.answer(path);
-        QTest::mouseClick(windows.menu.BuPlansza, Qt::LeftButton);
-    }
-    void start() { QTest::mouseClick(windows.menu.BuStart, Qt::LeftButton); }
+struct PlayerRun : Run, PlayerUnderTest<LoggingMessageBoxes, FaultyRecordFileFactory> {
     // The game can be left and a new one started, which shows the start.
     void verifyUsable() {
         QVERIFY(windows.menu.isVisible() != windows.gra.isVisible());

@@ -1,10 +1,10 @@
 // Hostile scenario and media files opened in both programs.
 
 #include "ByteWriters.h"
-#include "FakeSoundDevice.h"
+#include "EditorUnderTest.h"
 #include "LoggingMessageBoxes.h"
+#include "PlayerUnderTest.h"
 #include "ScenarioBuilder.h"
-#include "ScriptedFileDialog.h"
 #include "TestMain.h"
 #include "core/AppError.h"
 #include "core/Bitmap.h"
@@ -374,42 +374,28 @@ private:
     // next, closing), keeping what each showed; an empty path only builds the windows.
     void playBoth(const QString& kro, QStringList* playerBoxes, QStringList* editorBoxes) {
         {
-            LoggingMessageBoxes boxes;
-            ScriptedFileDialog dialog;
-            PosixRecordFileFactory files;
-            PlayerServices services{boxes, dialog, files,
-                                    FakeSoundDevice::factory(std::make_shared<FakeSoundLog>())};
-            PlayerWindows windows{services, [] {}};
-            windows.menu.show();
+            PlayerUnderTest<LoggingMessageBoxes, PosixRecordFileFactory> p;
             if (!kro.isEmpty()) {
-                dialog.answer(kro);
-                QTest::mouseClick(windows.menu.BuPlansza, Qt::LeftButton);
-                QTest::mouseClick(windows.menu.BuStart, Qt::LeftButton);
-                windows.gra.PaObrazek->repaint();
-                if (windows.gra.BuWybor1->isEnabled())
-                    QTest::mouseClick(windows.gra.BuWybor1, Qt::LeftButton);
-                windows.gra.PaObrazek->repaint();
-                QTest::mouseClick(windows.gra.BuWyjscie, Qt::LeftButton);
-                *playerBoxes = boxes.shown;
+                p.choose(kro);
+                p.start();
+                p.gra.PaObrazek->repaint();
+                if (p.gra.BuWybor1->isEnabled())
+                    p.press(1);
+                p.gra.PaObrazek->repaint();
+                p.leave();
+                *playerBoxes = p.boxes.shown;
             }
         }
         {
-            LoggingMessageBoxes boxes;
-            ScriptedFileDialog dialog;
-            PosixRecordFileFactory files;
-            EditorServices services{boxes, dialog, files,
-                                    FakeSoundDevice::factory(std::make_shared<FakeSoundLog>())};
-            TFoRPGEdit w{services};
-            w.show();
+            EditorUnderTest<LoggingMessageBoxes, PosixRecordFileFactory> e;
             if (!kro.isEmpty()) {
-                dialog.answer(kro);
-                QTest::mouseClick(w.BuOtworz, Qt::LeftButton);
-                w.PaObrazekRepaint();
-                if (w.ENazwa->isEnabled())
-                    QTest::mouseClick(w.BuNastepny, Qt::LeftButton);
-                w.PaObrazekRepaint();
-                w.close();
-                *editorBoxes = boxes.shown;
+                e.open(kro);
+                e.w.PaObrazekRepaint();
+                if (e.w.ENazwa->isEnabled())
+                    e.click(e.w.BuNastepny);
+                e.w.PaObrazekRepaint();
+                e.w.close();
+                *editorBoxes = e.boxes.shown;
             }
         }
     }

@@ -1,0 +1,63 @@
+#include "Game.h"
+
+#include "Description.h"
+
+namespace {
+
+// The choices a type offers, always the first ones; types above 5 offer none.
+std::array<bool, 4> offeredBy(std::uint8_t typ) {
+    std::array<bool, 4> offered{};
+    for (int i = 0; i < choicesOffered(typ); ++i)
+        offered[static_cast<std::size_t>(i)] = true;
+    return offered;
+}
+
+} // namespace
+
+Game::Game(RecordFileFactory& files) : pair_(files) {}
+
+void Game::start(const QString& path, const Show& show) {
+    over_ = false;
+    // The player never writes, so read-only scenarios play too.
+    pair_.openExisting(path, RecordFile::Access::ReadOnly);
+    number_ = 1;
+    readSituation(show);
+    // The start offers the first choice alone; the type of situation 1 counts only when a
+    // choice comes back to it.
+    offered_ = {true, false, false, false};
+}
+
+bool Game::offers(int n) const {
+    return n >= 1 && n <= 4 && offered_[static_cast<std::size_t>(n - 1)];
+}
+
+bool Game::choose(int n, const Show& show) {
+    if (!offers(n))
+        return false;
+    number_ = krok_.cel(n);
+    readSituation(show);
+    if (lista_.Typ == Koniec) {
+        offered_ = {};
+        over_ = true;
+    } else if (lista_.Typ <= Wybory3) {
+        offered_ = offeredBy(lista_.Typ);
+    }
+    // Any other type byte leaves the choices as the step before set them.
+    return true;
+}
+
+void Game::close() {
+    pair_.close();
+}
+
+QString Game::description() const {
+    return Description::shown(krok_.Opis.text());
+}
+
+void Game::readSituation(const Show& show) {
+    // Both buffers change only when both reads succeed, and the situation object only then.
+    pair_.read(number_, rekord_, lista_);
+    krok_.ZRekordu(rekord_);
+    if (show)
+        show();
+}

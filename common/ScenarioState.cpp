@@ -1,6 +1,6 @@
 #include "ScenarioState.h"
 
-#include "Cp1250.h"
+#include "Description.h"
 #include "core/AppError.h"
 #include "core/FileSystem.h"
 
@@ -316,28 +316,6 @@ GridRow ScenarioState::gridRow(const TRekordListy& lista, const TRekordKroku& re
     return row;
 }
 
-QString ScenarioState::storedDescription(const QString& shown) {
-    QString stored;
-    stored.reserve(shown.size() + 8);
-    for (qsizetype i = 0; i < shown.size(); ++i) {
-        if (shown[i] == u'\n' && (i == 0 || shown[i - 1] != u'\r'))
-            stored.append(u'\r');
-        stored.append(shown[i]);
-    }
-    return stored;
-}
-
-QString ScenarioState::shownDescription(const QString& stored) {
-    QString shown = stored;
-    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    shown.replace(u'\r', u'\n');
-    return shown;
-}
-
-int ScenarioState::storedLength(const QString& shown) {
-    return static_cast<int>(Cp1250::encode(storedDescription(shown)).size());
-}
-
 // --- saving -------------------------------------------------------------------------------------
 
 QString ScenarioState::refusal(const SituationFields& fields) const {
@@ -382,7 +360,7 @@ void ScenarioState::ZbierzPola(const SituationFields& fields) {
     rekord_.Wybor2.assign(fields.wybory[1]);
     rekord_.Wybor3.assign(fields.wybory[2]);
     rekord_.Wybor4.assign(fields.wybory[3]);
-    rekord_.Opis.assign(storedDescription(fields.opis));
+    rekord_.Opis.assign(Description::stored(fields.opis));
     // A disabled row has an empty target text: it names no situation.
     const auto target = [this](const QString& text) {
         return text.isEmpty() ? -1 : indexOfName(text);

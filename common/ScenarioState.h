@@ -175,13 +175,6 @@ public:
     // The grid's letter and mark for a situation; typeKnown is false above 5.
     static GridRow gridRow(const TRekordListy& lista, const TRekordKroku& rekord);
 
-    // A description as stored: "\n" becomes CR LF.
-    static QString storedDescription(const QString& shown);
-    // A stored description as shown: CR LF, and a lone CR or LF, become "\n".
-    static QString shownDescription(const QString& stored);
-    // Bytes the description takes in the file (a line break counts 2).
-    static int storedLength(const QString& shown);
-
     // --- saving
     // -----------------------------------------------------------------------------------
 

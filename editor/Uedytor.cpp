@@ -2,6 +2,7 @@
 
 #include "LoadProgress.h"
 #include "SituationGrid.h"
+#include "common/Description.h"
 #include "ui/Controls.h"
 #include "ui/Guarded.h"
 #include "ui/PaintBox.h"
@@ -135,7 +136,7 @@ void TFoRPGEdit::limitDescription(int position, int, int added) {
     const QString text = memoText();
     if (position + added > text.size())
         added = static_cast<int>(text.size()) - position;
-    int excess = ScenarioState::storedLength(text) - kDescriptionCapacity;
+    int excess = Description::storedLength(text) - kDescriptionCapacity;
     if (excess <= 0)
         return;
     int cut = 0;
@@ -488,7 +489,7 @@ void TFoRPGEdit::CzyscPola() {
 
 void TFoRPGEdit::Pokaz(const TKrok& krok, std::uint8_t koniec) {
     ENazwa->setText(krok.Nazwa.text());
-    setDescription(ScenarioState::shownDescription(krok.Opis.text()));
+    setDescription(Description::shown(krok.Opis.text()));
     const std::uint8_t typ = state_.lista().Typ;
     CBTyp->setEnabled(typ != Poczatek);
     CBTyp->setEditText(ScenarioState::typeName(typ));

@@ -4,6 +4,7 @@
 // left), the situation file, then the list file.
 
 #include "FuzzTarget.h"
+#include "common/Description.h"
 #include "common/ScenarioFiles.h"
 #include "common/ScenarioState.h"
 #include "core/AppError.h"
@@ -60,7 +61,7 @@ void edit(const QString& kro) {
             } catch (const AppError&) {
             }
         }
-        (void)ScenarioState::shownDescription(state.krok().Opis.text());
+        (void)Description::shown(state.krok().Opis.text());
         while (state.next() == ScenarioState::Move::Moved) {
         }
     } catch (const AppError&) {

@@ -4,6 +4,7 @@
 #include "FaultyRecordFile.h"
 #include "ScenarioBuilder.h"
 #include "TestFiles.h"
+#include "common/Cp1250.h"
 #include "common/Description.h"
 #include "common/Game.h"
 #include "common/ScenarioFiles.h"
@@ -48,24 +49,35 @@ class TestGame : public QObject {
 private slots:
     void init() { dir_.renew(); }
 
+    // A description as stored, as shown, and as stored again by a save of what is shown.
     void descriptionLineBreaks_data() {
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("shown");
-        const auto row = [](const char* name, const char* stored, const char* shown) {
-            QTest::newRow(name) << QString::fromLatin1(stored) << QString::fromLatin1(shown);
+        QTest::addColumn<QString>("storedAgain");
+        QTest::addColumn<int>("length"); // bytes of storedAgain
+        const auto row = [](const char* name, const QString& stored, const QString& shown,
+                            const QString& again) {
+            QTest::newRow(name) << stored << shown << again << int(Cp1250::encode(again).size());
         };
-        row("CR LF", "a\r\nb", "a\nb");
-        row("lone LF", "a\nb", "a\nb");
-        row("lone CR", "a\rb", "a\rb");
-        row("CR CR LF", "a\r\r\nb", "a\r\nb");
-        row("LF CR", "a\n\rb", "a\n\rb");
-        row("text ending in CR", "a\r", "a\r");
-        row("two CR LF", "a\r\n\r\nb", "a\n\nb");
+        const QString cr(Description::LoneCr);
+        row("CR LF", "a\r\nb", "a\nb", "a\r\nb");
+        row("lone LF becomes CR LF", "a\nb", "a\nb", "a\r\nb");
+        row("lone CR kept", "a\rb", "a" + cr + "b", "a\rb");
+        row("CR CR LF", "a\r\r\nb", "a" + cr + "\nb", "a\r\r\nb");
+        row("LF CR", "a\n\rb", "a\n" + cr + "b", "a\r\n\rb");
+        row("text ending in CR", "a\r", "a" + cr, "a\r");
+        row("two CR LF", "a\r\n\r\nb", "a\n\nb", "a\r\n\r\nb");
+        row("Polish letter one byte", QStringLiteral("ł\r\n"), QStringLiteral("ł\n"),
+            QStringLiteral("ł\r\n"));
     }
     void descriptionLineBreaks() {
         QFETCH(QString, stored);
         QFETCH(QString, shown);
+        QFETCH(QString, storedAgain);
+        QFETCH(int, length);
         QCOMPARE(Description::shown(stored), shown);
+        QCOMPARE(Description::stored(shown), storedAgain);
+        QCOMPARE(Description::storedLength(shown), length);
     }
 
     void startReadsSituationOneForReadingOnly() {
@@ -86,7 +98,7 @@ private slots:
         });
         QCOMPARE(shows, 1);
         QCOMPARE(game.number(), 1);
-        QCOMPARE(game.description(), QStringLiteral("Raz\nDwa\rTrzy"));
+        QCOMPARE(game.description(), QStringLiteral("Raz\nDwa\u240DTrzy"));
         QCOMPARE(game.pictureName(), QStringLiteral("las.bmp"));
         QCOMPARE(game.soundName(), QStringLiteral("las.wav"));
         // The pair and the look for a save's journal: nothing is opened for writing.

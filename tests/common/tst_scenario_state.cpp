@@ -533,32 +533,6 @@ private slots:
                  record);
     }
 
-    void descriptions_data() {
-        QTest::addColumn<QString>("shown");
-        QTest::addColumn<QString>("stored");
-        QTest::addColumn<int>("length");
-        QTest::addColumn<QString>("shownAgain");
-        QTest::newRow("break counts 2") << "a\nb"
-                                        << "a\r\nb" << 4 << "a\nb";
-        QTest::newRow("CR LF not doubled") << "a\r\nb\n"
-                                           << "a\r\nb\r\n"
-                                           << 6 << "a\nb\n";
-        QTest::newRow("lone CR shows as a break") << "a\rb"
-                                                  << "a\rb" << 3 << "a\nb";
-        QTest::newRow("Polish letter one byte") << "ł\n"
-                                                << "ł\r\n"
-                                                << 3 << "ł\n";
-    }
-    void descriptions() {
-        QFETCH(QString, shown);
-        QFETCH(QString, stored);
-        QFETCH(int, length);
-        QFETCH(QString, shownAgain);
-        QCOMPARE(ScenarioState::storedDescription(shown), stored);
-        QCOMPARE(ScenarioState::storedLength(shown), length);
-        QCOMPARE(ScenarioState::shownDescription(stored), shownAgain);
-    }
-
 private:
     // Writes the situations as Gra.Kro, opens the pair and reads situation `numer`.
     bool open(const std::vector<Situation>& situations, std::int32_t numer) {

@@ -5,6 +5,7 @@
 #include "ScenarioBuilder.h"
 #include "ScriptedFileDialog.h"
 #include "TestMain.h"
+#include "common/Cp1250.h"
 #include "editor/SituationGrid.h"
 #include "editor/Uedytor.h"
 #include "ui/SoundControl.h"
@@ -479,6 +480,31 @@ private slots:
         QCOMPARE(readFile(lis) != lisBefore, lisWritten);
         QVERIFY(!QFile::exists(kro + QStringLiteral("-journal")));
         QCOMPARE(e.w.grid().cell(1, 0), QStringLiteral("Start"));
+    }
+
+    // A description shown and saved unchanged keeps its bytes; a lone CR is shown as a sign,
+    // not as a line break.
+    void descriptionKeepsItsBytesThroughASave_data() {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("CR LF") << "Ciemny\r\nlas"
+                               << "Ciemny\nlas";
+        QTest::newRow("lone CR") << "Ciemny\rlas" << QStringLiteral("Ciemny\u240Dlas");
+        QTest::newRow("CR CR LF at the end") << "las\r\r\n" << QStringLiteral("las\u240D\n");
+    }
+    void descriptionKeepsItsBytesThroughASave() {
+        QFETCH(QString, stored);
+        QFETCH(QString, shown);
+        const QString kro = folder_.filePath(QStringLiteral("Las.Kro"));
+        std::vector<Situation> situations = threeSituations();
+        situations[2].opis = stored;
+        QVERIFY(writeScenario(kro, situations));
+        Editor e;
+        e.open(kro);
+        Editor::click(e.w.BuNastepny);
+        QCOMPARE(e.w.MeOpis->toPlainText(), shown);
+        Editor::click(e.w.BuZapisz);
+        QCOMPARE(textAt(readFile(kro), 2, 205), Cp1250::encode(stored));
     }
 
     // What goes past 250 bytes, a line break counting two, is cut from what was typed.

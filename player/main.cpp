@@ -1,14 +1,13 @@
 #include "PlayerWindows.h"
 #include "core/PosixRecordFile.h"
 #include "media/QtSoundDevice.h"
+#include "media/SoundBackend.h"
 
 #include <QApplication>
 #include <QTimer>
 
 int main(int argc, char* argv[]) {
-    // The FFmpeg sound back end of older Qt releases crashes without a sound server.
-    if (!qEnvironmentVariableIsSet("QT_MEDIA_BACKEND"))
-        qputenv("QT_MEDIA_BACKEND", "gstreamer");
+    useGStreamerSoundBackend();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zozozarov"));
 

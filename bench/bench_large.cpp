@@ -1,9 +1,11 @@
 // Large scenarios measured against their floors: the editor and the player on scenarios of
-// 100 to 100 000 situations, each figure beside the cost of reading the file pair whole (or,
-// for start-up, beside a Qt program that shows one empty window). bench/run.sh runs it and
-// prints the table; by hand:
+// 100 to 100 000 situations, each figure beside the cost of reading the file pair whole, a
+// save beside the cost of writing its two records durably (or, for start-up, beside a Qt
+// program that shows one empty window). bench/run.sh runs it and prints the table; by hand:
 //   build/bench/bench_large            (every figure, Qt Test's own output)
 //   build/bench/bench_large -csv       (what run.sh reads)
+// Every time is the median of many runs timed one by one after a warm-up (kRuns and its
+// kin below); the player's step also gives its 99th percentile.
 
 #include "EditorUnderTest.h"
 #include "FakeSoundDevice.h"
@@ -12,6 +14,7 @@
 #include "ScriptedFileDialog.h"
 #include "TestFiles.h"
 #include "common/ObEdKrok.h"
+#include "common/SaveJournal.h"
 #include "common/ScenarioFiles.h"
 #include "editor/SituationGrid.h"
 #include "editor/Uedytor.h"
@@ -31,14 +34,46 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
+#include <array>
 #include <cstdio>
+#include <fcntl.h>
+#include <map>
 #include <random>
+#include <unistd.h>
 
 namespace {
 
 const QList<int> kSizes = {100, 1000, 10000, 100000};
 constexpr int kMediaFiles = 10000;
 const QString kPicture = QStringLiteral("Obraz_128x128.bmp");
+// How many runs a figure's median is taken from, each run timed alone after a warm-up that
+// is not timed: a figure of tens of milliseconds fewer, one under a millisecond more.
+constexpr int kRuns = 101;
+constexpr int kLongRuns = 25;
+constexpr int kShortRuns = 201;
+int runsAt(int n) {
+    return n >= 100000 ? kLongRuns : kRuns;
+}
+
+// The median of `runs` calls of `body`, each timed alone after an untimed call of `before`,
+// in milliseconds.
+template <typename Before, typename Body> qreal medianMs(int runs, Before&& before, Body&& body) {
+    std::vector<qint64> times;
+    times.reserve(std::size_t(runs));
+    QElapsedTimer timer;
+    for (int i = 0; i < runs; ++i) {
+        before();
+        timer.start();
+        body();
+        times.push_back(timer.nsecsElapsed());
+    }
+    std::sort(times.begin(), times.end());
+    return qreal(times[times.size() / 2]) / 1e6;
+}
+template <typename Body> qreal medianMs(int runs, Body&& body) {
+    return medianMs(
+        runs, [] {}, body);
+}
 
 QString fill(const QString& start, int length) {
     QString text = start;
@@ -171,25 +206,31 @@ private slots:
         }
     }
 
-    // --- the floor ------------------------------------------------------------------------------
+    // --- the read floor --------------------------------------------------------------------------
 
     void floorReadBothFiles_data() { sizes(); }
-    // Both files read once, whole, from the page cache, into buffers that outlive the loop
-    // (a fresh buffer of 50 MB costs more in page faults than the read itself).
+    // Both files opened and read whole from the page cache, into buffers that outlive the
+    // runs (a fresh buffer of 50 MB costs more in page faults than the read itself): one read
+    // to bring the files into the cache, then the median of kShortRuns reads.
     void floorReadBothFiles() {
         QFETCH(int, n);
         const QString kro = editorScenario(n);
         QByteArray a(qsizetype(n) * TRekordKroku::Size, '\0');
         QByteArray b(qsizetype(n) * TRekordListy::Size, '\0');
         qint64 bytes = 0;
-        QBENCHMARK {
+        const auto readBoth = [&] {
             QFile fa(kro);
             QFile fb(listFilePath(kro));
-            if (fa.open(QIODevice::ReadOnly | QIODevice::Unbuffered) &&
-                fb.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-                bytes = fa.read(a.data(), a.size()) + fb.read(b.data(), b.size());
-        }
+            bytes = fa.open(QIODevice::ReadOnly | QIODevice::Unbuffered) &&
+                            fb.open(QIODevice::ReadOnly | QIODevice::Unbuffered)
+                        ? fa.read(a.data(), a.size()) + fb.read(b.data(), b.size())
+                        : -1;
+        };
+        readBoth();
         QCOMPARE(bytes, qint64(n) * (TRekordKroku::Size + TRekordListy::Size));
+        const qreal ms = medianMs(kShortRuns, readBoth);
+        QCOMPARE(bytes, qint64(n) * (TRekordKroku::Size + TRekordListy::Size));
+        QTest::setBenchmarkResult(ms, QTest::WalltimeMilliseconds);
     }
 
     // --- the editor -----------------------------------------------------------------------------
@@ -199,25 +240,54 @@ private slots:
     void editorOpen() {
         QFETCH(int, n);
         Editor e;
-        QBENCHMARK {
-            e.open(editorScenario(n));
-        }
+        e.open(editorScenario(n));
+        QTest::setBenchmarkResult(medianMs(runsAt(n), [&] { e.open(editorScenario(n)); }),
+                                  QTest::WalltimeMilliseconds);
         QCOMPARE(e.w.grid().gridRowCount(), n);
         QCOMPARE(e.w.names().rowCount(), n);
-        QCOMPARE(e.w.state().numer, 1);
+        QCOMPARE(e.w.state().numer(), 1);
+    }
+
+    // --- saving, against the durable write floor ------------------------------------------------
+    // The three rows are timed together, round by round in one loop (saves()), so that they
+    // meet the same disk and the same load: the flushes they wait on vary with both far more
+    // than the work between them does. The first of the three takes the figures afresh, the
+    // other two report those of the same rounds.
+
+    void floorDurableWrite_data() { sizes(); }
+    // What a durable save of one situation must cost: its 516-byte record written back in
+    // place into the situation file and flushed (fdatasync), then its 22-byte record into the
+    // list file and flushed, as bare POSIX calls on the files "&Zapisz" writes (situation 1 of
+    // the editor's scenario, its own bytes). A save flushes more than this: before the
+    // records it creates its journal beside the pair (the folder flushed) and writes and
+    // flushes it, and after them it removes the journal (the folder flushed again): five
+    // flushes to these two.
+    void floorDurableWrite() {
+        QFETCH(int, n);
+        saves_.erase(n);
+        const SaveFigures* figures = saves(n);
+        QVERIFY(figures);
+        QTest::setBenchmarkResult(figures->floor, QTest::WalltimeMilliseconds);
+    }
+
+    void editorSaveFiles_data() { sizes(); }
+    // The file part of a save alone, ScenarioPair::write of situation 1 as "&Zapisz" calls it:
+    // the journal created, written and flushed, both records written and flushed, the journal
+    // removed.
+    void editorSaveFiles() {
+        QFETCH(int, n);
+        const SaveFigures* figures = saves(n);
+        QVERIFY(figures);
+        QTest::setBenchmarkResult(figures->files, QTest::WalltimeMilliseconds);
     }
 
     void editorSave_data() { sizes(); }
-    // "&Zapisz" on situation 1: both records written to the disk, then OdswiezSpis.
+    // "&Zapisz" on situation 1: the save to the disk, then OdswiezSpis.
     void editorSave() {
         QFETCH(int, n);
-        Editor e;
-        e.open(editorScenario(n));
-        QBENCHMARK {
-            QTest::mouseClick(e.w.BuZapisz, Qt::LeftButton);
-        }
-        QVERIFY(e.boxes.verifyAllShown());
-        QCOMPARE(e.w.grid().gridRowCount(), n);
+        const SaveFigures* figures = saves(n);
+        QVERIFY(figures);
+        QTest::setBenchmarkResult(figures->editor, QTest::WalltimeMilliseconds);
     }
 
     void editorRebuild_data() { sizes(); }
@@ -228,12 +298,11 @@ private slots:
         ScenarioState state(files);
         state.bind(editorScenario(n));
         state.openExisting();
-        state.numer = 1;
-        state.CzytajSytuacje();
+        state.goTo(1);
         ScenarioList list;
-        QBENCHMARK {
-            state.OdswiezSpis(list);
-        }
+        state.OdswiezSpis(list);
+        QTest::setBenchmarkResult(medianMs(runsAt(n), [&] { state.OdswiezSpis(list); }),
+                                  QTest::WalltimeMilliseconds);
         QCOMPARE(list.names.size(), n);
     }
 
@@ -244,34 +313,33 @@ private slots:
         Editor e;
         e.open(editorScenario(n));
         int row = n / 2;
-        QBENCHMARK {
+        const auto jump = [&] {
             e.w.SGSyt->setCurrentIndex(e.w.grid().index(row - 1, 0));
             QTest::keyClick(e.w.SGSyt, Qt::Key_Return);
             row = row == n / 2 ? n - 1 : n / 2;
-        }
-        QVERIFY(e.w.state().numer == n / 2 || e.w.state().numer == n - 1);
+        };
+        jump();
+        QTest::setBenchmarkResult(medianMs(kShortRuns, jump), QTest::WalltimeMilliseconds);
+        QVERIFY(e.w.state().numer() == n / 2 || e.w.state().numer() == n - 1);
     }
 
     void editorNowa_data() { sizes(); }
     // "N&owa": the new number, the fields cleared, OdswiezSpis. The button stays disabled
-    // until a situation is chosen again, so each one is timed alone, a grid jump between.
+    // until a situation is chosen again, so a grid jump, not timed, comes before each.
     void editorNowa() {
         QFETCH(int, n);
         Editor e;
         e.open(editorScenario(n));
-        std::vector<qint64> times;
-        QElapsedTimer timer;
-        for (int i = 0; i < (n >= 100000 ? 5 : 25); ++i) {
+        const auto chooseFirst = [&] {
             e.w.SGSyt->setCurrentIndex(e.w.grid().index(0, 0));
             QTest::keyClick(e.w.SGSyt, Qt::Key_Return);
-            timer.start();
-            QTest::mouseClick(e.w.BuNowy, Qt::LeftButton);
-            times.push_back(timer.nsecsElapsed());
-            QCOMPARE(e.w.state().numer, n);
-        }
-        std::sort(times.begin(), times.end());
-        QTest::setBenchmarkResult(qreal(times[times.size() / 2]) / 1e6,
+        };
+        const auto nowa = [&] { QTest::mouseClick(e.w.BuNowy, Qt::LeftButton); };
+        chooseFirst();
+        nowa();
+        QTest::setBenchmarkResult(medianMs(runsAt(n), chooseFirst, nowa),
                                   QTest::WalltimeMilliseconds);
+        QCOMPARE(e.w.state().numer(), n);
     }
 
     void editorPeakMemory_data() {
@@ -343,17 +411,95 @@ private slots:
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         env.insert(QStringLiteral("KIT_QUIT_WHEN_SHOWN"), QStringLiteral("1"));
         int exitCode = -1;
-        QBENCHMARK {
+        const auto startOnce = [&] {
             QProcess process;
             process.setProcessEnvironment(env);
             process.start(program, {});
             process.waitForFinished(30000);
             exitCode = process.exitCode();
-        }
+        };
+        startOnce();
         QCOMPARE(exitCode, 0);
+        const qreal ms = medianMs(kLongRuns, startOnce);
+        QCOMPARE(exitCode, 0);
+        QTest::setBenchmarkResult(ms, QTest::WalltimeMilliseconds);
     }
 
 private:
+    struct SaveFigures {
+        qreal floor = 0;  // the bare POSIX writes
+        qreal files = 0;  // ScenarioPair::write
+        qreal editor = 0; // the click on "&Zapisz"
+    };
+
+    // The medians of the three ways of saving situation 1 of the editor's scenario of `n`
+    // situations, timed in turn in each round: a few rounds first, then runsAt(n) rounds.
+    // Null when one of them failed (the test has failed then).
+    const SaveFigures* saves(int n) {
+        if (const auto found = saves_.find(n); found != saves_.end())
+            return &found->second;
+        const QString path = editorScenario(n);
+        const QByteArray kro = QFile::encodeName(path);
+        const QByteArray lis = QFile::encodeName(listFilePath(path));
+        const int fa = ::open(kro.constData(), O_RDWR | O_CLOEXEC);
+        const int fb = ::open(lis.constData(), O_RDWR | O_CLOEXEC);
+        char a[TRekordKroku::Size];
+        char b[TRekordListy::Size];
+        bool ok = fa >= 0 && fb >= 0 && ::pread(fa, a, sizeof a, sizeof a) == ssize_t(sizeof a) &&
+                  ::pread(fb, b, sizeof b, sizeof b) == ssize_t(sizeof b);
+        const auto bare = [&] {
+            ok = ok && ::pwrite(fa, a, sizeof a, sizeof a) == ssize_t(sizeof a) &&
+                 ::fdatasync(fa) == 0 && ::pwrite(fb, b, sizeof b, sizeof b) == ssize_t(sizeof b) &&
+                 ::fdatasync(fb) == 0;
+        };
+
+        PosixRecordFileFactory files;
+        ScenarioPair pair(files);
+        pair.openExisting(path, RecordFile::Access::ReadWrite);
+        TRekordKroku rekord;
+        TRekordListy lista;
+        pair.read(1, rekord, lista);
+        const auto write = [&] { pair.write(1, rekord, lista, Poczatek); };
+
+        Editor e;
+        e.open(path);
+        const auto click = [&] { QTest::mouseClick(e.w.BuZapisz, Qt::LeftButton); };
+
+        std::array<std::vector<qint64>, 3> times;
+        QElapsedTimer timer;
+        const auto timed = [&](std::vector<qint64>& into, const auto& body) {
+            timer.start();
+            body();
+            into.push_back(timer.nsecsElapsed());
+        };
+        const int warm = 5;
+        for (int i = 0; i < warm + runsAt(n); ++i) {
+            timed(times[0], bare);
+            timed(times[1], write);
+            timed(times[2], click);
+        }
+        if (fa >= 0)
+            ::close(fa);
+        if (fb >= 0)
+            ::close(fb);
+        pair.close();
+        const auto median = [&](std::vector<qint64>& all) {
+            std::vector<qint64> counted(all.begin() + warm, all.end());
+            std::sort(counted.begin(), counted.end());
+            return qreal(counted[counted.size() / 2]) / 1e6;
+        };
+        [&] {
+            QVERIFY(ok);
+            QVERIFY(!QFile::exists(SaveJournal::pathFor(path)));
+            QVERIFY(e.boxes.verifyAllShown());
+            QCOMPARE(e.w.grid().gridRowCount(), n);
+        }();
+        if (QTest::currentTestFailed())
+            return nullptr;
+        saves_[n] = {median(times[0]), median(times[1]), median(times[2])};
+        return &saves_[n];
+    }
+
     void sizes(bool column = true) {
         if (column)
             QTest::addColumn<int>("n");
@@ -365,6 +511,7 @@ private:
     }
 
     QTemporaryDir dir_;
+    std::map<int, SaveFigures> saves_;
 };
 
 int main(int argc, char* argv[]) {

@@ -1,5 +1,6 @@
 // How the scenario files behave when a scenario is huge. Run by hand:
 //   build/bench/bench_scenario            (Qt Test's own timing)
+//   build/bench/bench_scenario -median 11 (the median of 11 timings, as README gives them)
 //   build/bench/bench_scenario -callgrind (under valgrind, for counts that repeat)
 
 #include "ScenarioBuilder.h"
@@ -32,7 +33,9 @@ private slots:
         QVERIFY(writeScenario(path_, situations));
     }
 
-    // Reaching a situation is one positioned read per file, whatever its number.
+    // Reaching a situation is one positioned read per file, whatever its number, besides the
+    // shared lock and the look for a journal that a stopped save left (a read-only pair
+    // reads such a save's situation from its journal).
     void readRandomSituations() {
         PosixRecordFileFactory files;
         ScenarioPair pair(files);
@@ -62,7 +65,8 @@ private slots:
         pair.close();
     }
 
-    // Appending a situation: two records written and flushed to the disk.
+    // Appending a situation: the journal created, written and flushed, the two records
+    // written and flushed, the journal removed (the folder flushed at both ends).
     void appendSituation() {
         const QString copy = dir_.filePath(QStringLiteral("Kopia.Kro"));
         QFile::remove(copy);

@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Builds the large-scenario benchmark (if needed) and prints its table: every figure beside
-# its floor from the same run. Usage: bash bench/run.sh [build folder]   (default: build)
+# its floor. Each figure of one run of the program is the median of many timed runs
+# (bench/bench_large.cpp says how many); with BENCH_RUNS=k the program runs k times, one
+# after another, and each row shows the median of its k figures.
+# Usage: [BENCH_RUNS=k] bash bench/run.sh [build folder]   (default: build, one run)
 set -euo pipefail
 here="$(cd "$(dirname "$0")/.." && pwd)"
 build="${1:-$here/build}"
@@ -9,21 +12,38 @@ if [[ ! -x "$build/bench/bench_large" ]]; then
     cmake --build "$build" --target bench_large -j"$(nproc)" >/dev/null
 fi
 export QT_QPA_PLATFORM=offscreen
-"$build/bench/bench_large" -csv 2>/dev/null | python3 -c '
-import csv, sys
-rows = {}
-for r in csv.reader(sys.stdin):
-    if len(r) >= 4 and r[2] in ("WalltimeMilliseconds", "WalltimeNanoseconds", "BytesAllocated"):
-        v = float(r[3])
-        if r[2] == "WalltimeNanoseconds":
-            v /= 1e6
-        rows[(r[0], r[1])] = v
+runs="${BENCH_RUNS:-1}"
+out="$(mktemp -d)"
+trap 'rm -rf "$out"' EXIT
+for ((i = 1; i <= runs; ++i)); do
+    "$build/bench/bench_large" -csv >"$out/run$i.csv" 2>/dev/null
+done
+python3 -c '
+import csv, statistics, sys
+figures = {}
+for path in sys.argv[1:]:
+    with open(path) as f:
+        for r in csv.reader(f):
+            if len(r) >= 4 and r[2] in ("WalltimeMilliseconds", "WalltimeNanoseconds",
+                                        "BytesAllocated"):
+                v = float(r[3])
+                if r[2] == "WalltimeNanoseconds":
+                    v /= 1e6
+                figures.setdefault((r[0], r[1]), []).append(v)
+rows = {key: statistics.median(values) for key, values in figures.items()}
 def floor(tag):
     return rows.get(("floorReadBothFiles", tag.split()[0]))
+def durable(tag):
+    return rows.get(("floorDurableWrite", tag))
+def readAndDurable(tag):
+    f, d = floor(tag), durable(tag)
+    return f + d if f and d else None
 names = {
     "floorReadBothFiles": ("floor: both files read whole", "ms", lambda t: None),
     "editorOpen": ("editor: open", "ms", floor),
-    "editorSave": ("editor: save + OdswiezSpis", "ms", floor),
+    "floorDurableWrite": ("floor: 516 + 22 bytes written, each flushed", "ms", lambda t: None),
+    "editorSaveFiles": ("editor: save, its files alone", "ms", durable),
+    "editorSave": ("editor: save + OdswiezSpis", "ms", readAndDurable),
     "editorRebuild": ("editor: OdswiezSpis alone", "ms", floor),
     "editorGridJump": ("editor: grid jump", "ms", floor),
     "editorNowa": ("editor: N&owa", "ms", floor),
@@ -43,4 +63,4 @@ for (fn, tag), v in rows.items():
     fls = "%.3f %s" % (f * scale, unit) if f else "-"
     ratio = "%.1f x" % (v / f) if f else "-"
     print("| %s | %s | %s | %s | %s |" % (label, tag, fig, fls, ratio))
-'
+' "$out"/run*.csv

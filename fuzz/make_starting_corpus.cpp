@@ -1,5 +1,6 @@
-// Writes the seed inputs of the fuzz targets from the tests' own file builders:
-// make_seeds <corpus folder> (it fills <folder>/scenario_pair, bitmap and wav).
+// Writes the starting corpus of the fuzz targets, the inputs a fuzz run starts from, with the
+// tests' own file builders: make_starting_corpus <corpus folder> (it writes the start-* files
+// of <folder>/scenario_pair, bitmap and wav).
 
 #include "ByteWriters.h"
 #include "MediaBuilders.h"
@@ -50,7 +51,7 @@ Situation sit(const QString& name, std::uint8_t typ, std::array<std::int32_t, 4>
 
 int main(int argc, char* argv[]) {
     if (argc != 2) {
-        std::fprintf(stderr, "usage: make_seeds <corpus folder>\n");
+        std::fprintf(stderr, "usage: make_starting_corpus <corpus folder>\n");
         return 2;
     }
     const QString out = QString::fromLocal8Bit(argv[1]);
@@ -69,7 +70,7 @@ int main(int argc, char* argv[]) {
         pair.createNew(nowy, krok, rekord, lista);
         pair.close();
     }
-    ok = ok && save(pairs, QStringLiteral("seed-new"), pairInput(nowy));
+    ok = ok && save(pairs, QStringLiteral("start-new"), pairInput(nowy));
     const QString las = dir.filePath(QStringLiteral("Las.Kro"));
     ok = ok && writeScenario(las, {sit(QStringLiteral("Default Koniec"), Koniec, {0, 0, 0, 0}),
                                    sit(QStringLiteral("Start"), Poczatek, {2, -1, -1, -1}),
@@ -78,36 +79,36 @@ int main(int argc, char* argv[]) {
                                    sit(QStringLiteral("Wybór"), Wybory2, {1, 0, -1, -1}),
                                    sit(QStringLiteral("Trzy"), Wybory3, {1, 2, 3, -1}),
                                    sit(QStringLiteral("Jeden"), Wybory1, {4, -1, -1, -1})});
-    ok = ok && save(pairs, QStringLiteral("seed-every-type"), pairInput(las));
+    ok = ok && save(pairs, QStringLiteral("start-every-type"), pairInput(las));
 
     // Pictures the bitmap tests build: every depth, and runs of both lengths.
     const QString bitmaps = out + QStringLiteral("/bitmap");
     const QList<QRgb> palette{qRgb(0, 0, 0), qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(0, 0, 255)};
-    ok = ok && save(bitmaps, QStringLiteral("seed-24"), solidBmp(3, 2, qRgb(10, 20, 30)));
-    ok = ok && save(bitmaps, QStringLiteral("seed-8"),
+    ok = ok && save(bitmaps, QStringLiteral("start-24"), solidBmp(3, 2, qRgb(10, 20, 30)));
+    ok = ok && save(bitmaps, QStringLiteral("start-8"),
                     bmpFile(2, 2, 8, 0, palette, QByteArray("\x00\x01\0\0\x02\x03\0\0", 8)));
     ok = ok &&
-         save(bitmaps, QStringLiteral("seed-rle8"),
+         save(bitmaps, QStringLiteral("start-rle8"),
               bmpFile(4, 2, 8, 1, palette,
                       QByteArray("\x02\x01\x00\x03\x01\x02\x03\x00\x00\x00\x04\x02\x00\x01", 14)));
     ok =
-        ok && save(bitmaps, QStringLiteral("seed-rle4"),
+        ok && save(bitmaps, QStringLiteral("start-rle4"),
                    bmpFile(4, 1, 4, 2, palette, QByteArray("\x04\x12\x00\x02\x01\x00\x00\x01", 8)));
 
     // Sounds the sound tests build: a tone, floating point, an extensible header, extra chunks.
     const QString sounds = out + QStringLiteral("/wav");
-    ok = ok && save(sounds, QStringLiteral("seed-tone"), toneWav(5));
-    ok = ok && save(sounds, QStringLiteral("seed-float"),
+    ok = ok && save(sounds, QStringLiteral("start-tone"), toneWav(5));
+    ok = ok && save(sounds, QStringLiteral("start-float"),
                     riffWave(fmtChunk(3, 2, 44100, 32) + riffChunk("data", QByteArray(16, '\0'))));
     QByteArray extensible = fmtBody(0xFFFE, 1, 8000, 16) + le16(22) + QByteArray(24, '\0');
     put16(extensible, 24, 1);
-    ok = ok && save(sounds, QStringLiteral("seed-extensible"),
+    ok = ok && save(sounds, QStringLiteral("start-extensible"),
                     riffWave(riffChunk("fmt ", extensible) + riffChunk("data", "ab")));
-    ok = ok && save(sounds, QStringLiteral("seed-list"),
+    ok = ok && save(sounds, QStringLiteral("start-list"),
                     riffWave(riffChunk("LIST", "INFOabc") + fmtChunk(1, 1, 8000, 8) +
                              riffChunk("data", "x")));
     if (!ok) {
-        std::fprintf(stderr, "cannot write the seeds\n");
+        std::fprintf(stderr, "cannot write the starting corpus\n");
         return 1;
     }
     return 0;

@@ -209,6 +209,9 @@ void ScenarioPair::writeRecords(std::int32_t k, const TRekordKroku& rekord, TRek
 }
 
 void ScenarioPair::recoverPending() {
+    // Most opens and saves find no journal: a look at the folder tells so without a file call.
+    if (!FileSystem::fileExists(SaveJournal::pathFor(kroPath_)))
+        return;
     try {
         journal_->open(SaveJournal::pathFor(kroPath_), SaveJournal::Size,
                        RecordFile::Access::ReadWrite);
@@ -233,6 +236,8 @@ void ScenarioPair::rollBack(const SaveJournal& journal) {
 }
 
 std::optional<SaveJournal> ScenarioPair::pendingJournal() {
+    if (!FileSystem::fileExists(SaveJournal::pathFor(kroPath_)))
+        return std::nullopt;
     try {
         journal_->open(SaveJournal::pathFor(kroPath_), SaveJournal::Size,
                        RecordFile::Access::ReadOnly);

@@ -101,10 +101,10 @@ private slots:
         QCOMPARE(game.description(), QStringLiteral("Raz\nDwa\u240DTrzy"));
         QCOMPARE(game.pictureName(), QStringLiteral("las.bmp"));
         QCOMPARE(game.soundName(), QStringLiteral("las.wav"));
-        // The pair and the look for a save's journal: nothing is opened for writing.
+        // The pair, and nothing is opened for writing.
         for (const RecordFile::Access access : files.opens())
             QCOMPARE(access, RecordFile::Access::ReadOnly);
-        QCOMPARE(files.opens().size(), 3);
+        QCOMPARE(files.opens().size(), 2);
     }
 
     void firstSituationOffersTheFirstChoiceAlone_data() {

@@ -1,8 +1,8 @@
 #include "EditorMedia.h"
 
-#include "common/ScenarioState.h"
 #include "core/AppError.h"
 #include "core/Bitmap.h"
+#include "editor/model/ScenarioState.h"
 #include "ui/PaintBox.h"
 #include "ui/PictureBox.h"
 #include "ui/SoundControl.h"

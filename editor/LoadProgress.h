@@ -1,7 +1,7 @@
 #pragma once
 // The progress window of a long read of a scenario's lists.
 
-#include "common/ScenarioState.h"
+#include "editor/model/ScenarioState.h"
 
 #include <QElapsedTimer>
 #include <QPointer>

@@ -1,7 +1,7 @@
 #pragma once
 // The situation grid's cells: a header row and a row for each situation from 1 on.
 
-#include "common/ScenarioState.h"
+#include "editor/model/ScenarioState.h"
 
 #include <QAbstractTableModel>
 #include <QString>

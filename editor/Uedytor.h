@@ -4,7 +4,7 @@
 #include "EditorMedia.h"
 #include "EditorServices.h"
 #include "common/MediaFiles.h"
-#include "common/ScenarioState.h"
+#include "editor/model/ScenarioState.h"
 
 #include <QAbstractButton>
 #include <QPointer>

@@ -6,9 +6,9 @@
 #include "FuzzTarget.h"
 #include "common/Description.h"
 #include "common/ScenarioFiles.h"
-#include "common/ScenarioState.h"
 #include "core/AppError.h"
 #include "core/PosixRecordFile.h"
+#include "editor/model/ScenarioState.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -2,10 +2,9 @@
 #include "ExpectError.h"
 #include "FaultyRecordFile.h"
 #include "ScenarioBuilder.h"
-#include "TestMain.h"
 #include "common/ScenarioFiles.h"
-#include "common/ScenarioState.h"
 #include "core/AppError.h"
+#include "editor/model/ScenarioState.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -550,5 +549,5 @@ private:
     std::unique_ptr<ScenarioState> state_;
 };
 
-KIT_TEST_MAIN(TestScenarioState)
+QTEST_GUILESS_MAIN(TestScenarioState)
 #include "tst_scenario_state.moc"

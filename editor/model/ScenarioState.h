@@ -1,9 +1,9 @@
 #pragma once
-// The scenario open in the editor: file pair, current situation, names and field checks.
+// The editor's session without widgets: file pair, current situation, names, checks and saving.
 
-#include "ObEdKrok.h"
-#include "Records.h"
-#include "ScenarioFiles.h"
+#include "common/ObEdKrok.h"
+#include "common/Records.h"
+#include "common/ScenarioFiles.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #include "ScenarioState.h"
 
-#include "Description.h"
+#include "common/Description.h"
 #include "core/AppError.h"
 #include "core/FileSystem.h"
 

@@ -8,17 +8,15 @@
 // kin below); the player's step also gives its 99th percentile.
 
 #include "EditorUnderTest.h"
-#include "FakeSoundDevice.h"
 #include "MediaBuilders.h"
+#include "PlayerUnderTest.h"
 #include "RecordingMessageBoxes.h"
-#include "ScriptedFileDialog.h"
 #include "TestFiles.h"
 #include "common/ObEdKrok.h"
 #include "common/SaveJournal.h"
 #include "common/ScenarioFiles.h"
 #include "editor/SituationGrid.h"
 #include "editor/Uedytor.h"
-#include "player/PlayerWindows.h"
 #include "ui/PaintBox.h"
 
 #include <QApplication>
@@ -132,25 +130,17 @@ struct Editor : EditorUnderTest<RecordingMessageBoxes, PosixRecordFileFactory> {
 };
 
 // The player with fakes for the services, in a game of the scenario at `path`.
-struct Player {
-    RecordingMessageBoxes boxes;
-    ScriptedFileDialog dialog;
-    PosixRecordFileFactory files;
-    std::shared_ptr<FakeSoundLog> sound = std::make_shared<FakeSoundLog>();
-    PlayerServices services{boxes, dialog, files, FakeSoundDevice::factory(sound)};
-    PlayerWindows windows{services, [] {}};
-
+// The player as the program builds it, started on a scenario.
+struct Player : PlayerUnderTest<RecordingMessageBoxes, PosixRecordFileFactory> {
     explicit Player(const QString& path) {
-        windows.menu.show();
-        dialog.answer(path);
-        QTest::mouseClick(windows.menu.BuPlansza, Qt::LeftButton);
-        QTest::mouseClick(windows.menu.BuStart, Qt::LeftButton);
+        choose(path);
+        start();
         QCoreApplication::processEvents();
     }
     // One choice step as the user makes it: the click, then the repaint it asked for.
     void step() {
-        QTest::mouseClick(windows.gra.BuWybor1, Qt::LeftButton);
-        windows.gra.PaObrazek->repaint();
+        press(1);
+        gra.PaObrazek->repaint();
     }
 };
 

@@ -2,18 +2,6 @@
 
 #include "Description.h"
 
-namespace {
-
-// The choices a type offers, always the first ones; types above 5 offer none.
-std::array<bool, 4> offeredBy(std::uint8_t typ) {
-    std::array<bool, 4> offered{};
-    for (int i = 0; i < choicesOffered(typ); ++i)
-        offered[static_cast<std::size_t>(i)] = true;
-    return offered;
-}
-
-} // namespace
-
 Game::Game(RecordFileFactory& files) : pair_(files) {}
 
 void Game::start(const QString& path, const Show& show) {
@@ -40,7 +28,7 @@ bool Game::choose(int n, const Show& show) {
         offered_ = {};
         over_ = true;
     } else if (lista_.Typ <= Wybory3) {
-        offered_ = offeredBy(lista_.Typ);
+        offered_ = offeredChoices(lista_.Typ);
     }
     // Any other type byte leaves the choices as the step before set them.
     return true;

@@ -40,6 +40,14 @@ constexpr int choicesOffered(std::uint8_t typ) {
     return typ <= Wybory3 ? offered[typ] : 0;
 }
 
+// Which of the four choices a type offers: the first choicesOffered(typ) of them.
+constexpr std::array<bool, 4> offeredChoices(std::uint8_t typ) {
+    std::array<bool, 4> offered{};
+    for (int i = 0; i < choicesOffered(typ); ++i)
+        offered[static_cast<std::size_t>(i)] = true;
+    return offered;
+}
+
 // The name by which the editor shows and reads each type, by type code.
 inline const std::array<QString, 6> TypeNames = {
     QStringLiteral("Poczatek"), QStringLiteral("Normalny"), QStringLiteral("Koniec"),

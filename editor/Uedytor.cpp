@@ -406,7 +406,7 @@ void TFoRPGEdit::CBTypExit(QWidget* focusTaker) {
     const std::optional<std::uint8_t> typ = ScenarioState::typeCode(text);
     if (!typ || *typ == Poczatek)
         return;
-    const std::array<bool, 4> rows = ScenarioState::rowsOf(*typ);
+    const std::array<bool, 4> rows = offeredChoices(*typ);
     UstawWybory(rows[0], rows[1], rows[2], rows[3]);
 }
 
@@ -510,7 +510,7 @@ void TFoRPGEdit::PokazSytuacje() {
     CzyscPola();
     const std::uint8_t typ = state_.lista().Typ;
     if (typ <= Wybory3) {
-        const std::array<bool, 4> rows = ScenarioState::rowsOf(typ);
+        const std::array<bool, 4> rows = offeredChoices(typ);
         UstawWybory(rows[0], rows[1], rows[2], rows[3]);
         Pokaz(state_.krok(), typ == Koniec ? 1 : 0);
     }

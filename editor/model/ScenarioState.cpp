@@ -288,14 +288,6 @@ QString ScenarioState::typeName(std::uint8_t typ) {
     return typ < TypeNames.size() ? TypeNames[typ] : QString();
 }
 
-std::array<bool, 4> ScenarioState::rowsOf(std::uint8_t typ) {
-    std::array<bool, 4> rows{};
-    const int offered = choicesOffered(typ);
-    for (int i = 0; i < offered; ++i)
-        rows[static_cast<std::size_t>(i)] = true;
-    return rows;
-}
-
 GridRow ScenarioState::gridRow(const TRekordListy& lista, const TRekordKroku& rekord) {
     GridRow row;
     row.name = lista.Nazwa.text();
@@ -305,7 +297,7 @@ GridRow ScenarioState::gridRow(const TRekordListy& lista, const TRekordKroku& re
     row.letter = TypeLetters[lista.Typ];
     // A target of 0 leads to the default end: a used choice still pointing there leaves the
     // situation unfinished. Unused rows are not looked at.
-    const std::array<bool, 4> rows = rowsOf(lista.Typ);
+    const std::array<bool, 4> rows = offeredChoices(lista.Typ);
     bool complete = true;
     for (int i = 0; i < 4; ++i) {
         if (rows[static_cast<std::size_t>(i)] && TKrok::cel(rekord, i + 1) == 0)

@@ -170,8 +170,6 @@ public:
     static std::optional<std::uint8_t> typeCode(const QString& text);
     // The type box's text for types 0 to 5; empty for others.
     static QString typeName(std::uint8_t typ);
-    // The choice rows a type enables (all false above 5).
-    static std::array<bool, 4> rowsOf(std::uint8_t typ);
     // The grid's letter and mark for a situation; typeKnown is false above 5.
     static GridRow gridRow(const TRekordListy& lista, const TRekordKroku& rekord);
 

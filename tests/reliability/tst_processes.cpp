@@ -170,7 +170,8 @@ private slots:
         int iterations = 0;
         int betweenTheTwoWrites = 0;
         int undone = 0;
-        while (iterations < 200 && timer.elapsed() < 8000) {
+        // Twenty kills at least, however slow the machine; more while time allows.
+        while (iterations < 20 || (iterations < 200 && timer.elapsed() < 8000)) {
             QProcess saver;
             startSaver(saver, 0);
             QTest::qSleep(int(QRandomGenerator::global()->bounded(12)));
@@ -188,7 +189,6 @@ private slots:
         qInfo("%d kills, every record whole; %d left a situation's two records of two saves, "
               "%d left a journal; after the next open none is mixed",
               iterations, betweenTheTwoWrites, undone);
-        QVERIFY(iterations >= 20);
     }
 
     // A save killed between any two of its file calls (counted as the fault injector counts

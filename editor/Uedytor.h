@@ -134,7 +134,7 @@ private:
     enum class Opened { Shown, Empty, Dropped };
     // Opens (or creates) the scenario bound in `next`, repairs or refuses what cannot be
     // edited, and reads situation 1 and the lists. Dropped: the author declined, cancelled or
-    // was told why not; nothing changes. Throws AppError with `next`'s files let go.
+    // was told why not; nothing changes. Throws AppError; the caller lets go of `next`.
     Opened openBeside(ScenarioState& next, bool creating, ScenarioList& list);
     // What an open that failed leaves: editing on, the fields empty, nothing open.
     void openStopped(const QString& path, bool creating);

@@ -208,20 +208,33 @@ void ScenarioPair::writeRecords(std::int32_t k, const TRekordKroku& rekord, TRek
     lis_->write(&lista);
 }
 
-void ScenarioPair::recoverPending() {
-    // Most opens and saves find no journal: a look at the folder tells so without a file call.
-    if (!FileSystem::fileExists(SaveJournal::pathFor(kroPath_)))
-        return;
+bool ScenarioPair::openJournal(RecordFile::Access access, QByteArray& bytes) {
+    // Most opens, saves and reads find no journal: a look at the folder tells so without a
+    // file call.
+    const QString path = SaveJournal::pathFor(kroPath_);
+    if (!FileSystem::fileExists(path))
+        return false;
     try {
-        journal_->open(SaveJournal::pathFor(kroPath_), SaveJournal::Size,
-                       RecordFile::Access::ReadWrite);
+        journal_->open(path, SaveJournal::Size, access);
     } catch (const AppError& error) {
         if (error.code() == AppError::FileNotFound)
-            return;
+            return false; // removed meanwhile
         throw;
     }
-    QByteArray bytes(SaveJournal::Size, '\0');
-    bytes.truncate(journal_->readUpTo(bytes.data()));
+    bytes = QByteArray(SaveJournal::Size, '\0');
+    try {
+        bytes.truncate(journal_->readUpTo(bytes.data()));
+    } catch (...) {
+        journal_->release(false);
+        throw;
+    }
+    return true;
+}
+
+void ScenarioPair::recoverPending() {
+    QByteArray bytes;
+    if (!openJournal(RecordFile::Access::ReadWrite, bytes))
+        return;
     // A journal cut short was being written when the save stopped: the files are untouched.
     if (const std::optional<SaveJournal> pending = SaveJournal::decode(bytes))
         rollBack(*pending);
@@ -236,23 +249,9 @@ void ScenarioPair::rollBack(const SaveJournal& journal) {
 }
 
 std::optional<SaveJournal> ScenarioPair::pendingJournal() {
-    if (!FileSystem::fileExists(SaveJournal::pathFor(kroPath_)))
+    QByteArray bytes;
+    if (!openJournal(RecordFile::Access::ReadOnly, bytes))
         return std::nullopt;
-    try {
-        journal_->open(SaveJournal::pathFor(kroPath_), SaveJournal::Size,
-                       RecordFile::Access::ReadOnly);
-    } catch (const AppError& error) {
-        if (error.code() == AppError::FileNotFound)
-            return std::nullopt;
-        throw;
-    }
-    QByteArray bytes(SaveJournal::Size, '\0');
-    try {
-        bytes.truncate(journal_->readUpTo(bytes.data()));
-    } catch (...) {
-        journal_->release(false);
-        throw;
-    }
     journal_->close();
     return SaveJournal::decode(bytes);
 }

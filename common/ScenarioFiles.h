@@ -107,6 +107,9 @@ private:
     // The situation record, then the list record (its name from the situation record), at k.
     void writeRecords(std::int32_t k, const TRekordKroku& rekord, TRekordListy& lista,
                       std::uint8_t typ);
+    // Opens the journal of a save that never finished and reads it into `bytes`, leaving it
+    // open; false when there is none.
+    bool openJournal(RecordFile::Access access, QByteArray& bytes);
     // Undoes a save that never finished, if its journal is there, and removes the journal.
     void recoverPending();
     // Puts both files back as the journal says they were.

@@ -533,32 +533,21 @@ SituationFields TFoRPGEdit::fields() const {
 
 bool TFoRPGEdit::ZapiszSytuacje() {
     ScenarioList list;
+    const ListShown shown{*this, list};
     LoadProgress progress(this, false);
-    QString refusal;
-    try {
-        refusal = state_.save(fields(), list, progress.callback());
-    } catch (const AppError&) {
-        applyList(list);
-        throw;
-    }
+    const QString refusal = state_.save(fields(), list, progress.callback());
     if (!refusal.isEmpty()) {
         services_.boxes.message(refusal);
         return false;
     }
-    applyList(list);
     return true;
 }
 
 void TFoRPGEdit::OdswiezSpis() {
     ScenarioList list;
+    const ListShown shown{*this, list};
     LoadProgress progress(this, false);
-    try {
-        state_.OdswiezSpis(list, progress.callback());
-    } catch (const AppError&) {
-        applyList(list);
-        throw;
-    }
-    applyList(list);
+    state_.OdswiezSpis(list, progress.callback());
 }
 
 void TFoRPGEdit::applyList(const ScenarioList& list) {

@@ -129,6 +129,12 @@ private:
     void OdswiezSpis();
     // Shows a rebuilt list in the grid and the target boxes (nothing when it was not emptied).
     void applyList(const ScenarioList& list);
+    // Shows the list when the step that rebuilds it ends, also with what a failed rebuild read.
+    struct ListShown {
+        TFoRPGEdit& window;
+        const ScenarioList& list;
+        ~ListShown() { window.applyList(list); }
+    };
 
     // How an open read beside the scenario open now ended.
     enum class Opened { Shown, Empty, Dropped };

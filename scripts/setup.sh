@@ -3,7 +3,7 @@
 # whose packages are managed otherwise).
 
 RUN_PACKAGES=(cmake g++ qt6-base-dev qt6-multimedia-dev gstreamer1.0-plugins-base
-    gstreamer1.0-plugins-good fonts-liberation)
+    gstreamer1.0-plugins-good fonts-liberation libgraphviz-dev)
 TEST_PACKAGES=(xvfb xauth xdotool imagemagick pulseaudio pulseaudio-utils sox python3)
 
 install_missing() {

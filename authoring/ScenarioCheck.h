@@ -1,0 +1,85 @@
+#pragma once
+// The check of every road of a scenario: findings with their situations, and statistics.
+
+#include "ScenarioGraph.h"
+#include "ScenarioSnapshot.h"
+
+#include <QString>
+#include <cstdint>
+#include <vector>
+
+// How bad a finding is: an error makes the player fail or misbehave there; a warning is
+// something the author has probably forgotten.
+enum class Severity : std::uint8_t { Error, Warning };
+
+// What a finding is about. The order is the order of the findings of one situation.
+enum class FindingKind : std::uint8_t {
+    UnknownType,      // the list record's type byte is above 5
+    NameMismatch,     // the list record's name differs from the situation record's
+    TargetNegative,   // an offered choice leads to a negative number
+    TargetOutOfRange, // an offered choice leads past the last situation
+    TargetMismatch,   // an offered choice leads to a situation whose two records disagree
+    TargetDefaultEnd, // an offered choice was left on situation 0
+    Unreachable,      // no road from situation 1 comes here
+    Trap,             // reached from 1, but no road from here reaches a Koniec situation
+    EmptyName,        // the situation has no name
+    DuplicateName,    // an earlier situation has the same name, letter case ignored
+    EmptyDescription, // the situation has no description
+    EmptyChoiceText,  // an offered choice has no text
+    BadMediaName,     // a picture or sound name no file can have (separator, "..", length)
+    MissingPicture,   // the player would not find the picture
+    BadPicture,       // the player would refuse the picture
+    MissingSound,     // the player would not find the sound
+    BadSound,         // the player would refuse the sound
+};
+
+struct Finding {
+    Severity severity = Severity::Error;
+    FindingKind kind = FindingKind::UnknownType;
+    std::int32_t situation = 0;
+    QString name;    // the situation's name as its situation record holds it
+    int choice = 0;  // 1 to 4 for a finding about a choice, else 0
+    QString message; // Polish, one line
+};
+
+// Figures of the whole scenario.
+struct CheckStatistics {
+    std::int32_t situations = 0;
+    std::int32_t reachable = 0;        // situations some game from 1 comes to (1 included)
+    std::int32_t endingsReachable = 0; // Koniec situations among them
+    // The shortest and the longest road from situation 1 to a Koniec situation that visits
+    // no situation twice, in choices taken; -1 when no ending can be reached.
+    std::int32_t shortestRoad = -1;
+    std::int32_t longestRoad = -1;
+    // True when the search for the longest road stopped at its bound: the longest found so
+    // far is given, and a longer one may exist.
+    bool longestRoadCut = false;
+    std::int64_t descriptionWords = 0;
+    std::int64_t choiceWords = 0; // in the texts of the choices offered
+};
+
+struct CheckReport {
+    std::vector<Finding> findings; // by situation, then by kind, then by choice
+    CheckStatistics statistics;
+
+    int errors() const;
+    int warnings() const;
+};
+
+// What the check may do beyond the records.
+struct CheckOptions {
+    // Look the pictures and sounds up in the snapshot's folder and check them as the player
+    // would (reads each distinct file once).
+    bool media = true;
+    // The most steps the search for the longest road may take.
+    std::int64_t longestRoadBudget = 2'000'000;
+};
+
+// Checks every situation and road. Linear in situations plus choices (plus the media files
+// and the bounded search for the longest road).
+CheckReport checkScenario(const ScenarioSnapshot& snapshot, const CheckOptions& options = {});
+CheckReport checkScenario(const ScenarioSnapshot& snapshot, const ScenarioGraph& graph,
+                          const CheckOptions& options = {});
+
+// The Polish name of a severity: "błąd", "ostrzeżenie".
+QString severityName(Severity severity);

@@ -5,14 +5,20 @@
 Game::Game(RecordFileFactory& files) : pair_(files) {}
 
 void Game::start(const QString& path, const Show& show) {
+    startAt(path, 1, show);
+}
+
+void Game::startAt(const QString& path, std::int32_t number, const Show& show) {
     over_ = false;
     // The player never writes, so read-only scenarios play too.
     pair_.openExisting(path, RecordFile::Access::ReadOnly);
-    number_ = 1;
+    number_ = number;
     readSituation(show);
     // The start offers the first choice alone; the type of situation 1 counts only when a
-    // choice comes back to it.
+    // choice comes back to it. Any other situation counts as reached by that first choice.
     offered_ = {true, false, false, false};
+    if (number != 1)
+        followType();
 }
 
 bool Game::offers(int n) const {
@@ -24,13 +30,7 @@ bool Game::choose(int n, const Show& show) {
         return false;
     number_ = krok_.cel(n);
     readSituation(show);
-    if (lista_.Typ == Koniec) {
-        offered_ = {};
-        over_ = true;
-    } else if (lista_.Typ <= Wybory3) {
-        offered_ = offeredChoices(lista_.Typ);
-    }
-    // Any other type byte leaves the choices as the step before set them.
+    followType();
     return true;
 }
 
@@ -48,4 +48,14 @@ void Game::readSituation(const Show& show) {
     krok_.ZRekordu(rekord_);
     if (show)
         show();
+}
+
+void Game::followType() {
+    if (lista_.Typ == Koniec) {
+        offered_ = {};
+        over_ = true;
+    } else if (lista_.Typ <= Wybory3) {
+        offered_ = offeredChoices(lista_.Typ);
+    }
+    // Any other type byte leaves the choices as the step before set them.
 }

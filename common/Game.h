@@ -35,6 +35,15 @@ public:
     // `show` throws, the situation and the choices offered stay as the last game left them.
     void start(const QString& path, const Show& show = {});
 
+    // A new game of the scenario at `path` that begins at situation `number`, as if a choice
+    // of situation 1 had led there: the pair is opened for reading only, the situation is read
+    // and shown, and the choices then offered follow its type as after a choice (a Koniec
+    // situation ends the game; a type above 5 keeps the start's choice 1 alone). Number 1 is
+    // exactly start(). Failure: as start(), the read's AppError being that of a choice ("Read
+    // beyond end of file" past the end, "I/O error 131" for a negative number), after which
+    // the number is `number` and both files stay open.
+    void startAt(const QString& path, std::int32_t number, const Show& show = {});
+
     // Whether choice `n` (1 to 4) can be taken now.
     bool offers(int n) const;
 
@@ -73,6 +82,8 @@ public:
 private:
     // Reads the situation at the current number into the situation object and shows it.
     void readSituation(const Show& show);
+    // Sets the choices offered and the end by the type of the situation just reached.
+    void followType();
 
     ScenarioPair pair_;
     std::int32_t number_ = 0;

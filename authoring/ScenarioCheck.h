@@ -14,6 +14,7 @@ enum class Severity : std::uint8_t { Error, Warning };
 
 // What a finding is about. The order is the order of the findings of one situation.
 enum class FindingKind : std::uint8_t {
+    NoStart,          // the scenario has no situation 1, where every game starts
     UnknownType,      // the list record's type byte is above 5
     NameMismatch,     // the list record's name differs from the situation record's
     TargetNegative,   // an offered choice leads to a negative number
@@ -83,3 +84,9 @@ CheckReport checkScenario(const ScenarioSnapshot& snapshot, const ScenarioGraph&
 
 // The Polish name of a severity: "błąd", "ostrzeżenie".
 QString severityName(Severity severity);
+
+// How bad a finding of this kind always is.
+Severity severityOf(FindingKind kind);
+
+// The kind's name as the code spells it ("TargetOutOfRange"), for machine-readable output.
+QString kindName(FindingKind kind);

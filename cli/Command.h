@@ -1,0 +1,39 @@
+#pragma once
+// The sub-commands of tekstowki: their table, their exit statuses and the output they share.
+
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+// The exit statuses every sub-command keeps, so that scripts can rely on them.
+namespace Exit {
+constexpr int Clean = 0;    // done, and nothing is wrong (warnings allowed)
+constexpr int Findings = 1; // done, and the scenario has at least one error
+constexpr int Failed = 2;   // the scenario could not be read, or the command line is wrong
+} // namespace Exit
+
+// One sub-command: `run` gets the arguments that follow its name and returns the exit status.
+// Adding one is a source file with its run function and a row in commands().
+struct Command {
+    QString name;
+    QString summary; // one line of the program's help
+    int (*run)(const QStringList& arguments);
+};
+
+// Every sub-command, in the order the help lists them.
+const std::vector<Command>& commands();
+
+int runCheck(const QStringList& arguments);
+
+// Results go to stdout, everything else to stderr, both in UTF-8.
+namespace Console {
+
+void out(const QString& text);
+void err(const QString& text);
+// Prints "tekstowki: <message>" and the hint to ask for help on stderr; returns Exit::Failed.
+int usageError(const QString& message, const QString& helpCommand = QStringLiteral("tekstowki"));
+
+// "nieznana opcja „--name”" for an option name as the parser reports it ("name" or "x").
+QString unknownOption(const QString& name);
+
+} // namespace Console

@@ -1,0 +1,42 @@
+#include "Command.h"
+
+#include <cstdio>
+
+const std::vector<Command>& commands() {
+    static const std::vector<Command> all = {
+        {QStringLiteral("check"),
+         QStringLiteral("sprawdza scenariusz: drogi, pułapki, nazwy, opisy, obrazki i dźwięki"),
+         runCheck},
+    };
+    return all;
+}
+
+namespace Console {
+namespace {
+
+void write(std::FILE* stream, const QString& text) {
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stream);
+}
+
+} // namespace
+
+void out(const QString& text) {
+    write(stdout, text);
+}
+
+void err(const QString& text) {
+    write(stderr, text);
+}
+
+int usageError(const QString& message, const QString& helpCommand) {
+    err(QStringLiteral("tekstowki: %1\nPomoc: %2 --help\n").arg(message, helpCommand));
+    return Exit::Failed;
+}
+
+QString unknownOption(const QString& name) {
+    return QStringLiteral("nieznana opcja „%1%2”")
+        .arg(name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--"), name);
+}
+
+} // namespace Console

@@ -6,9 +6,16 @@
 #include "ui/FileDialog.h"
 #include "ui/MessageBoxes.h"
 
+#include <QString>
+#include <cstdint>
+#include <functional>
+
 struct EditorServices {
     MessageBoxes& boxes;
     FileOpenDialog& scenarioDialog; // "Open/New", asks before creating a file
     RecordFileFactory& files;
     SoundDeviceFactory soundDevice;
+    // Starts the player on the scenario at `path`, at situation `from`; false when it could
+    // not be started. Empty: no player can be started.
+    std::function<bool(const QString& path, std::int32_t from)> startPlayer = {};
 };

@@ -49,6 +49,7 @@ TFoRPGEdit::TFoRPGEdit(EditorServices services)
     media_ = std::make_unique<EditorMedia>(
         EditorMedia::Controls{*LaBmp, *LaWAV, *PaObrazek, *MPwav}, state_);
     PaObrazek->setPaintHandler([this](QPainter& painter) { media_->maluj(painter); });
+    tools_ = std::make_unique<EditorTools>(this, services_.boxes, services_.files);
     connectHandlers();
 
     // The wave-audio device is opened once, without a file. A machine without a sound
@@ -75,6 +76,14 @@ void TFoRPGEdit::connectHandlers() {
     connect(BuBmp, &QPushButton::clicked, this, &TFoRPGEdit::BuBmpClick);
     connect(BuWav, &QPushButton::clicked, this, &TFoRPGEdit::BuWavClick);
     connect(SGSyt, &QTableView::doubleClicked, this, &TFoRPGEdit::SGSytDblClick);
+    connect(BuSprawdz, &QPushButton::clicked, this, &TFoRPGEdit::BuSprawdzClick);
+    connect(BuMapa, &QPushButton::clicked, this, &TFoRPGEdit::BuMapaClick);
+    connect(BuGraj, &QPushButton::clicked, this, &TFoRPGEdit::BuGrajClick);
+    connect(tools_.get(), &EditorTools::jumpRequested, this, [this](std::int32_t k) {
+        activateWindow();
+        raise();
+        jumpTo(k);
+    });
     SGSyt->installEventFilter(this);
     connect(qApp, &QApplication::focusChanged, this, &TFoRPGEdit::onFocusChanged);
     connect(MeOpis->document(), &QTextDocument::contentsChange, this,
@@ -156,10 +165,16 @@ void TFoRPGEdit::limitDescription(int position, int, int added) {
 // --- handlers ----------------------------------------------------------------------------------
 
 void TFoRPGEdit::BuOtworzClick() {
-    const std::optional<QString> chosen = services_.scenarioDialog.execute(this);
-    if (!chosen)
-        return;
-    const QString path = *chosen;
+    if (const std::optional<QString> chosen = services_.scenarioDialog.execute(this))
+        open(*chosen);
+}
+
+void TFoRPGEdit::openScenario(const QString& path) {
+    if (const std::optional<QString> confirmed = services_.scenarioDialog.confirm(this, path))
+        open(*confirmed);
+}
+
+void TFoRPGEdit::open(const QString& path) {
     // With one file of the pair missing, nothing is opened, created or closed: the file
     // that is there keeps its situations.
     const ScenarioState::OnDisk onDisk = ScenarioState::onDisk(path);
@@ -206,6 +221,7 @@ void TFoRPGEdit::BuOtworzClick() {
             return;
         applyList(list);
         PokazSytuacje();
+        tools_->refresh(path, state_.numer());
     });
 }
 
@@ -254,6 +270,7 @@ void TFoRPGEdit::openStopped(const QString& path, bool creating) {
     setNotice(creating ? kNewScenarioCaption : QString());
     FileNameS->setText(path);
     CzyscPola();
+    tools_->closeAll();
 }
 
 bool TFoRPGEdit::FormClose() {
@@ -330,7 +347,10 @@ void TFoRPGEdit::BuNowyClick() {
 }
 
 void TFoRPGEdit::SGSytDblClick() {
-    const int row = SGSyt->currentIndex().isValid() ? SGSyt->currentIndex().row() + 1 : 0;
+    jumpTo(SGSyt->currentIndex().isValid() ? SGSyt->currentIndex().row() + 1 : 0);
+}
+
+void TFoRPGEdit::jumpTo(int row) {
     act([this, row] {
         if (!autoSave())
             return;
@@ -342,6 +362,45 @@ void TFoRPGEdit::SGSytDblClick() {
         CzyscPola();
         PokazSytuacje();
     });
+}
+
+void TFoRPGEdit::BuSprawdzClick() {
+    act([this] { tools_->showCheck(state_.situationFilePath(), state_.numer()); });
+}
+
+void TFoRPGEdit::BuMapaClick() {
+    act([this] { tools_->showMap(state_.situationFilePath(), state_.numer()); });
+}
+
+void TFoRPGEdit::BuGrajClick() {
+    act([this] {
+        if (CBAuto->isChecked()) {
+            if (!ZapiszSytuacje())
+                return;
+            state_.endNewSituation();
+            BuPrzywroc->setEnabled(true);
+        } else if (hasUnsavedEdits()) {
+            services_.boxes.message(
+                QStringLiteral("Sytuacja ma niezapisane zmiany. Zapisz ją albo przywróć, "
+                               "zanim zagrasz od niej (lub włącz Auto zapisywanie)."));
+            return;
+        }
+        if (!services_.startPlayer ||
+            !services_.startPlayer(state_.situationFilePath(), state_.numer()))
+            services_.boxes.message(
+                QStringLiteral("Nie udało się uruchomić gry (programu Zozozarov)."));
+    });
+}
+
+bool TFoRPGEdit::hasUnsavedEdits() const {
+    return state_.newSituation() || fields() != savedFields_ ||
+           state_.krok().Bmp.text() != savedPicture_ || state_.krok().Wav.text() != savedSound_;
+}
+
+void TFoRPGEdit::markSaved() {
+    savedFields_ = fields();
+    savedPicture_ = state_.krok().Bmp.text();
+    savedSound_ = state_.krok().Wav.text();
 }
 
 void TFoRPGEdit::BuBmpClick() {
@@ -441,11 +500,10 @@ void TFoRPGEdit::WlaczEdycje() {
 
 void TFoRPGEdit::enableEditing() {
     QWidget* controls[] = {
-        MeOpis,   EWybor1,         EWybor2,         EWybor3,         EWybor4,
-        ENazwa,   BuPoprzedni,     BuNastepny,      BuPrzywroc,      BuNowy,
-        BuZapisz, CBKrok_Wybrany1, CBKrok_Wybrany2, CBKrok_Wybrany3, CBKrok_Wybrany4,
-        CBTyp,    SGSyt,           CBAuto,          BuBmp,           BuWav,
-        MPwav};
+        MeOpis,          EWybor1,         EWybor2,         EWybor3,   EWybor4,  ENazwa,
+        BuPoprzedni,     BuNastepny,      BuPrzywroc,      BuNowy,    BuZapisz, CBKrok_Wybrany1,
+        CBKrok_Wybrany2, CBKrok_Wybrany3, CBKrok_Wybrany4, CBTyp,     SGSyt,    CBAuto,
+        BuBmp,           BuWav,           MPwav,           BuSprawdz, BuMapa,   BuGraj};
     for (QWidget* control : controls)
         control->setEnabled(true);
 }
@@ -515,6 +573,8 @@ void TFoRPGEdit::PokazSytuacje() {
         Pokaz(state_.krok(), typ == Koniec ? 1 : 0);
     }
     media_->pokaz();
+    markSaved();
+    tools_->setCurrent(state_.numer());
 }
 
 SituationFields TFoRPGEdit::fields() const {
@@ -540,6 +600,8 @@ bool TFoRPGEdit::ZapiszSytuacje() {
         services_.boxes.message(refusal);
         return false;
     }
+    markSaved();
+    tools_->refresh(state_.situationFilePath(), state_.numer());
     return true;
 }
 

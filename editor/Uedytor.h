@@ -3,6 +3,7 @@
 
 #include "EditorMedia.h"
 #include "EditorServices.h"
+#include "EditorTools.h"
 #include "common/MediaFiles.h"
 #include "editor/model/ScenarioState.h"
 
@@ -76,12 +77,20 @@ public:
     QPushButton* BuWav;
     SoundControl* MPwav;
     QTableView* SGSyt;
+    // The author's tools, in the window's empty space under "N&owa".
+    QPushButton* BuSprawdz;
+    QPushButton* BuMapa;
+    QPushButton* BuGraj;
 
     // The scenario, the current situation and the names, for tests.
     const ScenarioState& state() const { return state_; }
     const SituationGrid& grid() const { return *grid_; }
     // The model of situation names that the four target boxes share.
     const QStringListModel& names() const { return *names_; }
+    const EditorTools& tools() const { return *tools_; }
+    // Opens (or, when asked and agreed, creates) the scenario at `path` as "&Otwórz/Nowy"
+    // does with the name confirmed in its dialog (a name given on the command line).
+    void openScenario(const QString& path);
     // Repaints the picture box at once (the chooser after a picture was chosen).
     void PaObrazekRepaint();
 
@@ -109,6 +118,9 @@ private slots:
     void SGSytDblClick();
     void BuBmpClick();
     void BuWavClick();
+    void BuSprawdzClick();
+    void BuMapaClick();
+    void BuGrajClick();
 
 private:
     void buildControls();
@@ -144,6 +156,16 @@ private:
     Opened openBeside(ScenarioState& next, bool creating, ScenarioList& list);
     // What an open that failed leaves: editing on, the fields empty, nothing open.
     void openStopped(const QString& path, bool creating);
+    // Opens the scenario at `path`, which the dialog has confirmed.
+    void open(const QString& path);
+    // Goes to situation `k` as a double-click on its row of the grid does, the automatic save
+    // first; numbers the grid does not show change nothing.
+    void jumpTo(int k);
+    // Whether the fields or the media names differ from the situation as it was last shown
+    // or saved, or the situation shown is a new one not saved yet.
+    bool hasUnsavedEdits() const;
+    // Remembers the fields and the media names as saved, for hasUnsavedEdits.
+    void markSaved();
     void ENazwaExit(QWidget* focusTaker);
     void CBTypExit(QWidget* focusTaker);
     void CBKrok_WybranyExit(int row, QWidget* focusTaker);
@@ -168,6 +190,10 @@ private:
     SituationGrid* grid_;
     QStringListModel* names_;
     std::unique_ptr<EditorMedia> media_;
+    std::unique_ptr<EditorTools> tools_;
+    SituationFields savedFields_;
+    QString savedPicture_;
+    QString savedSound_;
     bool settingDescription_ = false;
     // A button whose press, already on its way, a refused field check cancels.
     QPointer<QAbstractButton> cancelledPress_;

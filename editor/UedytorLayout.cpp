@@ -132,6 +132,14 @@ void TFoRPGEdit::buildControls() {
                             {173, 470, 85, 23}, f13);
     MPwav->setDeviceType(QStringLiteral("WaveAudio"));
 
+    // The author's tools fill the empty cells of the button grid under "N&owa".
+    BuSprawdz = button(this, "BuSprawdz", QStringLiteral("&Sprawdź"), {440, 135, 77, 23}, f13);
+    BuSprawdz->setToolTip(QStringLiteral("Sprawdza wszystkie drogi scenariusza"));
+    BuMapa = button(this, "BuMapa", QStringLiteral("&Mapa"), {440, 160, 77, 23}, f13);
+    BuMapa->setToolTip(QStringLiteral("Pokazuje mapę sytuacji i dróg"));
+    BuGraj = button(this, "BuGraj", QStringLiteral("&Graj stąd"), {440, 185, 77, 23}, f13);
+    BuGraj->setToolTip(QStringLiteral("Uruchamia grę od tej sytuacji"));
+
     grid_ = new SituationGrid(this);
     SGSyt = make<QTableView>(this, "SGSyt", {278, 350, 201, 168}, times(11));
     SGSyt->setModel(grid_);
@@ -157,17 +165,12 @@ void TFoRPGEdit::buildControls() {
     SGSyt->setColumnWidth(1, 13);
     SGSyt->setColumnWidth(2, 13);
 
-    QWidget* order[] = {BuOtworz,        ENazwa,
-                        CBTyp,           MeOpis,
-                        EWybor1,         EWybor2,
-                        EWybor3,         EWybor4,
-                        CBKrok_Wybrany1, CBKrok_Wybrany2,
-                        CBKrok_Wybrany3, CBKrok_Wybrany4,
-                        BuPoprzedni,     BuNastepny,
-                        BuZapisz,        BuPrzywroc,
-                        BuNowy,          CBAuto,
-                        BuBmp,           BuWav,
-                        MPwav,           SGSyt};
+    QWidget* order[] = {
+        BuOtworz,        ENazwa,          CBTyp,       MeOpis,          EWybor1,
+        EWybor2,         EWybor3,         EWybor4,     CBKrok_Wybrany1, CBKrok_Wybrany2,
+        CBKrok_Wybrany3, CBKrok_Wybrany4, BuPoprzedni, BuNastepny,      BuZapisz,
+        BuPrzywroc,      BuNowy,          CBAuto,      BuBmp,           BuWav,
+        MPwav,           SGSyt,           BuSprawdz,   BuMapa,          BuGraj};
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 

@@ -40,6 +40,8 @@ struct SituationFields {
     std::array<QString, 4> cele; // target texts: situation names
     std::array<bool, 4> wyboryWlaczone{};
     std::array<bool, 4> celeWlaczone{};
+
+    bool operator==(const SituationFields&) const = default;
 };
 
 class ScenarioState {

@@ -9,8 +9,35 @@ namespace {
 
 const QString NameFilter = QStringLiteral("Scenariusze (*.Kro)");
 
-// Qt's dialog, with the checks it lacks in AnyFile mode: the folder must
-// exist, and a name that does not exist may need the user's consent.
+// The checks that Qt's dialog lacks in AnyFile mode, and the one it makes in ExistingFile mode,
+// for a name confirmed in it or given on a command line: the folder must exist, a name that
+// must exist must, and a name that does not exist may need the user's consent.
+bool vetted(QWidget* parent, const QString& title, const QString& path, bool mustExist,
+            bool promptToCreate) {
+    const QFileInfo info(path);
+    if (!info.absoluteDir().exists()) {
+        QMessageBox::warning(parent, title,
+                             QFileDialog::tr("%1\nPath not found.\nPlease verify the correct path "
+                                             "was given.")
+                                 .arg(info.absolutePath()));
+        return false;
+    }
+    if (mustExist && !info.exists()) {
+        QMessageBox::warning(parent, title,
+                             QFileDialog::tr("%1\nFile not found.\nPlease verify the correct "
+                                             "file name was given.")
+                                 .arg(info.fileName()));
+        return false;
+    }
+    return !promptToCreate || info.exists() ||
+           QMessageBox::question(
+               parent, title,
+               QFileDialog::tr("%1\nThis file does not exist.\nDo you want to create it?")
+                   .arg(info.fileName()),
+               QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) == QMessageBox::Yes;
+}
+
+// Qt's dialog, with the checks it lacks in AnyFile mode.
 class ScenarioDialog : public QFileDialog {
 public:
     ScenarioDialog(QWidget* parent, bool promptToCreate)
@@ -18,23 +45,9 @@ public:
 
     void accept() override {
         const QStringList files = selectedFiles();
-        if (fileMode() == AnyFile && files.size() == 1) {
-            const QFileInfo info(files.first());
-            if (!info.absoluteDir().exists()) {
-                QMessageBox::warning(this, windowTitle(),
-                                     tr("%1\nPath not found.\nPlease verify the correct path "
-                                        "was given.")
-                                         .arg(info.absolutePath()));
-                return;
-            }
-            if (promptToCreate_ && !info.exists() &&
-                QMessageBox::question(this, windowTitle(),
-                                      tr("%1\nThis file does not exist.\nDo you want to create it?")
-                                          .arg(info.fileName()),
-                                      QMessageBox::Yes | QMessageBox::No,
-                                      QMessageBox::Yes) != QMessageBox::Yes)
-                return;
-        }
+        if (fileMode() == AnyFile && files.size() == 1 &&
+            !vetted(this, windowTitle(), files.first(), false, promptToCreate_))
+            return;
         QFileDialog::accept();
     }
 
@@ -65,5 +78,17 @@ std::optional<QString> QtFileOpenDialog::execute(QWidget* parent) {
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     fileName_ = QFileInfo(dialog.selectedFiles().first()).absoluteFilePath();
+    return fileName_;
+}
+
+std::optional<QString> QtFileOpenDialog::confirm(QWidget* parent, const QString& path) {
+    QString full = QFileInfo(path).absoluteFilePath();
+    if (!options_.defaultExtension.isEmpty() && QFileInfo(full).suffix().isEmpty() &&
+        !QFileInfo(full).isDir())
+        full += u'.' + options_.defaultExtension;
+    const QString title = options_.title.isEmpty() ? QFileDialog::tr("Open") : options_.title;
+    if (!vetted(parent, title, full, options_.fileMustExist, options_.promptToCreate))
+        return std::nullopt;
+    fileName_ = full;
     return fileName_;
 }

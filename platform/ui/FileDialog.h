@@ -21,6 +21,10 @@ public:
     virtual ~FileOpenDialog() = default;
     // The full path of the confirmed file, or nothing when cancelled.
     virtual std::optional<QString> execute(QWidget* parent) = 0;
+    // Takes `path` as if it had been typed into the dialog and confirmed: the default
+    // extension when it has none, then the dialog's own checks and questions. The full path,
+    // or nothing when a check refused it or the user declined.
+    virtual std::optional<QString> confirm(QWidget* parent, const QString& path) = 0;
     // The name confirmed last; empty until a file has been confirmed.
     virtual QString fileName() const = 0;
 };
@@ -29,6 +33,7 @@ class QtFileOpenDialog : public FileOpenDialog {
 public:
     explicit QtFileOpenDialog(Options options);
     std::optional<QString> execute(QWidget* parent) override;
+    std::optional<QString> confirm(QWidget* parent, const QString& path) override;
     QString fileName() const override { return fileName_; }
     // The folder the dialog opens in until a file has been confirmed; empty: Qt's choice.
     void setStartFolder(const QString& folder) { startFolder_ = folder; }

@@ -6,6 +6,7 @@
 #include "editor/EditorServices.h"
 #include "editor/Uedytor.h"
 
+#include <QList>
 #include <QPushButton>
 #include <QTest>
 #include <memory>
@@ -17,7 +18,18 @@ template <class Boxes, class Files> struct EditorUnderTest {
     ScriptedFileDialog dialog;
     Files files;
     std::shared_ptr<FakeSoundLog> sound = std::make_shared<FakeSoundLog>();
-    EditorServices services{boxes, dialog, files, FakeSoundDevice::factory(sound)};
+    // The players "Graj stąd" started, and whether starting one succeeds.
+    struct PlayerStart {
+        QString path;
+        std::int32_t from = 0;
+    };
+    QList<PlayerStart> playersStarted;
+    bool playerStarts = true;
+    EditorServices services{boxes, dialog, files, FakeSoundDevice::factory(sound),
+                            [this](const QString& path, std::int32_t from) {
+                                playersStarted.append({path, from});
+                                return playerStarts;
+                            }};
     TFoRPGEdit w{services};
 
     EditorUnderTest() { w.show(); }

@@ -19,3 +19,9 @@ std::optional<QString> ScriptedFileDialog::execute(QWidget*) {
     fileName_ = QFileInfo(*answer).absoluteFilePath();
     return fileName_;
 }
+
+std::optional<QString> ScriptedFileDialog::confirm(QWidget*, const QString& path) {
+    ++confirmations_;
+    fileName_ = QFileInfo(path).absoluteFilePath();
+    return fileName_;
+}

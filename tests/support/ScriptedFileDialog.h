@@ -14,13 +14,18 @@ public:
     void cancel() { answers_.append(std::nullopt); }
 
     std::optional<QString> execute(QWidget* parent) override;
+    // Accepts every path, as the real dialog does one in an existing folder when the user
+    // agrees; counted apart from the executes.
+    std::optional<QString> confirm(QWidget* parent, const QString& path) override;
     QString fileName() const override { return fileName_; }
 
     int calls() const { return calls_; }
+    int confirmations() const { return confirmations_; }
     int pending() const { return int(answers_.size()); }
 
 private:
     QList<std::optional<QString>> answers_;
     QString fileName_;
     int calls_ = 0;
+    int confirmations_ = 0;
 };

@@ -1,0 +1,58 @@
+#pragma once
+// The editor's tool windows: the check of the scenario and its map, kept up to date.
+
+#include "CheckWindow.h"
+#include "authoring/ScenarioCheck.h"
+#include "core/RecordFile.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <cstdint>
+#include <memory>
+
+class MapWindow;
+class MessageBoxes;
+class QWidget;
+
+// Opens the check and map windows on the scenario the editor has open and refreshes the
+// open ones after every save; each reads the saved scenario anew from its files. A finding
+// or a node chosen in them asks the editor for a jump.
+class EditorTools : public QObject {
+    Q_OBJECT
+
+public:
+    EditorTools(QWidget* owner, MessageBoxes& boxes, RecordFileFactory& files);
+    ~EditorTools() override;
+
+    // Checks the scenario and shows the check window (or the map window) with the result.
+    // Throws AppError when the scenario cannot be read.
+    void showCheck(const QString& situationFilePath, std::int32_t current);
+    void showMap(const QString& situationFilePath, std::int32_t current);
+    // The scenario changed on disk (a save) or another was opened: the open windows show it
+    // anew. Throws AppError when the scenario cannot be read.
+    void refresh(const QString& situationFilePath, std::int32_t current);
+    // The editor shows another situation.
+    void setCurrent(std::int32_t current);
+    // No scenario is open any more: the windows close.
+    void closeAll();
+
+    CheckWindow* checkWindow() const { return check_; }
+    QWidget* mapWindow() const { return map_; }
+
+signals:
+    void jumpRequested(std::int32_t situation);
+
+private:
+    bool anyShown() const;
+    void read(const QString& situationFilePath);
+    void showIn(QWidget* window);
+
+    QWidget* owner_;
+    MessageBoxes& boxes_;
+    RecordFileFactory& files_;
+    QPointer<CheckWindow> check_;
+    QPointer<QWidget> map_;
+    std::shared_ptr<const ScenarioSnapshot> snapshot_;
+    std::shared_ptr<const CheckReport> report_;
+};

@@ -1,0 +1,169 @@
+#include "EditorUnderTest.h"
+#include "FaultyRecordFile.h"
+#include "RecordingMessageBoxes.h"
+#include "ScenarioBuilder.h"
+#include "TestMain.h"
+#include "editor/CheckWindow.h"
+#include "editor/Uedytor.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTableView>
+#include <QTreeWidget>
+
+namespace {
+
+struct Editor : EditorUnderTest<RecordingMessageBoxes, FaultyRecordFileFactory> {
+    Editor() { activate(); }
+};
+
+// 1 "Start" leads to 2 "Łąka", whose only choice was left on the default end.
+std::vector<Situation> leftOnDefaultEnd() {
+    return {describedSituation(QStringLiteral("Default Koniec"), Koniec),
+            describedSituation(QStringLiteral("Start"), Poczatek, {2}, {QStringLiteral("Idź")}),
+            describedSituation(QStringLiteral("Łąka"), Wybory1, {0}, {QStringLiteral("Dalej")})};
+}
+
+} // namespace
+
+class TestEditorTools : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { folder_.renew(); }
+
+    // The new buttons sit in cells of the button grid that no control of the window covers,
+    // with access keys no other control has, after the window's own in the tab order.
+    void toolButtonsFillEmptyCells_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QRect>("geometry");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("BuSprawdz") << "BuSprawdz" << QRect(440, 135, 77, 23) << "&Sprawdź";
+        QTest::newRow("BuMapa") << "BuMapa" << QRect(440, 160, 77, 23) << "&Mapa";
+        QTest::newRow("BuGraj") << "BuGraj" << QRect(440, 185, 77, 23) << "&Graj stąd";
+    }
+    void toolButtonsFillEmptyCells() {
+        QFETCH(QString, name);
+        QFETCH(QRect, geometry);
+        QFETCH(QString, caption);
+        Editor e;
+        auto* button = e.w.findChild<QPushButton*>(name);
+        QVERIFY(button);
+        QCOMPARE(button->geometry(), geometry);
+        QCOMPARE(button->text(), caption);
+        QVERIFY(!button->isEnabled());
+        for (auto* other : e.w.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (other != button && other->isVisible())
+                QVERIFY2(!other->geometry().intersects(geometry), qPrintable(other->objectName()));
+        }
+        const QRegularExpression key(QStringLiteral("&(\\w)"));
+        const QString mine = key.match(caption).captured(1).toLower();
+        for (auto* other : e.w.findChildren<QAbstractButton*>()) {
+            if (other != button)
+                QVERIFY(key.match(other->text()).captured(1).toLower() != mine);
+        }
+        QWidget* before = e.w.SGSyt;
+        while (before->nextInFocusChain() != button && before != e.w.BuOtworz)
+            before = before->nextInFocusChain();
+        QVERIFY2(before != e.w.BuOtworz, "comes after the grid in the tab order");
+        QVERIFY(writeScenario(folder_.filePath(QStringLiteral("a.Kro")), leftOnDefaultEnd()));
+        e.open(folder_.filePath(QStringLiteral("a.Kro")));
+        QVERIFY(button->isEnabled());
+    }
+
+    // The check window lists the finding, Enter on it goes there as the grid does, and a
+    // save that mends the fault empties the list.
+    void checkWindowJumpsAndRefreshes() {
+        QVERIFY(writeScenario(folder_.filePath(QStringLiteral("a.Kro")), leftOnDefaultEnd()));
+        Editor e;
+        e.open(folder_.filePath(QStringLiteral("a.Kro")));
+        Editor::click(e.w.BuSprawdz);
+        CheckWindow* check = e.w.tools().checkWindow();
+        QVERIFY(check && check->isVisible());
+        QCOMPARE(check->findings->topLevelItemCount(), 1);
+        QCOMPARE(check->findings->topLevelItem(0)->text(1), QStringLiteral("2"));
+        QCOMPARE(check->findings->topLevelItem(0)->text(2), QStringLiteral("Łąka"));
+
+        check->activateWindow();
+        check->findings->setFocus();
+        check->findings->setCurrentItem(check->findings->topLevelItem(0));
+        QTest::keyClick(check->findings, Qt::Key_Return);
+        QCOMPARE(e.w.state().numer(), 2);
+        QCOMPARE(e.w.ENazwa->text(), QStringLiteral("Łąka"));
+
+        e.w.CBTyp->setEditText(QStringLiteral("Koniec"));
+        Editor::click(e.w.BuZapisz);
+        QCOMPARE(check->findings->topLevelItemCount(), 0);
+        QVERIFY(check->summary->text().startsWith(QStringLiteral("Brak uwag")));
+        QVERIFY(e.boxes.verifyAllShown());
+    }
+
+    // "Graj stąd" starts the player at the situation shown once it is saved.
+    void playFromHere_data() {
+        QTest::addColumn<bool>("autoSave");
+        QTest::addColumn<bool>("edited");
+        QTest::addColumn<bool>("playerStarts");
+        QTest::addColumn<QString>("message"); // empty: the player starts, no box
+        const QString unsaved =
+            QStringLiteral("Sytuacja ma niezapisane zmiany. Zapisz ją albo przywróć, zanim "
+                           "zagrasz od niej (lub włącz Auto zapisywanie).");
+        const QString failed = QStringLiteral("Nie udało się uruchomić gry (programu Zozozarov).");
+        QTest::newRow("saved") << false << false << true << QString();
+        QTest::newRow("edited, no auto save") << false << true << true << unsaved;
+        QTest::newRow("edited, auto save") << true << true << true << QString();
+        QTest::newRow("no player") << false << false << false << failed;
+    }
+    void playFromHere() {
+        QFETCH(bool, autoSave);
+        QFETCH(bool, edited);
+        QFETCH(bool, playerStarts);
+        QFETCH(QString, message);
+        const QString path = folder_.filePath(QStringLiteral("a.Kro"));
+        QVERIFY(writeScenario(path, leftOnDefaultEnd()));
+        Editor e;
+        e.playerStarts = playerStarts;
+        e.open(path);
+        Editor::click(e.w.BuNastepny);
+        e.w.CBAuto->setChecked(autoSave);
+        if (edited)
+            e.w.EWybor1->setText(QStringLiteral("Nowy tekst"));
+        if (!message.isEmpty())
+            e.boxes.expectMessage(message);
+        Editor::click(e.w.BuGraj);
+        QVERIFY(e.boxes.verifyAllShown());
+        const bool asked = message.isEmpty() || !playerStarts;
+        QCOMPARE(e.playersStarted.size(), asked ? 1 : 0);
+        if (asked) {
+            QCOMPARE(e.playersStarted[0].path, path);
+            QCOMPARE(e.playersStarted[0].from, 2);
+        }
+        // What was played is what the file holds.
+        e.w.CBAuto->setChecked(false);
+        Editor::click(e.w.BuPrzywroc);
+        QCOMPARE(e.w.EWybor1->text(),
+                 edited && autoSave ? QStringLiteral("Nowy tekst") : QStringLiteral("Dalej"));
+    }
+
+    // A name given on the command line opens as one confirmed in the dialog.
+    void openScenarioFromCommandLine() {
+        const QString path = folder_.filePath(QStringLiteral("a.Kro"));
+        QVERIFY(writeScenario(path, leftOnDefaultEnd()));
+        Editor e;
+        e.w.openScenario(path);
+        QCOMPARE(e.dialog.confirmations(), 1);
+        QCOMPARE(e.dialog.calls(), 0);
+        QCOMPARE(e.w.FileNameS->text(), path);
+        QCOMPARE(e.w.ENazwa->text(), QStringLiteral("Start"));
+        QVERIFY(e.w.BuSprawdz->isEnabled());
+    }
+
+private:
+    TestFolder folder_;
+};
+
+KIT_TEST_MAIN(TestEditorTools)
+#include "tst_editor_tools.moc"

@@ -38,6 +38,10 @@ void Game::close() {
     pair_.close();
 }
 
+void Game::closeOpen() {
+    pair_.closeOpen();
+}
+
 QString Game::description() const {
     return Description::shown(krok_.Opis.text());
 }

@@ -61,6 +61,9 @@ public:
     // Closes the situation file, then the list file. Failure: the first file that is not open
     // throws "I/O error 103" and what follows it is not done.
     void close();
+    // Closes each file of the pair that is open, the situation file first; with none open it
+    // does nothing. Failure: the failing close's AppError.
+    void closeOpen();
 
     // The situation read last; empty (empty texts, every target 0) before the first read.
     const TKrok& situation() const { return krok_; }

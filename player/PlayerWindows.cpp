@@ -1,7 +1,7 @@
 #include "PlayerWindows.h"
 
 PlayerWindows::PlayerWindows(const PlayerServices& services, std::function<void()> terminate)
-    : menu(services, std::move(terminate)), gra(services) {
+    : menu(services, std::move(terminate)), gra(services), boxes_(services.boxes) {
     QObject::connect(&menu, &TFoRPGMenu::gameStarted, &gra, &TFoRpgGra::startGame);
     QObject::connect(&menu, &TFoRPGMenu::creditsOpened, &lista, &TFoLista::showCredits);
     // Connected in this order: the game window first, then the credits.
@@ -11,4 +11,15 @@ PlayerWindows::PlayerWindows(const PlayerServices& services, std::function<void(
     QObject::connect(&menu, &TFoRPGMenu::othersClosed, &lista, &QWidget::close);
     QObject::connect(&gra, &TFoRpgGra::left, &menu, &TFoRPGMenu::otherWindowLeft);
     QObject::connect(&lista, &TFoLista::left, &menu, &TFoRPGMenu::otherWindowLeft);
+}
+
+void PlayerWindows::begin(const PlayerCommandLine& line) {
+    if (!line.error.isEmpty())
+        boxes_.message(line.error);
+    if (!line.scenario.isEmpty())
+        menu.chooseScenario(line.scenario);
+    if (line.from)
+        menu.playFrom(*line.from);
+    else
+        menu.show();
 }

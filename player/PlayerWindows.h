@@ -1,6 +1,7 @@
 #pragma once
 // The player's three windows, created in the program's order and wired to each other.
 
+#include "CommandLine.h"
 #include "PlayerServices.h"
 #include "Ulista.h"
 #include "Urpggra.h"
@@ -15,4 +16,12 @@ struct PlayerWindows {
 
     // `terminate` ends the program.
     PlayerWindows(const PlayerServices& services, std::function<void()> terminate);
+
+    // Brings the windows up as the command line asks: its usage error in a box first, then the
+    // menu with its scenario chosen, or the game at once at its situation; a game that cannot
+    // begin there shows its error and then the menu.
+    void begin(const PlayerCommandLine& line);
+
+private:
+    MessageBoxes& boxes_;
 };

@@ -106,9 +106,13 @@ void TFoRpgGra::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-void TFoRpgGra::startGame(const ScenarioChoice& scenario) {
+void TFoRpgGra::startGame(const ScenarioChoice& scenario, std::int32_t number) {
     scenario_ = scenario;
+    startNumber_ = number;
     show();
+    // Situation 1 failing keeps the window, as the ordinary start always has.
+    if (!started_ && number != 1)
+        BuWyjscieClick();
 }
 
 void TFoRpgGra::BuWyjscieClick() {
@@ -117,15 +121,23 @@ void TFoRpgGra::BuWyjscieClick() {
 }
 
 void TFoRpgGra::FormShow() {
-    guarded(services_.boxes, [this] {
+    started_ = guarded(services_.boxes, [this] {
         CzyscOkno();
         OtworzScenariusz();
         ustawPrzyciski();
+        // Only a game started elsewhere than situation 1 can be over at once.
+        if (game_.isOver())
+            KoniecGry();
     });
 }
 
 void TFoRpgGra::FormHide() {
-    guarded(services_.boxes, [this] { game_.close(); });
+    // A game that could not begin at its situation leaves at once: its error is shown already,
+    // and a file that did not open is no second error.
+    if (!started_ && startNumber_ != 1)
+        guarded(services_.boxes, [this] { game_.closeOpen(); });
+    else
+        guarded(services_.boxes, [this] { game_.close(); });
 }
 
 void TFoRpgGra::BuWyborClick(int wybor) {
@@ -151,7 +163,7 @@ void TFoRpgGra::PaObrazekPaint(QPainter& painter) {
 // --- the game ----------------------------------------------------------------
 
 void TFoRpgGra::OtworzScenariusz() {
-    game_.start(scenario_.path, [this] { Pokaz(); });
+    game_.startAt(scenario_.path, startNumber_, [this] { Pokaz(); });
 }
 
 void TFoRpgGra::CzyscOkno() {

@@ -1,5 +1,5 @@
 #pragma once
-// The game window TFoRpgGra: plays the chosen scenario from situation 1 to a Koniec situation.
+// The game window TFoRpgGra: plays the chosen scenario from situation 1 (or another) to a Koniec.
 
 #include "PlayerServices.h"
 #include "common/Game.h"
@@ -16,10 +16,10 @@ class QFrame;
 class PaintBox;
 class SoundControl;
 
-// The game window: plays the chosen scenario from situation 1, one
-// situation at a time, until a situation of type Koniec. Every showing
-// starts a new game; hiding it closes the scenario files. The rules of a
-// step are the game model's (Game); the window draws what it says.
+// The game window: plays the chosen scenario from situation 1 (or the one
+// the game was started at), one situation at a time, until a situation of type Koniec. Every
+// showing starts a new game; hiding it closes the scenario files. The rules of a step are the game
+// model's (Game); the window draws what it says.
 class TFoRpgGra : public QWidget {
     Q_OBJECT
 
@@ -51,8 +51,9 @@ signals:
     void left();
 
 public slots:
-    // Shows the window: a new game of `scenario` from situation 1.
-    void startGame(const ScenarioChoice& scenario);
+    // Shows the window: a new game of `scenario` from situation `number`. A game that could not
+    // begin at a situation other than 1 has nothing to play: after its error the window is left.
+    void startGame(const ScenarioChoice& scenario, std::int32_t number = 1);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -79,6 +80,9 @@ private:
 
     PlayerServices services_;
     ScenarioChoice scenario_;
+    // Where the game shown next begins, and whether the last showing began a game.
+    std::int32_t startNumber_ = 1;
+    bool started_ = false;
     Game game_;
     // Whether the box shows the current situation's picture or was cleared
     // since; a repaint draws the picture only in the first case.

@@ -59,19 +59,25 @@ void TFoRPGMenu::otherWindowLeft() {
 }
 
 void TFoRPGMenu::BuStartClick() {
+    playFrom(1);
+}
+
+void TFoRPGMenu::playFrom(std::int32_t number) {
     if (scenario_.path.isEmpty()) {
         services_.boxes.message(QStringLiteral("Wybierz Scenariusz"));
         return;
     }
     hide();
-    emit gameStarted(scenario_);
+    emit gameStarted(scenario_, number);
 }
 
 void TFoRPGMenu::BuPlanszaClick() {
-    const std::optional<QString> chosen = services_.scenarioDialog.execute(this);
-    if (!chosen)
-        return;
-    scenario_.path = *chosen;
+    if (const std::optional<QString> chosen = services_.scenarioDialog.execute(this))
+        chooseScenario(*chosen);
+}
+
+void TFoRPGMenu::chooseScenario(const QString& path) {
+    scenario_.path = path;
     Label4->setText(scenario_.path);
     scenario_.folder = scenario_.path.left(scenario_.path.lastIndexOf(u'/') + 1);
 }

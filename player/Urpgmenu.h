@@ -4,6 +4,7 @@
 #include "PlayerServices.h"
 
 #include <QWidget>
+#include <cstdint>
 #include <functional>
 
 class QLabel;
@@ -18,6 +19,11 @@ public:
     TFoRPGMenu(PlayerServices services, std::function<void()> terminate);
 
     const ScenarioChoice& scenario() const { return scenario_; }
+    // The scenario at `path` (absolute) becomes the chosen one, as a file confirmed in "Wybór
+    // Scenariusza" does; whether it can be played shows when a game starts.
+    void chooseScenario(const QString& path);
+    // A game of the chosen scenario starts at situation `number`, as "&Start:" starts one at 1.
+    void playFrom(std::int32_t number);
 
     QPushButton* BuStart;
     QPushButton* BuKoniec;
@@ -30,8 +36,8 @@ public:
     QLabel* Label14;
 
 signals:
-    // A new game of the chosen scenario starts.
-    void gameStarted(const ScenarioChoice& scenario);
+    // A new game of the chosen scenario starts at situation `number`.
+    void gameStarted(const ScenarioChoice& scenario, std::int32_t number);
     void creditsOpened();
     // The program ends: the other windows hide, then close, in this order.
     void othersHidden();

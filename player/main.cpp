@@ -4,12 +4,39 @@
 #include "media/SoundBackend.h"
 
 #include <QApplication>
+#include <QStringList>
+#include <QTextStream>
 #include <QTimer>
 
+namespace {
+
+// Prints the help or the version asked for; false when the program is to run.
+bool printed(const PlayerCommandLine& line) {
+    if (line.action == PlayerCommandLine::Action::Play)
+        return false;
+    QTextStream(stdout) << (line.action == PlayerCommandLine::Action::Help
+                                ? PlayerCommandLine::helpText()
+                                : PlayerCommandLine::versionText());
+    return true;
+}
+
+} // namespace
+
 int main(int argc, char* argv[]) {
+    // Help and the version print before the window system is reached, so that they need no
+    // display; the rest is read once Qt has taken its own options (-platform ...) out.
+    QStringList rawArguments;
+    for (int i = 0; i < argc; ++i)
+        rawArguments.append(QString::fromLocal8Bit(argv[i]));
+    if (printed(PlayerCommandLine::read(rawArguments)))
+        return 0;
+
     useGStreamerSoundBackend();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zozozarov"));
+    const PlayerCommandLine line = PlayerCommandLine::read(QCoreApplication::arguments());
+    if (!line.error.isEmpty())
+        QTextStream(stderr) << line.error << '\n';
 
     QtMessageBoxes boxes(QStringLiteral("Zozozarov"));
     // run.sh opens the first scenario dialog in the demo's folder; the player itself has no
@@ -20,7 +47,7 @@ int main(int argc, char* argv[]) {
     const PlayerServices services{boxes, dialog, files, makeQtSoundDevice};
 
     PlayerWindows windows(services, [] { QApplication::quit(); });
-    windows.menu.show();
+    windows.begin(line);
     // The start-up benchmark times the program up to the menu shown.
     if (qEnvironmentVariableIsSet("KIT_QUIT_WHEN_SHOWN"))
         QTimer::singleShot(0, &app, &QCoreApplication::quit);

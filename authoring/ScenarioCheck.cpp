@@ -201,6 +201,75 @@ private:
     QHash<QString, QString> refusals_;              // file -> why refused, or empty
 };
 
+// The first situation of each name, letter case ignored, as the editor tells names apart.
+// Names are hashed on their bytes case-folded within Windows-1250 (each byte stands for the
+// first byte whose character folds to the same one), so that no name is decoded or allocated
+// unless it matches; a match is confirmed by the editor's own case-blind comparison.
+class NameIndex {
+public:
+    explicit NameIndex(std::int32_t situations)
+        : keys_(std::size_t(situations)), slots_(slotCount(situations), -1) {}
+
+    // The first situation before k whose list name equals k's, or -1 when k's is the first.
+    std::int32_t firstOf(std::int32_t k, const std::vector<TRekordListy>& listy) {
+        Key& key = keys_[std::size_t(k)];
+        const ShortString<20>& name = listy[std::size_t(k)].Nazwa;
+        key[0] = static_cast<std::uint8_t>(name.length());
+        for (int i = 0; i < name.length(); ++i)
+            key[std::size_t(i) + 1] =
+                folding()[static_cast<std::uint8_t>(name.chars[std::size_t(i)])];
+        std::size_t at = hash(key) & (slots_.size() - 1);
+        for (; slots_[at] >= 0; at = (at + 1) & (slots_.size() - 1)) {
+            const std::int32_t other = slots_[at];
+            if (keys_[std::size_t(other)] == key &&
+                QString::compare(listy[std::size_t(other)].Nazwa.text(), name.text(),
+                                 Qt::CaseInsensitive) == 0)
+                return other;
+        }
+        slots_[at] = k;
+        return -1;
+    }
+
+private:
+    using Key = std::array<std::uint8_t, 21>; // the length, then the folded bytes
+
+    static std::size_t slotCount(std::int32_t situations) {
+        std::size_t count = 16;
+        while (count < 2 * std::size_t(situations))
+            count *= 2;
+        return count;
+    }
+
+    static std::size_t hash(const Key& key) {
+        std::uint64_t h = 1469598103934665603u; // FNV-1a
+        for (int i = 0; i <= key[0]; ++i)
+            h = (h ^ key[std::size_t(i)]) * 1099511628211u;
+        return std::size_t(h ^ (h >> 29));
+    }
+
+    static const std::array<std::uint8_t, 256>& folding() {
+        static const std::array<std::uint8_t, 256> table = [] {
+            std::array<QString, 256> folded;
+            for (int b = 0; b < 256; ++b) {
+                const char byte = static_cast<char>(b);
+                folded[std::size_t(b)] = Cp1250::decode(&byte, 1).toCaseFolded();
+            }
+            std::array<std::uint8_t, 256> t{};
+            for (int b = 0; b < 256; ++b) {
+                int first = 0;
+                while (folded[std::size_t(first)] != folded[std::size_t(b)])
+                    ++first;
+                t[std::size_t(b)] = static_cast<std::uint8_t>(first);
+            }
+            return t;
+        }();
+        return table;
+    }
+
+    std::vector<Key> keys_;
+    std::vector<std::int32_t> slots_;
+};
+
 // The shortest road from 1 to a Koniec situation, in choices taken; -1 when there is none.
 // A game ends at the first Koniec it reaches, and situation 1 is where it starts, not an end.
 std::int32_t shortestRoad(const ScenarioGraph& graph) {
@@ -317,16 +386,18 @@ CheckReport checkScenario(const ScenarioSnapshot& snapshot, const ScenarioGraph&
     const std::vector<bool> reachable = graph.reachableFromStart();
     const std::vector<bool> canEnd = graph.reachesEnding();
     MediaLookup media(snapshot.folder, options.media);
-    // The first situation of each name, by the name case-folded, as the editor tells names
-    // apart: the list records' names, letter case ignored.
-    QHash<QString, std::int32_t> firstOfName;
-    firstOfName.reserve(n);
-
-    const auto sameName = [&](std::int32_t k) {
+    NameIndex names(n);
+    // Whether each situation's two records give it the same name, found in one pass in
+    // order: looked up at random through the targets, the records themselves would be
+    // fetched from memory one by one.
+    std::vector<bool> namesAgree(static_cast<std::size_t>(n));
+    for (std::int32_t k = 0; k < n; ++k) {
         const auto& a = snapshot.rekordy[std::size_t(k)].Nazwa;
         const auto& b = snapshot.listy[std::size_t(k)].Nazwa;
-        return a.length() == b.length() && std::equal(a.data(), a.data() + a.length(), b.data());
-    };
+        namesAgree[std::size_t(k)] =
+            a.length() == b.length() && std::equal(a.data(), a.data() + a.length(), b.data());
+    }
+    const auto sameName = [&](std::int32_t k) { return bool(namesAgree[std::size_t(k)]); };
 
     std::vector<Finding> found; // of one situation, sorted before they join the report
     for (std::int32_t k = 0; k < n; ++k) {
@@ -399,23 +470,13 @@ CheckReport checkScenario(const ScenarioSnapshot& snapshot, const ScenarioGraph&
         if (isBlank(rekord.Nazwa))
             add(FindingKind::EmptyName, 0, QStringLiteral("sytuacja nie ma nazwy"));
         if (!isBlank(lista.Nazwa)) {
-            const QString name = lista.Nazwa.text();
-            const QString folded = name.toCaseFolded();
-            const auto first = firstOfName.constFind(folded);
-            if (first == firstOfName.cend()) {
-                firstOfName.insert(folded, k);
-            } else {
-                const QString other = snapshot.listy[std::size_t(*first)].Nazwa.text();
-                // Folding and the case-blind comparison agree on every name met so far; the
-                // comparison has the last word, as in the editor.
-                if (QString::compare(other, name, Qt::CaseInsensitive) == 0)
-                    add(FindingKind::DuplicateName, 0,
-                        QStringLiteral("nazwa %1 jest już nazwą sytuacji %2 (%3; wielkość liter "
-                                       "się nie liczy); nadaj inną")
-                            .arg(quoted(name))
-                            .arg(*first)
-                            .arg(quoted(other)));
-            }
+            if (const std::int32_t first = names.firstOf(k, snapshot.listy); first >= 0)
+                add(FindingKind::DuplicateName, 0,
+                    QStringLiteral("nazwa %1 jest już nazwą sytuacji %2 (%3; wielkość liter "
+                                   "się nie liczy); nadaj inną")
+                        .arg(quoted(lista.Nazwa.text()))
+                        .arg(first)
+                        .arg(quoted(snapshot.listy[std::size_t(first)].Nazwa.text())));
         }
         if (isBlank(rekord.Opis))
             add(FindingKind::EmptyDescription, 0, QStringLiteral("sytuacja nie ma opisu"));

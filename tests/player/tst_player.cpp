@@ -6,11 +6,13 @@
 #include "TestMain.h"
 #include "core/AppError.h"
 #include "core/Bitmap.h"
+#include "player/CommandLine.h"
 #include "player/PlayerWindows.h"
 #include "ui/PaintBox.h"
 #include "ui/PictureBox.h"
 #include "ui/SoundControl.h"
 
+#include <QDir>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -52,6 +54,11 @@ struct ShowCounter : QObject {
     }
 };
 
+// The command line of the program called with `arguments`.
+PlayerCommandLine commandLine(const QStringList& arguments) {
+    return PlayerCommandLine::read(QStringList{QStringLiteral("Zozozarov")} + arguments);
+}
+
 // The colour at the centre of the game's picture box.
 QColor boxCentre(TFoRpgGra& gra) {
     return gra.PaObrazek->grab().toImage().pixelColor(64, 64);
@@ -64,6 +71,7 @@ class TestPlayer : public QObject {
 
 private slots:
     void init() { dir_.renew(); }
+    void cleanup() { QVERIFY(QDir::setCurrent(startFolder_)); }
 
     void startsWithTheMenuAlone() {
         Player p;
@@ -631,8 +639,94 @@ private slots:
         QCOMPARE(p.terminated, 1);
     }
 
+    // In the test's folder. What is read: "help", "version", or the scenario relative to the
+    // folder, then --from's number, then "!" for a usage error.
+    void commandLineIsRead_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("read");
+        QTest::newRow("relative path") << QStringList{"./a/../Las.Kro"} << "Las.Kro";
+        QTest::newRow("--from=0 first") << QStringList{"--from=0", "Las.Kro"} << "Las.Kro 0";
+        QTest::newRow("negative") << QStringList{"Las.Kro", "--from", "-2"} << "Las.Kro -2";
+        QTest::newRow("not a number") << QStringList{"Las.Kro", "--from", "x"} << "Las.Kro !";
+        QTest::newRow("past 32 bits")
+            << QStringList{"Las.Kro", "--from", "2147483648"} << "Las.Kro !";
+        QTest::newRow("no number") << QStringList{"Las.Kro", "--from"} << "Las.Kro !";
+        QTest::newRow("no file") << QStringList{"--from", "2"} << " !";
+        QTest::newRow("two files") << QStringList{"Las.Kro", "Inny.Kro"} << " !";
+        QTest::newRow("unknown option") << QStringList{"Las.Kro", "--graj"} << "Las.Kro !";
+        QTest::newRow("-h among errors") << QStringList{"--from", "x", "-h", "--graj"} << "help";
+        QTest::newRow("--version") << QStringList{"Las.Kro", "--version"} << "version";
+    }
+    void commandLineIsRead() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, read);
+        QVERIFY(QDir::setCurrent(dir_.path()));
+        const PlayerCommandLine line = commandLine(arguments);
+        QString got = line.action == PlayerCommandLine::Action::Help      ? "help"
+                      : line.action == PlayerCommandLine::Action::Version ? "version"
+                                                                          : "";
+        got += QDir::current().relativeFilePath(line.scenario);
+        if (line.from)
+            got += u' ' + QString::number(*line.from);
+        if (!line.error.isEmpty())
+            got += QStringLiteral(" !");
+        QCOMPARE(got, read);
+        QVERIFY(line.scenario.isEmpty() || QDir::isAbsolutePath(line.scenario));
+    }
+
+    // Situations 0 and 3 are ends, 1 the start, 2 a Wybory2. The box: "usage" for the command
+    // line's error, else the error's message or the message. Shown: the game's number and its
+    // choices, or the menu.
+    void commandLineBringsUpTheWindows_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("shown");
+        const auto row = [](const char* name, QStringList arguments, const char* box,
+                            const char* shown) {
+            QTest::newRow(name) << arguments << QString(box) << QString(shown);
+        };
+        row("file alone", {"Od.Kro"}, "", "menu");
+        row("--from 1", {"Od.Kro", "--from", "1"}, "", "1 1000");
+        row("--from a Wybory2", {"Od.Kro", "--from", "2"}, "", "2 1100");
+        row("--from a Koniec", {"Od.Kro", "--from", "3"}, "To juz koniec gry", "3 0000");
+        row("past the end", {"Od.Kro", "--from", "4"}, "Read beyond end of file", "menu");
+        row("not a number", {"Od.Kro", "--from", "dwa"}, "usage", "menu");
+        row("missing file", {"Brak.Kro", "--from", "2"}, "File not found", "menu");
+    }
+    void commandLineBringsUpTheWindows() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, box);
+        QFETCH(QString, shown);
+        QVERIFY(QDir::setCurrent(dir_.path()));
+        QVERIFY(writeScenario(QStringLiteral("Od.Kro"),
+                              {sit("Koniec", Koniec), sit("Start", Poczatek, {2, -1, -1, -1}),
+                               sit("Dwie", Wybory2, {1, 3, -1, -1}), sit("Meta", Koniec)}));
+        const PlayerCommandLine line = commandLine(arguments);
+        Player p;
+        p.menu.hide(); // the program shows nothing before the command line is read
+        if (box == u"usage" || box == u"To juz koniec gry")
+            p.boxes.expectMessage(box == u"usage" ? line.error : box);
+        else if (!box.isEmpty())
+            p.boxes.expectError(box);
+        p.windows.begin(line);
+        QVERIFY(p.boxes.verifyAllShown());
+        QCOMPARE(p.menu.Label4->text(), line.scenario); // chosen whatever became of the game
+        QCOMPARE(p.menu.isVisible() ? QStringLiteral("menu")
+                                    : QString::number(p.gra.numer()) + u' ' + p.buttons(),
+                 shown);
+        QCOMPARE(p.gra.isVisible(), !p.menu.isVisible());
+        // Back in the menu, "&Start:" plays the scenario from the beginning.
+        if (p.gra.isVisible())
+            p.leave();
+        if (line.scenario.endsWith(u"/Od.Kro")) {
+            p.start();
+            QCOMPARE(p.gra.numer(), 1);
+        }
+    }
+
 private:
     TestFolder dir_;
+    const QString startFolder_ = QDir::currentPath();
 };
 
 KIT_TEST_MAIN(TestPlayer)

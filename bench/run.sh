@@ -64,3 +64,31 @@ for (fn, tag), v in rows.items():
     ratio = "%.1f x" % (v / f) if f else "-"
     print("| %s | %s | %s | %s | %s |" % (label, tag, fig, fls, ratio))
 ' "$out"/run*.csv
+
+# The scenario check at 100 000 situations (bench/bench_check.cpp): each stage beside the
+# floor of reading both files whole; every figure is already a median of its own runs.
+if [[ ! -x "$build/bench/bench_check" ]]; then
+    cmake --build "$build" --target bench_check -j"$(nproc)" >/dev/null
+fi
+echo
+"$build/bench/bench_check" -csv 2>/dev/null | python3 -c '
+import csv, sys
+rows = {}
+for r in csv.reader(sys.stdin):
+    if len(r) >= 4 and r[2] == "WalltimeMilliseconds":
+        rows[(r[0], r[1])] = float(r[3])
+floor = rows.get(("floorReadBothFiles", ""))
+names = {
+    "floorReadBothFiles": "floor: both files read whole",
+    "floorReadIntoFreshBuffers": "floor: both files read whole into new memory",
+    "readSnapshot": "check: the snapshot read",
+    "graph": "check: the roads built",
+    "check": "check: the check alone",
+    "wholeCheck": "check: snapshot, roads and check",
+}
+print("| measure (100 000 situations) | case | figure | floor | ratio |")
+print("|---|---|---:|---:|---:|")
+for (fn, tag), v in rows.items():
+    ratio = "%.1f x" % (v / floor) if floor and fn != "floorReadBothFiles" else "-"
+    print("| %s | %s | %.3f ms | %.3f ms | %s |" % (names.get(fn, fn), tag or "-", v, floor or 0, ratio))
+'

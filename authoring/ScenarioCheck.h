@@ -23,10 +23,11 @@ enum class FindingKind : std::uint8_t {
     TargetDefaultEnd, // an offered choice was left on situation 0
     Unreachable,      // no road from situation 1 comes here
     Trap,             // reached from 1, but no road from here reaches a Koniec situation
-    EmptyName,        // the situation has no name
-    DuplicateName,    // an earlier situation has the same name, letter case ignored
-    EmptyDescription, // the situation has no description
-    EmptyChoiceText,  // an offered choice has no text
+    EmptyName,        // the situation has no name (spaces alone count as none)
+    DuplicateName,    // an earlier situation has the same name in its list record, letter
+                      // case ignored (Polish letters too)
+    EmptyDescription, // the situation has no description (spaces alone count as none)
+    EmptyChoiceText,  // an offered choice has no text (spaces alone count as none)
     BadMediaName,     // a picture or sound name no file can have (separator, "..", length)
     MissingPicture,   // the player would not find the picture
     BadPicture,       // the player would refuse the picture
@@ -37,8 +38,8 @@ enum class FindingKind : std::uint8_t {
 struct Finding {
     Severity severity = Severity::Error;
     FindingKind kind = FindingKind::UnknownType;
-    std::int32_t situation = 0;
-    QString name;    // the situation's name as its situation record holds it
+    std::int32_t situation = 0; // 1 for NoStart, the situation that is missing
+    QString name;    // the situation's name as its situation record holds it; empty for NoStart
     int choice = 0;  // 1 to 4 for a finding about a choice, else 0
     QString message; // Polish, one line
 };
@@ -55,8 +56,9 @@ struct CheckStatistics {
     // True when the search for the longest road stopped at its bound: the longest found so
     // far is given, and a longer one may exist.
     bool longestRoadCut = false;
-    std::int64_t descriptionWords = 0;
-    std::int64_t choiceWords = 0; // in the texts of the choices offered
+    // Words: maximal runs of non-space characters that hold a letter or a digit.
+    std::int64_t descriptionWords = 0; // in the descriptions of every situation
+    std::int64_t choiceWords = 0;      // in the texts of the choices offered
 };
 
 struct CheckReport {

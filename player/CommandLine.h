@@ -1,6 +1,5 @@
 #pragma once
-// The player's command line PlayerCommandLine: the scenario to choose and the situation to begin
-// at.
+// The player's command line PlayerCommandLine: the scenario to choose, the situation to begin at.
 
 #include <QString>
 #include <QStringList>

@@ -110,7 +110,8 @@ void TFoRpgGra::startGame(const ScenarioChoice& scenario, std::int32_t number) {
     scenario_ = scenario;
     startNumber_ = number;
     show();
-    // Situation 1 failing keeps the window, as the ordinary start always has.
+    // A game that could not begin elsewhere leaves at once; one that could not begin at
+    // situation 1 keeps the window, as the ordinary start always has.
     if (!started_ && number != 1)
         BuWyjscieClick();
 }

@@ -16,10 +16,10 @@ class QFrame;
 class PaintBox;
 class SoundControl;
 
-// The game window: plays the chosen scenario from situation 1 (or the one
-// the game was started at), one situation at a time, until a situation of type Koniec. Every
-// showing starts a new game; hiding it closes the scenario files. The rules of a step are the game
-// model's (Game); the window draws what it says.
+// The game window: plays the chosen scenario from situation 1 (or the one the game was started
+// at), one situation at a time, until a situation of type Koniec. Every showing starts a new
+// game; hiding it closes the scenario files. The rules of a step are the game model's (Game);
+// the window draws what it says.
 class TFoRpgGra : public QWidget {
     Q_OBJECT
 

@@ -1,0 +1,241 @@
+#include "authoring/MapLayout.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QXmlStreamReader>
+#include <algorithm>
+#include <set>
+#include <tuple>
+
+Q_DECLARE_METATYPE(MapRole)
+Q_DECLARE_METATYPE(std::set<std::int32_t>)
+
+namespace {
+
+struct Spec {
+    const char* name;
+    std::uint8_t typ;
+    std::array<std::int32_t, 4> cele;
+};
+
+// 0 default end; 1 -> 2; 2 -> 3, 4, itself, the default end; 3 -> 5; 5 -> 4, 2; 4 an ending;
+// 6 leads to 4 but nothing leads to 6. Situation 3's name holds what Graphviz and XML treat
+// as special.
+const std::vector<Spec> kScenario = {
+    {"Default Koniec", Koniec, {-1, -1, -1, -1}},
+    {"Start", Poczatek, {2, -1, -1, -1}},
+    {"Łąka", Normalny, {3, 4, 2, 0}},
+    {"Las <&> \\N", Wybory1, {5, 9, 9, 9}},
+    {"Koniec dobry", Koniec, {1, 1, 1, 1}},
+    {"Wieża", Wybory2, {4, 2, 9, 9}},
+    {"Sierota", Normalny, {4, 4, 4, 4}},
+};
+
+using Road = std::tuple<std::int32_t, std::int32_t, int>; // from, to, choice
+// The roads of kScenario, worked out by hand from the types above.
+const std::set<Road> kRoads = {{1, 2, 1}, {2, 3, 1}, {2, 4, 2}, {2, 2, 3}, {2, 0, 4}, {3, 5, 1},
+                               {5, 4, 1}, {5, 2, 2}, {6, 4, 1}, {6, 4, 2}, {6, 4, 3}, {6, 4, 4}};
+
+std::shared_ptr<const ScenarioSnapshot> snapshot() {
+    auto made = std::make_shared<ScenarioSnapshot>();
+    for (const Spec& spec : kScenario) {
+        TRekordKroku rekord;
+        rekord.Nazwa.assign(QString::fromUtf8(spec.name));
+        rekord.Krok_Wybrany1.set(spec.cele[0]);
+        rekord.Krok_Wybrany2.set(spec.cele[1]);
+        rekord.Krok_Wybrany3.set(spec.cele[2]);
+        rekord.Krok_Wybrany4.set(spec.cele[3]);
+        TRekordListy lista;
+        lista.Nazwa.assign(QString::fromUtf8(spec.name));
+        lista.Typ = spec.typ;
+        made->rekordy.push_back(rekord);
+        made->listy.push_back(lista);
+    }
+    return made;
+}
+
+std::set<std::int32_t> situationsOf(const MapLayout& map) {
+    std::set<std::int32_t> found;
+    for (const MapNode& node : map.nodes)
+        found.insert(node.situation);
+    return found;
+}
+
+// A point is at a box when it lies on or within a couple of points of its border.
+bool atBox(const MapNode& node, QPointF p) {
+    const QRectF box(node.centre - QPointF(node.size.width(), node.size.height()) / 2, node.size);
+    return box.adjusted(-3, -3, 3, 3).contains(p);
+}
+
+} // namespace
+
+class TestMapLayout : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir emptyPlugins_;
+
+private slots:
+    // Every test runs with Graphviz looking for its plugins and configuration in an empty
+    // folder, as on a machine where no configuration was ever generated.
+    void initTestCase() {
+        QVERIFY(emptyPlugins_.isValid());
+        qputenv("GVBINDIR", QFile::encodeName(emptyPlugins_.path()));
+    }
+
+    void wholeMapHasEverySituationAndRoadInPlace() {
+        const MapScenario scenario(snapshot(), nullptr);
+        const MapLayout map = layoutMap(scenario, {});
+        QCOMPARE(map.nodes.size(), kScenario.size());
+        QCOMPARE(situationsOf(map).size(), kScenario.size());
+        QCOMPARE(map.nodes.front().situation, 1);
+        QVERIFY(map.nodes.front().current);
+        QCOMPARE(std::count_if(map.nodes.begin(), map.nodes.end(),
+                               [](const MapNode& n) { return n.current; }),
+                 1);
+        QCOMPARE(map.nodes[std::size_t(map.indexOf(2))].label, QStringLiteral("2 Łąka"));
+        QCOMPARE(map.nodes[std::size_t(map.indexOf(5))].typeLetter, QStringLiteral("2"));
+        std::set<Road> drawn;
+        for (const MapEdge& edge : map.edges) {
+            drawn.insert({edge.from, edge.to, edge.choice});
+            // The arrow leaves its tail box and ends at its head box (a loop at its own box).
+            QVERIFY(
+                atBox(map.nodes[std::size_t(map.indexOf(edge.from))], edge.path.pointAtPercent(0)));
+            QVERIFY(atBox(map.nodes[std::size_t(map.indexOf(edge.to))], edge.arrowTip));
+            QVERIFY(map.bounds.adjusted(-1, -1, 1, 1).contains(edge.labelPos));
+        }
+        QCOMPARE(map.edges.size(), kRoads.size());
+        QVERIFY(drawn == kRoads);
+        // Top to bottom: the start above the situation it leads to.
+        QVERIFY(map.nodes[std::size_t(map.indexOf(1))].centre.y() <
+                map.nodes[std::size_t(map.indexOf(2))].centre.y());
+        for (std::size_t i = 0; i < map.nodes.size(); ++i) {
+            const MapNode& a = map.nodes[i];
+            QVERIFY(map.bounds.adjusted(-1, -1, 1, 1).contains(a.centre));
+            for (std::size_t j = i + 1; j < map.nodes.size(); ++j) {
+                const MapNode& b = map.nodes[j];
+                const QPointF gap = a.centre - b.centre;
+                QVERIFY2(std::abs(gap.x()) * 2 >= a.size.width() + b.size.width() - 1 ||
+                             std::abs(gap.y()) * 2 >= a.size.height() + b.size.height() - 1,
+                         "two boxes overlap");
+            }
+        }
+    }
+
+    void labelSizeSizesTheBoxes() {
+        MapRequest request;
+        request.labelSize = [](const QString& label) { return QSizeF(label.size() * 10.0, 30); };
+        const MapLayout map = layoutMap(MapScenario(snapshot(), nullptr), request);
+        for (const MapNode& node : map.nodes) {
+            QCOMPARE(qRound(node.size.width()), int(node.label.size() * 10));
+            QCOMPARE(qRound(node.size.height()), 30);
+        }
+    }
+
+    void roles_data() {
+        QTest::addColumn<std::int32_t>("situation");
+        QTest::addColumn<int>("severity"); // -1 none, else a Severity
+        QTest::addColumn<MapRole>("role");
+        const int none = -1;
+        const int error = int(Severity::Error);
+        const int warning = int(Severity::Warning);
+        QTest::newRow("start") << 1 << none << MapRole::Start;
+        QTest::newRow("ending") << 4 << none << MapRole::Ending;
+        QTest::newRow("default end never unreachable") << 0 << none << MapRole::Ending;
+        QTest::newRow("normal") << 2 << none << MapRole::Normal;
+        QTest::newRow("unreachable") << 6 << none << MapRole::Unreachable;
+        QTest::newRow("error") << 3 << error << MapRole::Error;
+        QTest::newRow("warning") << 5 << warning << MapRole::Warning;
+        QTest::newRow("error over unreachable") << 6 << error << MapRole::Error;
+        QTest::newRow("unreachable over warning") << 6 << warning << MapRole::Unreachable;
+        QTest::newRow("warning over start") << 1 << warning << MapRole::Warning;
+        QTest::newRow("warning over ending") << 4 << warning << MapRole::Warning;
+    }
+    void roles() {
+        QFETCH(std::int32_t, situation);
+        QFETCH(int, severity);
+        QFETCH(MapRole, role);
+        CheckReport report;
+        if (severity >= 0) {
+            Finding finding;
+            finding.severity = Severity(severity);
+            finding.kind = FindingKind::EmptyDescription;
+            finding.situation = situation;
+            report.findings.push_back(finding);
+        }
+        const MapLayout map = layoutMap(MapScenario(snapshot(), &report), {});
+        QCOMPARE(map.nodes[std::size_t(map.indexOf(situation))].role, role);
+    }
+
+    void neighbourhood_data() {
+        QTest::addColumn<int>("steps");
+        QTest::addColumn<int>("limit");
+        QTest::addColumn<std::set<std::int32_t>>("expected"); // empty: any `limit` of them
+        QTest::addColumn<bool>("cut");
+        // Distances from 3 either way along the roads: 2 and 5 at one step, 0, 1 and 4 at
+        // two, 6 at three.
+        QTest::newRow("0 steps") << 0 << 300 << std::set<std::int32_t>{3} << false;
+        QTest::newRow("1 step") << 1 << 300 << std::set<std::int32_t>{2, 3, 5} << false;
+        QTest::newRow("2 steps") << 2 << 300 << std::set<std::int32_t>{0, 1, 2, 3, 4, 5} << false;
+        QTest::newRow("3 steps") << 3 << 300 << std::set<std::int32_t>{0, 1, 2, 3, 4, 5, 6}
+                                 << false;
+        QTest::newRow("limit met exactly")
+            << 3 << 7 << std::set<std::int32_t>{0, 1, 2, 3, 4, 5, 6} << false;
+        QTest::newRow("limit cuts") << 3 << 4 << std::set<std::int32_t>{} << true;
+        QTest::newRow("limit of one") << 3 << 1 << std::set<std::int32_t>{3} << true;
+    }
+    void neighbourhood() {
+        QFETCH(int, steps);
+        QFETCH(int, limit);
+        QFETCH(std::set<std::int32_t>, expected);
+        QFETCH(bool, cut);
+        MapRequest request;
+        request.scope = MapRequest::Scope::Neighbourhood;
+        request.current = 3;
+        request.steps = steps;
+        request.nodeLimit = std::size_t(limit);
+        const MapLayout map = layoutMap(MapScenario(snapshot(), nullptr), request);
+        const std::set<std::int32_t> kept = situationsOf(map);
+        if (expected.empty()) {
+            QCOMPARE(kept.size(), std::size_t(limit));
+            QVERIFY(kept.count(3));
+        } else {
+            QVERIFY(kept == expected);
+        }
+        QCOMPARE(kept.size(), map.nodes.size());
+        QCOMPARE(map.cut, cut);
+        std::set<Road> inside;
+        for (const Road& road : kRoads) {
+            if (kept.count(std::get<0>(road)) && kept.count(std::get<1>(road)))
+                inside.insert(road);
+        }
+        std::set<Road> drawn;
+        for (const MapEdge& edge : map.edges)
+            drawn.insert({edge.from, edge.to, edge.choice});
+        QCOMPARE(map.edges.size(), inside.size());
+        QVERIFY(drawn == inside);
+    }
+
+    void svgIsXmlWithTheNamesIntact() {
+        const QByteArray svg = toSvg(MapScenario(snapshot(), nullptr), {});
+        QXmlStreamReader xml(svg);
+        QStringList texts;
+        QStringList fills;
+        while (!xml.atEnd()) {
+            xml.readNext();
+            if (xml.isStartElement() && xml.name() == u"text")
+                texts << xml.readElementText();
+            else if (xml.isStartElement() && xml.attributes().hasAttribute(QStringLiteral("fill")))
+                fills << xml.attributes().value(QStringLiteral("fill")).toString();
+        }
+        QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+        QVERIFY(texts.contains(QStringLiteral("2 Łąka")));
+        QVERIFY(texts.contains(QStringLiteral("5 Wieża")));
+        QVERIFY(texts.contains(QStringLiteral("3 Las <&> \\N")));
+        QVERIFY(fills.contains(mapRoleColour(MapRole::Start).name()));
+        QVERIFY(fills.contains(mapRoleColour(MapRole::Unreachable).name()));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestMapLayout)
+#include "tst_map_layout.moc"

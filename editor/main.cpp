@@ -18,7 +18,8 @@ namespace {
 QString playerProgram() {
     const QString name = QStringLiteral("Zozozarov");
     const QDir here(QCoreApplication::applicationDirPath());
-    for (const QString& candidate : {here.filePath(name), here.filePath(u"../player/" + name)}) {
+    for (const QString& candidate :
+         {here.filePath(name), here.filePath(QStringLiteral("../player/") + name)}) {
         if (QFileInfo(candidate).isExecutable())
             return QFileInfo(candidate).canonicalFilePath();
     }

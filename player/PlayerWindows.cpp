@@ -16,9 +16,8 @@ PlayerWindows::PlayerWindows(const PlayerServices& services, std::function<void(
 void PlayerWindows::begin(const PlayerCommandLine& line) {
     if (!line.error.isEmpty())
         boxes_.message(line.error);
-    if (!line.scenario.isEmpty())
-        menu.chooseScenario(line.scenario);
-    if (line.from)
+    const bool chosen = !line.scenario.isEmpty() && menu.chooseNamed(line.scenario);
+    if (chosen && line.from)
         menu.playFrom(*line.from);
     else
         menu.show();

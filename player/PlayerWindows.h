@@ -19,7 +19,8 @@ struct PlayerWindows {
 
     // Brings the windows up as the command line asks: its usage error in a box first, then the
     // menu with its scenario chosen, or the game at once at its situation; a game that cannot
-    // begin there shows its error and then the menu.
+    // begin there shows its error and then the menu. A file the dialog's checks refuse is
+    // not chosen, and no game begins.
     void begin(const PlayerCommandLine& line);
 
 private:

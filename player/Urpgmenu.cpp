@@ -76,6 +76,13 @@ void TFoRPGMenu::BuPlanszaClick() {
         chooseScenario(*chosen);
 }
 
+bool TFoRPGMenu::chooseNamed(const QString& path) {
+    const std::optional<QString> confirmed = services_.scenarioDialog.confirm(this, path);
+    if (confirmed)
+        chooseScenario(*confirmed);
+    return confirmed.has_value();
+}
+
 void TFoRPGMenu::chooseScenario(const QString& path) {
     scenario_.path = path;
     Label4->setText(scenario_.path);

@@ -22,6 +22,9 @@ public:
     // The scenario at `path` (absolute) becomes the chosen one, as a file confirmed in "Wybór
     // Scenariusza" does; whether it can be played shows when a game starts.
     void chooseScenario(const QString& path);
+    // A name given on the command line: the dialog's own checks first, as if it had been typed
+    // there ("File not found" for a file that is not there); false when they refused it.
+    bool chooseNamed(const QString& path);
     // A game of the chosen scenario starts at situation `number`, as "&Start:" starts one at 1.
     void playFrom(std::int32_t number);
 

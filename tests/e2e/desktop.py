@@ -179,8 +179,8 @@ class Desktop:
 
     # --- programs ---------------------------------------------------------------------------
 
-    def start(self, label, binary, extra_env=None):
-        return self._spawn(label, [binary], env=dict(self.env, **(extra_env or {})))
+    def start(self, label, binary, extra_env=None, args=()):
+        return self._spawn(label, [binary, *args], env=dict(self.env, **(extra_env or {})))
 
     def log(self, label):
         try:

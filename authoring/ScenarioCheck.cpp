@@ -517,3 +517,29 @@ CheckReport checkScenario(const ScenarioSnapshot& snapshot, const ScenarioGraph&
     stats.longestRoadCut = longest.cut;
     return report;
 }
+
+QString reportSummary(const CheckReport& report) {
+    const CheckStatistics& s = report.statistics;
+    QString text = QStringLiteral("Sytuacje: %1, osiągalne z sytuacji 1: %2, osiągalne "
+                                  "zakończenia: %3.\n")
+                       .arg(s.situations)
+                       .arg(s.reachable)
+                       .arg(s.endingsReachable);
+    if (s.shortestRoad < 0) {
+        text += QStringLiteral("Żadne zakończenie nie jest osiągalne z sytuacji 1.\n");
+    } else {
+        text += QStringLiteral("Droga do zakończenia (liczba wyborów): najkrótsza %1, "
+                               "najdłuższa %2")
+                    .arg(s.shortestRoad)
+                    .arg(s.longestRoad);
+        text += s.longestRoadCut ? QStringLiteral(" (szukanie najdłuższej przerwano na limicie "
+                                                  "kroków; może być dłuższa).\n")
+                                 : QStringLiteral(".\n");
+    }
+    text += QStringLiteral("Słowa w opisach: %1, w tekstach wyborów: %2.\n")
+                .arg(s.descriptionWords)
+                .arg(s.choiceWords);
+    text +=
+        QStringLiteral("Błędy: %1, ostrzeżenia: %2.\n").arg(report.errors()).arg(report.warnings());
+    return text;
+}

@@ -92,3 +92,6 @@ Severity severityOf(FindingKind kind);
 
 // The kind's name as the code spells it ("TargetOutOfRange"), for machine-readable output.
 QString kindName(FindingKind kind);
+
+// The figures of a report and its count of errors and warnings, in Polish, a line each.
+QString reportSummary(const CheckReport& report);

@@ -39,32 +39,6 @@ QString printable(QString text) {
     return text;
 }
 
-QString summary(const CheckReport& report) {
-    const CheckStatistics& s = report.statistics;
-    QString text = QStringLiteral("Sytuacje: %1, osiągalne z sytuacji 1: %2, osiągalne "
-                                  "zakończenia: %3.\n")
-                       .arg(s.situations)
-                       .arg(s.reachable)
-                       .arg(s.endingsReachable);
-    if (s.shortestRoad < 0) {
-        text += QStringLiteral("Żadne zakończenie nie jest osiągalne z sytuacji 1.\n");
-    } else {
-        text += QStringLiteral("Droga do zakończenia (liczba wyborów): najkrótsza %1, "
-                               "najdłuższa %2")
-                    .arg(s.shortestRoad)
-                    .arg(s.longestRoad);
-        text += s.longestRoadCut ? QStringLiteral(" (szukanie najdłuższej przerwano na limicie "
-                                                  "kroków; może być dłuższa).\n")
-                                 : QStringLiteral(".\n");
-    }
-    text += QStringLiteral("Słowa w opisach: %1, w tekstach wyborów: %2.\n")
-                .arg(s.descriptionWords)
-                .arg(s.choiceWords);
-    text +=
-        QStringLiteral("Błędy: %1, ostrzeżenia: %2.\n").arg(report.errors()).arg(report.warnings());
-    return text;
-}
-
 QString plain(const QString& file, const CheckReport& report) {
     QString text;
     for (const Finding& f : report.findings) {
@@ -75,7 +49,7 @@ QString plain(const QString& file, const CheckReport& report) {
     }
     if (!report.findings.empty())
         text += u'\n';
-    return text + summary(report);
+    return text + reportSummary(report);
 }
 
 QByteArray json(const QString& file, const CheckReport& report) {

@@ -9,32 +9,7 @@ namespace {
 
 enum Column { SeverityColumn, NumberColumn, NameColumn, MessageColumn };
 
-QString road(std::int32_t length) {
-    return length < 0 ? QStringLiteral("brak") : QString::number(length);
-}
-
 } // namespace
-
-QString reportSummary(const CheckReport& report) {
-    const CheckStatistics& s = report.statistics;
-    QString text = report.findings.empty()
-                       ? QStringLiteral("Brak uwag: każda droga prowadzi do końca.")
-                       : QStringLiteral("Błędy: %1, ostrzeżenia: %2.")
-                             .arg(report.errors())
-                             .arg(report.warnings());
-    text += QStringLiteral("\nSytuacje: %1, osiągalne z sytuacji 1: %2, osiągalne końce: %3.")
-                .arg(s.situations)
-                .arg(s.reachable)
-                .arg(s.endingsReachable);
-    text += QStringLiteral("\nNajkrótsza droga do końca: %1, najdłuższa: %2%3.")
-                .arg(road(s.shortestRoad), road(s.longestRoad),
-                     s.longestRoadCut ? QStringLiteral(" (szukanie przerwane, może być dłuższa)")
-                                      : QString());
-    text += QStringLiteral("\nSłowa w opisach: %1, w wyborach: %2.")
-                .arg(s.descriptionWords)
-                .arg(s.choiceWords);
-    return text;
-}
 
 CheckWindow::CheckWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("CheckWindow"));
@@ -91,5 +66,8 @@ void CheckWindow::showReport(const CheckReport& report) {
     findings->addTopLevelItems(items);
     if (!items.isEmpty())
         findings->setCurrentItem(items[std::min<qsizetype>(selected, items.size() - 1)]);
-    summary->setText(reportSummary(report));
+    summary->setText((report.findings.empty()
+                          ? QStringLiteral("Brak uwag: każda droga prowadzi do końca.\n")
+                          : QString()) +
+                     reportSummary(report).trimmed());
 }

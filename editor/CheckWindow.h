@@ -27,6 +27,3 @@ public:
 signals:
     void situationChosen(std::int32_t situation);
 };
-
-// The summary line of a check's report, in Polish.
-QString reportSummary(const CheckReport& report);

@@ -1,6 +1,7 @@
 #include "EditorTools.h"
 
 #include "CheckWindow.h"
+#include "MapWindow.h"
 #include "ui/MessageBoxes.h"
 
 EditorTools::EditorTools(QWidget* owner, MessageBoxes& boxes, RecordFileFactory& files)
@@ -28,19 +29,25 @@ void EditorTools::showCheck(const QString& situationFilePath, std::int32_t curre
         connect(check_, &CheckWindow::situationChosen, this, &EditorTools::jumpRequested);
     }
     check_->showReport(*report_);
-    (void)current;
+    if (map_ && map_->isVisible())
+        map_->showScenario(snapshot_, report_, current);
     showIn(check_);
 }
 
 void EditorTools::showMap(const QString& situationFilePath, std::int32_t current) {
     read(situationFilePath);
+    if (!map_) {
+        map_ = new MapWindow(boxes_, owner_);
+        connect(map_, &MapWindow::situationClicked, this, &EditorTools::jumpRequested);
+    }
+    map_->showScenario(snapshot_, report_, current);
     if (check_ && check_->isVisible())
         check_->showReport(*report_);
-    (void)current;
+    showIn(map_);
 }
 
 bool EditorTools::anyShown() const {
-    return check_ && check_->isVisible();
+    return (check_ && check_->isVisible()) || (map_ && map_->isVisible());
 }
 
 void EditorTools::refresh(const QString& situationFilePath, std::int32_t current) {
@@ -49,16 +56,24 @@ void EditorTools::refresh(const QString& situationFilePath, std::int32_t current
     read(situationFilePath);
     if (check_ && check_->isVisible())
         check_->showReport(*report_);
-    (void)current;
+    if (map_ && map_->isVisible())
+        map_->showScenario(snapshot_, report_, current);
 }
 
 void EditorTools::setCurrent(std::int32_t current) {
-    (void)current;
+    if (map_ && map_->isVisible())
+        map_->setCurrent(current);
 }
 
 void EditorTools::closeAll() {
     if (check_)
         check_->close();
+    if (map_)
+        map_->close();
     snapshot_.reset();
     report_.reset();
+}
+
+MapWindow* EditorTools::mapWindow() const {
+    return map_;
 }

@@ -38,7 +38,7 @@ public:
     void closeAll();
 
     CheckWindow* checkWindow() const { return check_; }
-    QWidget* mapWindow() const { return map_; }
+    MapWindow* mapWindow() const;
 
 signals:
     void jumpRequested(std::int32_t situation);
@@ -52,7 +52,7 @@ private:
     MessageBoxes& boxes_;
     RecordFileFactory& files_;
     QPointer<CheckWindow> check_;
-    QPointer<QWidget> map_;
+    QPointer<MapWindow> map_;
     std::shared_ptr<const ScenarioSnapshot> snapshot_;
     std::shared_ptr<const CheckReport> report_;
 };

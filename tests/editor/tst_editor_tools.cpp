@@ -4,6 +4,7 @@
 #include "ScenarioBuilder.h"
 #include "TestMain.h"
 #include "editor/CheckWindow.h"
+#include "editor/MapWindow.h"
 #include "editor/Uedytor.h"
 
 #include <QCheckBox>
@@ -100,6 +101,30 @@ private slots:
         QCOMPARE(check->findings->topLevelItemCount(), 0);
         QVERIFY(check->summary->text().startsWith(QStringLiteral("Brak uwag")));
         QVERIFY(e.boxes.verifyAllShown());
+    }
+
+    // The map opens on the situation shown, a click on a box goes there as the grid does, and
+    // the map follows the editor.
+    void mapWindowJumpsAndFollows() {
+        QVERIFY(writeScenario(folder_.filePath(QStringLiteral("a.Kro")), leftOnDefaultEnd()));
+        Editor e;
+        e.open(folder_.filePath(QStringLiteral("a.Kro")));
+        Editor::click(e.w.BuMapa);
+        MapWindow* map = e.w.tools().mapWindow();
+        QVERIFY(map && map->isVisible());
+        const auto current = [map] {
+            for (const MapNode& node : map->layout().nodes) {
+                if (node.current)
+                    return node.situation;
+            }
+            return -1;
+        };
+        QCOMPARE(current(), 1);
+        emit map->situationClicked(2);
+        QCOMPARE(e.w.state().numer(), 2);
+        QCOMPARE(current(), 2);
+        Editor::click(e.w.BuPoprzedni);
+        QCOMPARE(current(), 1);
     }
 
     // "Graj stąd" starts the player at the situation shown once it is saved.

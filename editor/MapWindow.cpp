@@ -1,0 +1,348 @@
+#include "MapWindow.h"
+
+#include "ui/Guarded.h"
+#include "ui/MessageBoxes.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFontMetricsF>
+#include <QGraphicsPathItem>
+#include <QGraphicsScene>
+#include <QGraphicsSimpleTextItem>
+#include <QGraphicsView>
+#include <QHBoxLayout>
+#include <QImage>
+#include <QLabel>
+#include <QLineF>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QSpinBox>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+#include <QtMath>
+
+namespace {
+
+constexpr double kZoomStep = 1.25;
+constexpr double kMinScale = 0.02;
+constexpr double kMaxScale = 8.0;
+constexpr double kPadding = 6.0;
+constexpr double kArrowLength = 8.0;
+// The PNG is drawn at twice the map's size unless that would pass this many pixels.
+constexpr double kMaxPngPixels = 64.0 * 1024 * 1024;
+constexpr int kMaxPngSide = 32000;
+const QColor kEdgeColour(0x40, 0x40, 0x40);
+const QColor kCurrentOutline(0x10, 0x30, 0xa0);
+
+QFont labelFont() {
+    QFont font = QApplication::font();
+    font.setPixelSize(12);
+    return font;
+}
+QFont smallFont() {
+    QFont font = QApplication::font();
+    font.setPixelSize(10);
+    return font;
+}
+
+// A box holds its label and, in its top right corner, its type letter.
+QSizeF boxSize(const QString& label) {
+    const QFontMetricsF metrics(labelFont());
+    const QFontMetricsF small(smallFont());
+    return {metrics.horizontalAdvance(label) + 3 * kPadding + small.horizontalAdvance(u'W'),
+            metrics.height() + 2 * kPadding};
+}
+
+QPen outline(bool current) {
+    return current ? QPen(kCurrentOutline, 3) : QPen(Qt::black, 1);
+}
+
+QString legendText() {
+    QString text;
+    for (MapRole role : {MapRole::Start, MapRole::Ending, MapRole::Normal, MapRole::Warning,
+                         MapRole::Unreachable, MapRole::Error}) {
+        text += QStringLiteral("<span style=\"background-color:%1\">&nbsp;&nbsp;&nbsp;&nbsp;"
+                               "</span>&nbsp;%2&nbsp;&nbsp; ")
+                    .arg(mapRoleColour(role).name(), mapRoleName(role).toHtmlEscaped());
+    }
+    return text + QStringLiteral("grube obramowanie: bieżąca sytuacja");
+}
+
+void writeAll(const QString& path, const std::function<bool(QSaveFile&)>& write) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || !write(file) || !file.commit())
+        throw AppError(AppError::Other,
+                       QStringLiteral("Nie można zapisać mapy w pliku %1").arg(path));
+}
+
+} // namespace
+
+MapWindow::MapWindow(MessageBoxes& boxes, QWidget* parent, FileChooser chooser)
+    : QWidget(parent, Qt::Window), boxes_(boxes), chooser_(std::move(chooser)),
+      scene_(new QGraphicsScene(this)) {
+    setObjectName(QStringLiteral("MapWindow"));
+    setWindowTitle(QStringLiteral("Mapa scenariusza"));
+    resize(900, 640);
+    if (!chooser_) {
+        chooser_ = [this] {
+            QString filter;
+            QString path =
+                QFileDialog::getSaveFileName(this, QStringLiteral("Zapisz mapę"), QString(),
+                                             QStringLiteral("SVG (*.svg);;PNG (*.png)"), &filter);
+            if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty())
+                path += filter.startsWith(QStringLiteral("PNG")) ? QStringLiteral(".png")
+                                                                 : QStringLiteral(".svg");
+            return path;
+        };
+    }
+
+    const auto named = [](auto* control, const char* name, const QString& accessible) {
+        control->setObjectName(QString::fromLatin1(name));
+        control->setAccessibleName(accessible);
+        return control;
+    };
+    stepsLabel =
+        named(new QLabel(QStringLiteral("Kroki:"), this), "stepsLabel", QStringLiteral("Kroki"));
+    steps = named(new QSpinBox(this), "steps", QStringLiteral("Kroki od bieżącej sytuacji"));
+    steps->setRange(1, 10);
+    steps->setValue(MapRequest::DefaultSteps);
+    stepsLabel->setBuddy(steps);
+    zoomIn =
+        named(new QPushButton(QStringLiteral("+"), this), "zoomIn", QStringLiteral("Powiększ"));
+    zoomOut =
+        named(new QPushButton(QStringLiteral("-"), this), "zoomOut", QStringLiteral("Pomniejsz"));
+    fit = named(new QPushButton(QStringLiteral("Dopasuj"), this), "fit",
+                QStringLiteral("Dopasuj mapę do okna"));
+    save = named(new QPushButton(QStringLiteral("Zapisz jako SVG/PNG"), this), "save",
+                 QStringLiteral("Zapisz mapę jako SVG lub PNG"));
+    info = named(new QLabel(this), "info", QStringLiteral("Co pokazuje mapa"));
+    info->setTextFormat(Qt::PlainText);
+    view = named(new QGraphicsView(scene_, this), "view", QStringLiteral("Mapa"));
+    view->setRenderHint(QPainter::Antialiasing);
+    view->setDragMode(QGraphicsView::ScrollHandDrag);
+    view->setTransformationAnchor(QGraphicsView::AnchorUnderMouse);
+    view->setBackgroundBrush(Qt::white);
+    view->viewport()->installEventFilter(this);
+    legend = named(new QLabel(legendText(), this), "legend", QStringLiteral("Legenda kolorów"));
+    legend->setTextFormat(Qt::RichText);
+
+    auto* tools = new QHBoxLayout;
+    tools->addWidget(stepsLabel);
+    tools->addWidget(steps);
+    tools->addWidget(zoomIn);
+    tools->addWidget(zoomOut);
+    tools->addWidget(fit);
+    tools->addWidget(save);
+    tools->addWidget(info, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(tools);
+    layout->addWidget(view, 1);
+    layout->addWidget(legend);
+
+    connect(zoomIn, &QPushButton::clicked, this, [this] { zoom(kZoomStep); });
+    connect(zoomOut, &QPushButton::clicked, this, [this] { zoom(1 / kZoomStep); });
+    connect(fit, &QPushButton::clicked, this, [this] { fitMap(); });
+    connect(save, &QPushButton::clicked, this, [this] { guarded(boxes_, [this] { saveAs(); }); });
+    connect(steps, &QSpinBox::valueChanged, this, [this](int value) {
+        request_.steps = value;
+        if (scenario_ && request_.scope == MapRequest::Scope::Neighbourhood)
+            guarded(boxes_, [this] { relayout(); });
+    });
+    const auto key = [this](const char* sequence, auto action) {
+        auto* shortcut = new QShortcut(QKeySequence(QString::fromLatin1(sequence)), this);
+        shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(shortcut, &QShortcut::activated, this, action);
+    };
+    key("+", [this] { zoom(kZoomStep); });
+    key("=", [this] { zoom(kZoomStep); });
+    key("-", [this] { zoom(1 / kZoomStep); });
+    key("0", [this] { fitMap(); });
+}
+
+MapWindow::~MapWindow() = default;
+
+void MapWindow::showScenario(std::shared_ptr<const ScenarioSnapshot> snapshot,
+                             std::shared_ptr<const CheckReport> report, std::int32_t current) {
+    scenario_.reset();
+    layout_ = {};
+    draw();
+    if (!snapshot)
+        return;
+    guarded(boxes_, [&] {
+        scenario_ = std::make_unique<MapScenario>(std::move(snapshot), report.get());
+        request_.scope = MapRequest::defaultScope(scenario_->size());
+        request_.current = current;
+        request_.labelSize = boxSize;
+        relayout();
+    });
+}
+
+void MapWindow::setCurrent(std::int32_t k) {
+    if (!scenario_)
+        return;
+    request_.current = k;
+    if (request_.scope == MapRequest::Scope::Neighbourhood)
+        guarded(boxes_, [this] { relayout(); });
+    else
+        highlight(k);
+}
+
+QAbstractGraphicsShapeItem* MapWindow::box(std::int32_t k) const {
+    const int i = layout_.indexOf(k);
+    return i < 0 ? nullptr : boxItems_[std::size_t(i)];
+}
+
+void MapWindow::relayout() {
+    const bool whole = request_.scope == MapRequest::Scope::Whole;
+    stepsLabel->setVisible(!whole);
+    steps->setVisible(!whole);
+    layout_ = {};
+    draw();
+    layout_ = layoutMap(*scenario_, request_);
+    draw();
+    if (whole) {
+        info->setText(QStringLiteral("Cały scenariusz: %1 sytuacji").arg(scenario_->size()));
+    } else {
+        info->setText(QStringLiteral("Otoczenie sytuacji %1: %2 z %3 sytuacji%4")
+                          .arg(request_.current)
+                          .arg(layout_.nodes.size())
+                          .arg(scenario_->size())
+                          .arg(layout_.cut ? QStringLiteral(" (tylko najbliższe)") : QString()));
+    }
+    highlight(request_.current);
+}
+
+void MapWindow::draw() {
+    scene_->clear();
+    boxItems_.clear();
+    const QFont font = labelFont();
+    const QFont small = smallFont();
+    for (const MapEdge& edge : layout_.edges) {
+        scene_->addPath(edge.path, QPen(kEdgeColour, 1.2));
+        // The arrowhead points along the line from the spline's end to its tip.
+        QLineF along(edge.path.currentPosition(), edge.arrowTip);
+        if (along.length() < 1)
+            along = QLineF(edge.path.pointAtPercent(0.9), edge.arrowTip);
+        along.setLength(kArrowLength);
+        const QLineF back(edge.arrowTip, edge.arrowTip - (along.p2() - along.p1()));
+        QLineF left = back;
+        left.setAngle(back.angle() + 25);
+        QLineF right = back;
+        right.setAngle(back.angle() - 25);
+        scene_->addPolygon(QPolygonF({edge.arrowTip, left.p2(), right.p2()}), QPen(kEdgeColour),
+                           QBrush(kEdgeColour));
+        auto* number = scene_->addSimpleText(QString::number(edge.choice), small);
+        number->setPos(edge.labelPos - number->boundingRect().center());
+    }
+    boxItems_.reserve(layout_.nodes.size());
+    for (const MapNode& node : layout_.nodes) {
+        const QRectF rect(node.centre - QPointF(node.size.width(), node.size.height()) / 2,
+                          node.size);
+        QPainterPath shape;
+        shape.addRoundedRect(rect, 6, 6);
+        auto* item = scene_->addPath(shape, outline(node.current), mapRoleColour(node.role));
+        item->setData(0, node.situation);
+        item->setToolTip(node.label);
+        auto* text = new QGraphicsSimpleTextItem(node.label, item);
+        text->setFont(font);
+        text->setPos(rect.left() + kPadding, rect.center().y() - text->boundingRect().height() / 2);
+        auto* letter = new QGraphicsSimpleTextItem(node.typeLetter, item);
+        letter->setFont(small);
+        letter->setPos(rect.right() - kPadding / 2 - letter->boundingRect().width(),
+                       rect.top() + 1);
+        boxItems_.push_back(item);
+    }
+    scene_->setSceneRect(layout_.bounds.adjusted(-20, -20, 20, 20));
+}
+
+void MapWindow::highlight(std::int32_t k) {
+    for (std::size_t i = 0; i < layout_.nodes.size(); ++i) {
+        MapNode& node = layout_.nodes[i];
+        node.current = node.situation == k;
+        boxItems_[i]->setPen(outline(node.current));
+    }
+    if (QAbstractGraphicsShapeItem* item = box(k)) {
+        view->centerOn(item);
+        view->ensureVisible(item, 10, 10);
+    }
+}
+
+void MapWindow::zoom(double factor) {
+    const double scale = view->transform().m11();
+    factor = std::clamp(scale * factor, kMinScale, kMaxScale) / scale;
+    view->scale(factor, factor);
+}
+
+void MapWindow::fitMap() {
+    view->fitInView(scene_->sceneRect(), Qt::KeepAspectRatio);
+    zoom(1); // within the zoom's bounds
+}
+
+bool MapWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != view->viewport())
+        return QWidget::eventFilter(watched, event);
+    if (event->type() == QEvent::Wheel) {
+        auto* wheel = static_cast<QWheelEvent*>(event);
+        if (wheel->modifiers() & Qt::ControlModifier) {
+            zoom(std::pow(kZoomStep, wheel->angleDelta().y() / 120.0));
+            return true;
+        }
+    } else if (event->type() == QEvent::MouseButtonPress) {
+        pressedAt_ = static_cast<QMouseEvent*>(event)->position().toPoint();
+    } else if (event->type() == QEvent::MouseButtonRelease) {
+        // A release near its press is a click; farther away it ended a drag that panned.
+        const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
+        if ((at - pressedAt_).manhattanLength() < QApplication::startDragDistance()) {
+            for (QGraphicsItem* item : view->items(at)) {
+                while (item->parentItem() != nullptr)
+                    item = item->parentItem();
+                if (item->data(0).isValid()) {
+                    emit situationClicked(item->data(0).toInt());
+                    break;
+                }
+            }
+        }
+    }
+    return false;
+}
+
+void MapWindow::saveAs() {
+    if (!scenario_)
+        return;
+    const QString path = chooser_();
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).suffix().compare(QStringLiteral("png"), Qt::CaseInsensitive) == 0)
+        savePng(path);
+    else
+        saveSvg(path);
+}
+
+void MapWindow::saveSvg(const QString& path) const {
+    const QByteArray svg = toSvg(*scenario_, request_);
+    writeAll(path, [&svg](QSaveFile& file) { return file.write(svg) == svg.size(); });
+}
+
+void MapWindow::savePng(const QString& path) const {
+    const QRectF source = scene_->sceneRect();
+    double scale = 2;
+    const double pixels = source.width() * source.height() * scale * scale;
+    if (pixels > kMaxPngPixels)
+        scale *= std::sqrt(kMaxPngPixels / pixels);
+    scale = std::min(scale, kMaxPngSide / std::max(source.width(), source.height()));
+    QImage image(qCeil(source.width() * scale), qCeil(source.height() * scale),
+                 QImage::Format_RGB32);
+    if (image.isNull())
+        throw AppError(AppError::Other, QStringLiteral("Za mało pamięci na obraz mapy"));
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        scene_->render(&painter, QRectF(image.rect()), source);
+    }
+    writeAll(path, [&image](QSaveFile& file) { return image.save(&file, "PNG"); });
+}

@@ -1,0 +1,163 @@
+#include "RecordingMessageBoxes.h"
+#include "TestFiles.h"
+#include "TestMain.h"
+#include "editor/MapWindow.h"
+
+#include <QAbstractGraphicsShapeItem>
+#include <QDir>
+#include <QGraphicsView>
+#include <QImage>
+#include <QPen>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSpinBox>
+#include <QXmlStreamReader>
+#include <QtMath>
+
+namespace {
+
+// A story of `n` situations: each leads on to the next and, by its choice 2, to the one after;
+// the last is an ending. Situation 2 is "Łąka".
+std::shared_ptr<const ScenarioSnapshot> chain(std::int32_t n) {
+    auto made = std::make_shared<ScenarioSnapshot>();
+    for (std::int32_t k = 0; k < n; ++k) {
+        TRekordKroku rekord;
+        const QString name = k == 2 ? QStringLiteral("Łąka") : QStringLiteral("Krok %1").arg(k);
+        rekord.Nazwa.assign(name);
+        rekord.Krok_Wybrany1.set(k + 1 < n ? k + 1 : -1);
+        rekord.Krok_Wybrany2.set(k + 2 < n ? k + 2 : -1);
+        TRekordListy lista;
+        lista.Nazwa.assign(name);
+        lista.Typ = k == 0 || k == n - 1 ? Koniec : k == 1 ? Poczatek : Wybory2;
+        made->rekordy.push_back(rekord);
+        made->listy.push_back(lista);
+    }
+    return made;
+}
+
+bool inView(const MapWindow& window, std::int32_t k) {
+    const QRect onScreen =
+        window.view->mapFromScene(window.box(k)->sceneBoundingRect()).boundingRect();
+    return window.view->viewport()->rect().contains(onScreen);
+}
+
+} // namespace
+
+class TestMapWindow : public QObject {
+    Q_OBJECT
+
+    TestFolder folder_;
+
+private slots:
+    void init() { folder_.renew(); }
+
+    void clickOnABoxAsksForItsSituation_data() {
+        QTest::addColumn<std::int32_t>("situation");
+        QTest::newRow("start") << 1;
+        QTest::newRow("middle") << 20;
+        QTest::newRow("ending") << 39;
+    }
+    void clickOnABoxAsksForItsSituation() {
+        QFETCH(std::int32_t, situation);
+        RecordingMessageBoxes boxes;
+        MapWindow window(boxes);
+        window.show();
+        window.showScenario(chain(40), nullptr, 1);
+        window.view->centerOn(window.box(situation));
+        QSignalSpy clicked(&window, &MapWindow::situationClicked);
+        const QPoint at =
+            window.view->mapFromScene(window.box(situation)->sceneBoundingRect().center());
+        QTest::mouseClick(window.view->viewport(), Qt::LeftButton, {}, at);
+        QCOMPARE(clicked.size(), 1);
+        QCOMPARE(clicked[0][0].value<std::int32_t>(), situation);
+        // A drag pans and chooses nothing.
+        QTest::mousePress(window.view->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseMove(window.view->viewport(), at + QPoint(60, 60));
+        QTest::mouseRelease(window.view->viewport(), Qt::LeftButton, {}, at + QPoint(60, 60));
+        QCOMPARE(clicked.size(), 1);
+    }
+
+    void setCurrentHighlightsAndShows_data() {
+        QTest::addColumn<std::int32_t>("size");
+        QTest::addColumn<std::int32_t>("current");
+        QTest::newRow("whole map, far down") << 40 << 38;
+        QTest::newRow("whole map, back up") << 40 << 1;
+        QTest::newRow("neighbourhood") << 1500 << 900;
+    }
+    void setCurrentHighlightsAndShows() {
+        QFETCH(std::int32_t, size);
+        QFETCH(std::int32_t, current);
+        RecordingMessageBoxes boxes;
+        MapWindow window(boxes);
+        window.show();
+        window.showScenario(chain(size), nullptr, 2);
+        window.setCurrent(current);
+        QVERIFY(window.box(current) != nullptr);
+        QCOMPARE(window.box(current)->pen().widthF(), 3.0);
+        if (window.box(2) != nullptr)
+            QCOMPARE(window.box(2)->pen().widthF(), 1.0);
+        QVERIFY(inView(window, current));
+        const bool neighbourhood = size > MapRequest::WholeLimit;
+        QCOMPARE(window.steps->isVisible(), neighbourhood);
+        if (neighbourhood) {
+            // Laid out anew around the current situation: a step goes one or two situations
+            // either way, so 3 steps reach 6 either way and one step 2.
+            QCOMPARE(window.layout().nodes.size(), std::size_t(6 + 1 + 6));
+            QVERIFY(window.box(current + 6) != nullptr);
+            window.steps->setValue(1);
+            QCOMPARE(window.layout().nodes.size(), std::size_t(2 + 1 + 2));
+            QVERIFY(window.box(current + 3) == nullptr);
+        }
+    }
+
+    void saveWritesTheChosenFile_data() {
+        QTest::addColumn<QString>("name"); // empty: the chooser is cancelled
+        QTest::addColumn<bool>("fails");
+        QTest::newRow("svg") << QStringLiteral("mapa.svg") << false;
+        QTest::newRow("png") << QStringLiteral("mapa.PNG") << false;
+        QTest::newRow("cancelled") << QString() << false;
+        QTest::newRow("folder missing") << QStringLiteral("brak/mapa.svg") << true;
+        QTest::newRow("png, folder missing") << QStringLiteral("brak/mapa.png") << true;
+    }
+    void saveWritesTheChosenFile() {
+        QFETCH(QString, name);
+        QFETCH(bool, fails);
+        const QString path = name.isEmpty() ? QString() : folder_.filePath(name);
+        RecordingMessageBoxes boxes;
+        int asked = 0;
+        MapWindow window(boxes, nullptr, [&] {
+            ++asked;
+            return path;
+        });
+        window.showScenario(chain(6), nullptr, 1);
+        if (fails)
+            boxes.expectError(QStringLiteral("Nie można zapisać mapy w pliku %1").arg(path));
+        QTest::mouseClick(window.save, Qt::LeftButton);
+        QCOMPARE(asked, 1);
+        QVERIFY(boxes.verifyAllShown());
+        if (name.isEmpty() || fails) {
+            QCOMPARE(QDir(folder_.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+                     QStringList());
+            return;
+        }
+        if (name.endsWith(QStringLiteral(".svg"))) {
+            QXmlStreamReader xml(readFile(path));
+            QStringList texts;
+            while (!xml.atEnd()) {
+                if (xml.readNext() == QXmlStreamReader::StartElement &&
+                    xml.name() == QStringLiteral("text"))
+                    texts << xml.readElementText();
+            }
+            QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+            QVERIFY(texts.contains(QStringLiteral("2 Łąka")));
+        } else {
+            const QImage image(path, "PNG");
+            QVERIFY(!image.isNull());
+            QCOMPARE(image.width(), qCeil(window.view->sceneRect().width() * 2));
+            QCOMPARE(image.height(), qCeil(window.view->sceneRect().height() * 2));
+        }
+    }
+};
+
+KIT_TEST_MAIN(TestMapWindow)
+#include "tst_map_window.moc"

@@ -92,3 +92,35 @@ for (fn, tag), v in rows.items():
     ratio = "%.1f x" % (v / floor) if floor and fn != "floorReadBothFiles" else "-"
     print("| %s | %s | %.3f ms | %.3f ms | %s |" % (names.get(fn, fn), tag or "-", v, floor or 0, ratio))
 '
+
+# The scenario map (bench/bench_map.cpp): the whole map at 1 000 situations beside building its
+# Graphviz graph unlaid, a neighbourhood at 100 000 beside finding it and building its graph.
+if [[ ! -x "$build/bench/bench_map" ]]; then
+    cmake --build "$build" --target bench_map -j"$(nproc)" >/dev/null
+fi
+echo
+"$build/bench/bench_map" -csv 2>/dev/null | python3 -c '
+import csv, sys
+rows = {}
+for r in csv.reader(sys.stdin):
+    if len(r) >= 4 and r[2] == "WalltimeMilliseconds":
+        rows[(r[0], r[1])] = float(r[3])
+floors = {"layoutWhole": "floorWholeGraph", "svgWhole": "floorWholeGraph",
+          "layoutNeighbourhood": "floorNeighbourhoodGraph"}
+names = {
+    "prepare": "map: roads and roles, once per scenario",
+    "floorWholeGraph": "floor: Graphviz graph of 1 000 built, not laid out",
+    "layoutWhole": "map: whole, 1 000 situations",
+    "svgWhole": "map: whole as SVG, 1 000 situations",
+    "floorNeighbourhoodFound": "floor: a neighbourhood found among 100 000",
+    "floorNeighbourhoodGraph": "floor: its Graphviz graph built, not laid out",
+    "layoutNeighbourhood": "map: a neighbourhood among 100 000",
+}
+print("| measure | case | figure | floor | ratio |")
+print("|---|---|---:|---:|---:|")
+for (fn, tag), v in rows.items():
+    floor = rows.get((floors.get(fn), ""))
+    ratio = "%.1f x" % (v / floor) if floor else "-"
+    fls = "%.3f ms" % floor if floor else "-"
+    print("| %s | %s | %.3f ms | %s | %s |" % (names.get(fn, fn), tag or "-", v, fls, ratio))
+'

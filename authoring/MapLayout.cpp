@@ -21,10 +21,10 @@ constexpr double kPointsPerInch = 72.0;
 constexpr double kFontSize = 10.0;
 constexpr const char* kFontName = "Helvetica,Arial,sans-serif";
 
-// Attributes of the "dot" engine chosen by measurement (bench/bench_map.cpp): the default
-// limits of its network simplex and crossing minimisation take some 27 s for 1,000
-// situations of 2,000 roads; these bounds keep it under a second with a drawing whose
-// crossings are barely more.
+// Attributes of the "dot" engine chosen by measurement (bench/bench_map.cpp): with its default
+// limits on the network simplex and the crossing minimisation, a story of 1,000 situations and
+// 2,000 roads took 27 s to lay out; bounding them brings such stories well under a second,
+// with barely more crossings.
 const std::pair<const char*, const char*> kGraphAttributes[] = {
     {"charset", "UTF-8"},          {"rankdir", "TB"},  {"nslimit", "0.1"},
     {"nslimit1", "0.1"},           {"mclimit", "0.1"}, {"searchsize", "10"},

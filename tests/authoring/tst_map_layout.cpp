@@ -13,7 +13,7 @@ Q_DECLARE_METATYPE(std::set<std::int32_t>)
 
 namespace {
 
-struct Spec {
+struct Planned {
     const char* name;
     std::uint8_t typ;
     std::array<std::int32_t, 4> cele;
@@ -22,7 +22,7 @@ struct Spec {
 // 0 default end; 1 -> 2; 2 -> 3, 4, itself, the default end; 3 -> 5; 5 -> 4, 2; 4 an ending;
 // 6 leads to 4 but nothing leads to 6. Situation 3's name holds what Graphviz and XML treat
 // as special.
-const std::vector<Spec> kScenario = {
+const std::vector<Planned> kScenario = {
     {"Default Koniec", Koniec, {-1, -1, -1, -1}},
     {"Start", Poczatek, {2, -1, -1, -1}},
     {"Łąka", Normalny, {3, 4, 2, 0}},
@@ -39,16 +39,16 @@ const std::set<Road> kRoads = {{1, 2, 1}, {2, 3, 1}, {2, 4, 2}, {2, 2, 3}, {2, 0
 
 std::shared_ptr<const ScenarioSnapshot> snapshot() {
     auto made = std::make_shared<ScenarioSnapshot>();
-    for (const Spec& spec : kScenario) {
+    for (const Planned& planned : kScenario) {
         TRekordKroku rekord;
-        rekord.Nazwa.assign(QString::fromUtf8(spec.name));
-        rekord.Krok_Wybrany1.set(spec.cele[0]);
-        rekord.Krok_Wybrany2.set(spec.cele[1]);
-        rekord.Krok_Wybrany3.set(spec.cele[2]);
-        rekord.Krok_Wybrany4.set(spec.cele[3]);
+        rekord.Nazwa.assign(QString::fromUtf8(planned.name));
+        rekord.Krok_Wybrany1.set(planned.cele[0]);
+        rekord.Krok_Wybrany2.set(planned.cele[1]);
+        rekord.Krok_Wybrany3.set(planned.cele[2]);
+        rekord.Krok_Wybrany4.set(planned.cele[3]);
         TRekordListy lista;
-        lista.Nazwa.assign(QString::fromUtf8(spec.name));
-        lista.Typ = spec.typ;
+        lista.Nazwa.assign(QString::fromUtf8(planned.name));
+        lista.Typ = planned.typ;
         made->rekordy.push_back(rekord);
         made->listy.push_back(lista);
     }

@@ -58,6 +58,7 @@ void CheckWindow::showReport(const CheckReport& report) {
                                                      QString::number(finding.situation),
                                                      finding.name, finding.message});
         item->setData(NumberColumn, Qt::UserRole, finding.situation);
+        item->setToolTip(MessageColumn, finding.message);
         item->setForeground(SeverityColumn, finding.severity == Severity::Error
                                                 ? QColor(0xb0, 0x00, 0x00)
                                                 : QColor(0x90, 0x60, 0x00));

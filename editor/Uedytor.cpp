@@ -565,6 +565,13 @@ void TFoRPGEdit::Pokaz(const TKrok& krok, std::uint8_t koniec) {
 }
 
 void TFoRPGEdit::PokazSytuacje() {
+    tools_->setCurrent(state_.numer());
+    // However far the showing gets (a target past the last situation stops it), what the
+    // fields then hold counts as the situation saved: only the author's changes are unsaved.
+    const struct Shown {
+        TFoRPGEdit& window;
+        ~Shown() { window.markSaved(); }
+    } shown{*this};
     CzyscPola();
     const std::uint8_t typ = state_.lista().Typ;
     if (typ <= Wybory3) {
@@ -573,8 +580,6 @@ void TFoRPGEdit::PokazSytuacje() {
         Pokaz(state_.krok(), typ == Koniec ? 1 : 0);
     }
     media_->pokaz();
-    markSaved();
-    tools_->setCurrent(state_.numer());
 }
 
 SituationFields TFoRPGEdit::fields() const {

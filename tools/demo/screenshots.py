@@ -47,6 +47,20 @@ def take(d, build, docs):
     chooser = d.window(ed.CHOOSER)
     d.click(chooser, *ed.chooser_entry(1))
     shoot(d, chooser, os.path.join(docs, "pliki.png"))
+    d.click(chooser, *ed.CHOOSER_OK)
+    d.wait_closed(ed.CHOOSER)
+
+    # The author's tools: the check window and the map, on the situation shown.
+    d.click(window, 478, 146)  # "&Sprawdź"
+    check = d.window("Sprawdzenie scenariusza")
+    d.xdotool("windowsize", "--sync", check, 640, 240)
+    shoot(d, check, os.path.join(docs, "sprawdz.png"))
+    d.click(window, 478, 171)  # "&Mapa"
+    chart = d.window("Mapa scenariusza")
+    d.move(chart, 0, 0)
+    d.xdotool("windowsize", "--sync", chart, 900, 700)
+    d.key(chart, "0")  # the whole map in view
+    shoot(d, chart, os.path.join(docs, "mapa.png"))
 
 
 if __name__ == "__main__":

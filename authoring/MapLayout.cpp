@@ -4,9 +4,21 @@
 
 #include <graphviz/gvc.h>
 
+#include <QDataStream>
+#include <QIODevice>
 #include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
 #include <string>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <unordered_map>
+#include <utility>
 
 // The two Graphviz plugin libraries the map needs, linked in rather than found through the
 // machine's Graphviz configuration: the "dot" layout and the core renderers (among them SVG).
@@ -181,15 +193,40 @@ Selection select(const MapScenario& scenario, const MapRequest& request) {
     return chosen;
 }
 
+// A selection with its boxes' labels and, when the request measures them, their sizes: all
+// that needs the caller's process (the measure may use a window's fonts) done before a layout.
+struct Prepared {
+    Selection chosen;
+    std::vector<QString> labels; // one per chosen situation
+    std::vector<QSizeF> sizes;   // one per chosen situation, or none
+};
+
+Prepared prepare(const MapScenario& scenario, const MapRequest& request) {
+    Prepared prepared;
+    prepared.chosen = select(scenario, request);
+    const std::vector<std::int32_t>& situations = prepared.chosen.situations;
+    prepared.labels.reserve(situations.size());
+    for (std::int32_t k : situations) {
+        const QString name = scenario.snapshot().rekordy[std::size_t(k)].Nazwa.text();
+        prepared.labels.push_back(QStringLiteral("%1 %2").arg(k).arg(name));
+    }
+    if (request.labelSize) {
+        prepared.sizes.reserve(situations.size());
+        for (const QString& label : prepared.labels)
+            prepared.sizes.push_back(request.labelSize(label));
+    }
+    return prepared;
+}
+
 // The Graphviz graph of a selection, its nodes and edges in the selection's order.
 struct Built {
     Graph graph;
     std::vector<Agnode_t*> nodes;
     std::vector<Agedge_t*> edges;
-    std::vector<QString> labels;
 };
 
-Built build(const MapScenario& scenario, const MapRequest& request, const Selection& chosen) {
+Built build(const MapScenario& scenario, const MapRequest& request, const Prepared& prepared) {
+    const Selection& chosen = prepared.chosen;
     Built built;
     built.graph.reset(checked(agopen(text("map"), Agdirected, nullptr), "brak grafu"));
     Agraph_t* g = built.graph.get();
@@ -215,33 +252,29 @@ Built build(const MapScenario& scenario, const MapRequest& request, const Select
     checked(agattr(g, AGEDGE, text("labeldistance"), text("1.5")), "labeldistance");
     checked(agattr(g, AGEDGE, text("arrowsize"), text("0.7")), "arrowsize");
 
-    const ScenarioSnapshot& snapshot = scenario.snapshot();
     std::unordered_map<std::int32_t, Agnode_t*> byNumber;
     byNumber.reserve(chosen.situations.size());
     built.nodes.reserve(chosen.situations.size());
-    built.labels.reserve(chosen.situations.size());
     const auto set = [](void* object, Agsym_t* attribute, const std::string& value) {
         if (agxset(object, attribute, text(value)) != 0)
             fail(QStringLiteral("atrybut %1").arg(QString::fromUtf8(attribute->name)));
     };
-    for (std::int32_t k : chosen.situations) {
+    for (std::size_t i = 0; i < chosen.situations.size(); ++i) {
+        const std::int32_t k = chosen.situations[i];
         const std::string id = "s" + std::to_string(k);
         Agnode_t* node = checked(agnode(g, text(id), 1), "brak węzła");
-        const QString name = snapshot.rekordy[std::size_t(k)].Nazwa.text();
-        const QString nodeLabel = QStringLiteral("%1 %2").arg(k).arg(name);
-        set(node, label, graphvizLabel(nodeLabel));
+        set(node, label, graphvizLabel(prepared.labels[i]));
         set(node, fill, colourName(scenario.role(k)));
         if (k == request.current)
             set(node, pen, "3");
-        if (request.labelSize) {
-            const QSizeF size = request.labelSize(nodeLabel);
+        if (!prepared.sizes.empty()) {
+            const QSizeF size = prepared.sizes[i];
             set(node, fixed, "true");
             set(node, width, inches(size.width()));
             set(node, height, inches(size.height()));
         }
         byNumber.emplace(k, node);
         built.nodes.push_back(node);
-        built.labels.push_back(nodeLabel);
     }
     built.edges.reserve(chosen.roads.size());
     for (const ScenarioGraph::Road& road : chosen.roads) {
@@ -331,11 +364,14 @@ int MapLayout::indexOf(std::int32_t k) const {
     return found == nodes.end() ? -1 : int(found - nodes.begin());
 }
 
-MapLayout layoutMap(const MapScenario& scenario, const MapRequest& request) {
+namespace {
+
+MapLayout layoutOf(const MapScenario& scenario, const MapRequest& request,
+                   const Prepared& prepared) {
     const MessageCapture capture;
-    const Selection chosen = select(scenario, request);
+    const Selection& chosen = prepared.chosen;
     const Context context = makeContext();
-    const Built built = build(scenario, request, chosen);
+    const Built built = build(scenario, request, prepared);
     const Layout done(context.get(), built.graph.get());
 
     MapLayout map;
@@ -351,7 +387,7 @@ MapLayout layoutMap(const MapScenario& scenario, const MapRequest& request) {
         Agnode_t* node = built.nodes[i];
         MapNode drawn;
         drawn.situation = k;
-        drawn.label = built.labels[i];
+        drawn.label = prepared.labels[i];
         drawn.typeLetter = typeLetter(scenario.graph().type(k));
         drawn.centre = point(ND_coord(node));
         drawn.size = QSizeF(ND_width(node) * kPointsPerInch, ND_height(node) * kPointsPerInch);
@@ -389,11 +425,10 @@ MapLayout layoutMap(const MapScenario& scenario, const MapRequest& request) {
     return map;
 }
 
-QByteArray toSvg(const MapScenario& scenario, const MapRequest& request) {
+QByteArray svgOf(const MapScenario& scenario, const MapRequest& request, const Prepared& prepared) {
     const MessageCapture capture;
-    const Selection chosen = select(scenario, request);
     const Context context = makeContext();
-    const Built built = build(scenario, request, chosen);
+    const Built built = build(scenario, request, prepared);
     const Layout done(context.get(), built.graph.get());
     char* data = nullptr;
     unsigned int length = 0;
@@ -404,4 +439,325 @@ QByteArray toSvg(const MapScenario& scenario, const MapRequest& request) {
     }
     const std::unique_ptr<char, void (*)(char*)> owned(data, gvFreeRenderData);
     return QByteArray(owned.get(), qsizetype(length));
+}
+
+// A layout in a child process. The child is a copy of this process made by fork(): it computes
+// on its copy of the scenario, writes the result to a pipe and ends with _exit(), so it never
+// runs this process's exit handlers, flushes its stdio buffers or returns into its event loop.
+// Besides Graphviz it uses only QtCore values and QDataStream. The parent waits on the pipe
+// with poll() until the deadline and kills the child when the deadline comes first.
+
+constexpr quint32 kResultMagic = 0x4d415031; // "MAP1"
+constexpr quint8 kResultDone = 0;
+constexpr quint8 kResultError = 1; // the child's AppError message follows
+constexpr QDataStream::Version kStreamVersion = QDataStream::Qt_6_4;
+// Far above the result of the largest map the window draws (about 1 MB for 1,000 situations):
+// a child that sends more has gone wrong.
+constexpr qsizetype kMaxResult = qsizetype(256) * 1024 * 1024;
+
+MapChildFault injectedFault = MapChildFault::None;
+
+[[noreturn]] void childFailed(const QString& what) {
+    throw AppError(AppError::Other,
+                   QStringLiteral("Nie udało się ułożyć mapy scenariusza: %1").arg(what));
+}
+
+[[noreturn]] void systemFailed(const char* call) {
+    const int error = errno;
+    childFailed(QStringLiteral("%1 (%2)").arg(QString::fromLatin1(call),
+                                              QString::fromLocal8Bit(std::strerror(error))));
+}
+
+[[noreturn]] void malformed() {
+    childFailed(QStringLiteral("proces układający mapę zwrócił niepełny wynik"));
+}
+
+// A file descriptor, closed when it goes.
+class Fd {
+public:
+    explicit Fd(int fd = -1) : fd_(fd) {}
+    ~Fd() { reset(); }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    int get() const { return fd_; }
+    void reset() {
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = -1;
+    }
+
+private:
+    int fd_;
+};
+
+// The wait status of a child that has ended, waited for; nullopt when waitpid fails.
+std::optional<int> reap(pid_t pid) {
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0) {
+        if (errno != EINTR)
+            return std::nullopt;
+    }
+    return status;
+}
+
+// A running child: killed and reaped when it goes unless it was reaped already, so that no
+// error path of the parent leaves a child running or a zombie behind.
+class Child {
+public:
+    explicit Child(pid_t pid) : pid_(pid) {}
+    ~Child() {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGKILL);
+            reap(pid_);
+        }
+    }
+    Child(const Child&) = delete;
+    Child& operator=(const Child&) = delete;
+
+    void kill() {
+        const pid_t pid = std::exchange(pid_, -1);
+        // A child that has just ended is still there to kill until it is reaped.
+        if (::kill(pid, SIGKILL) != 0) {
+            reap(pid);
+            systemFailed("kill");
+        }
+        if (!reap(pid))
+            systemFailed("waitpid");
+    }
+    int wait() {
+        const std::optional<int> status = reap(std::exchange(pid_, -1));
+        if (!status)
+            systemFailed("waitpid");
+        return *status;
+    }
+
+private:
+    pid_t pid_;
+};
+
+bool writeAll(int fd, const char* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, size);
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += written;
+        size -= std::size_t(written);
+    }
+    return true;
+}
+
+using Work = std::function<void(QDataStream&)>;
+
+// The child's whole life: the result (or the error the work threw) to `fd`, then _exit().
+[[noreturn]] void runChild(int fd, const Work& work) noexcept {
+    int status = 0;
+    try {
+        QByteArray out;
+        try {
+            QDataStream stream(&out, QIODevice::WriteOnly);
+            stream.setVersion(kStreamVersion);
+            stream << kResultMagic << kResultDone;
+            work(stream);
+        } catch (const AppError& error) {
+            out.clear();
+            QDataStream stream(&out, QIODevice::WriteOnly);
+            stream.setVersion(kStreamVersion);
+            stream << kResultMagic << kResultError << error.message();
+        }
+        switch (injectedFault) {
+        case MapChildFault::Exits:
+            ::_exit(3);
+        case MapChildFault::Garbage:
+            out = QByteArray(64, '\x7f');
+            break;
+        case MapChildFault::Truncated:
+            out.truncate(out.size() / 2);
+            break;
+        case MapChildFault::None:
+            break;
+        }
+        status = writeAll(fd, out.constData(), std::size_t(out.size())) ? 0 : 2;
+    } catch (...) {
+        // Out of memory, or any other failure that is no AppError: the exit status tells the
+        // parent that the child failed.
+        status = 4;
+    }
+    ::_exit(status);
+}
+
+// What `work` writes, computed in a child; nullopt when the deadline passed first. Throws the
+// child's own AppError, or one saying that the child failed.
+std::optional<QByteArray> runWithin(std::chrono::milliseconds deadline, const Work& work) {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point end = Clock::now() + deadline;
+    int ends[2];
+    if (::pipe2(ends, O_CLOEXEC) != 0)
+        systemFailed("pipe2");
+    Fd readEnd(ends[0]);
+    Fd writeEnd(ends[1]);
+    const pid_t parent = ::getpid();
+    const pid_t pid = ::fork();
+    if (pid < 0)
+        systemFailed("fork");
+    if (pid == 0) {
+        // A child whose parent is gone is of no use: it ends with it (and, should the parent
+        // have gone before this line, now).
+        if (::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || ::getppid() != parent)
+            ::_exit(5);
+        runChild(writeEnd.get(), work);
+    }
+    Child child(pid);
+    // The child's copy is now the only write end: the pipe ends when the child does.
+    writeEnd.reset();
+
+    QByteArray received;
+    char buffer[65536];
+    for (;;) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(end - Clock::now());
+        if (left.count() <= 0) {
+            child.kill();
+            return std::nullopt;
+        }
+        pollfd waiting{readEnd.get(), POLLIN, 0};
+        const int ready = ::poll(
+            &waiting, 1, int(std::min<std::chrono::milliseconds::rep>(left.count(), INT_MAX)));
+        if (ready < 0 && errno != EINTR)
+            systemFailed("poll");
+        if (ready <= 0)
+            continue;
+        const ssize_t got = ::read(readEnd.get(), buffer, sizeof buffer);
+        if (got < 0) {
+            if (errno == EINTR || errno == EAGAIN)
+                continue;
+            systemFailed("read");
+        }
+        if (got == 0)
+            break;
+        if (received.size() + got > kMaxResult)
+            malformed();
+        received.append(buffer, qsizetype(got));
+    }
+    const int status = child.wait();
+    if (WIFSIGNALED(status))
+        childFailed(
+            QStringLiteral("proces układający mapę przerwał sygnał %1").arg(WTERMSIG(status)));
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        childFailed(QStringLiteral("proces układający mapę zakończył się kodem %1")
+                        .arg(WEXITSTATUS(status)));
+    return received;
+}
+
+// Reads the head of a child's result: throws the child's own error, or on a malformed head.
+void openResult(QDataStream& in) {
+    in.setVersion(kStreamVersion);
+    quint32 magic = 0;
+    quint8 outcome = 0;
+    in >> magic >> outcome;
+    if (in.status() != QDataStream::Ok || magic != kResultMagic)
+        malformed();
+    if (outcome == kResultError) {
+        QString message;
+        in >> message;
+        if (in.status() != QDataStream::Ok || !in.atEnd())
+            malformed();
+        throw AppError(AppError::Other, message);
+    }
+    if (outcome != kResultDone)
+        malformed();
+}
+
+// After the last field: the result is whole and nothing follows it.
+void closeResult(const QDataStream& in) {
+    if (in.status() != QDataStream::Ok || !in.atEnd())
+        malformed();
+}
+
+void writeLayout(QDataStream& out, const MapLayout& map) {
+    out << map.bounds << map.cut << quint32(map.nodes.size());
+    for (const MapNode& node : map.nodes)
+        out << qint32(node.situation) << node.label << node.typeLetter << node.centre << node.size
+            << quint8(node.role) << node.current;
+    out << quint32(map.edges.size());
+    for (const MapEdge& edge : map.edges)
+        out << qint32(edge.from) << qint32(edge.to) << qint32(edge.choice) << edge.path
+            << edge.arrowTip << edge.labelPos;
+}
+
+// Stops at the first field that is not there, leaving the stream's status to say so.
+MapLayout readLayout(QDataStream& in) {
+    MapLayout map;
+    quint32 count = 0;
+    in >> map.bounds >> map.cut >> count;
+    for (quint32 i = 0; i < count && in.status() == QDataStream::Ok; ++i) {
+        MapNode node;
+        qint32 situation = 0;
+        quint8 role = 0;
+        in >> situation >> node.label >> node.typeLetter >> node.centre >> node.size >> role >>
+            node.current;
+        if (role > quint8(MapRole::Error))
+            malformed();
+        node.situation = situation;
+        node.role = MapRole(role);
+        map.nodes.push_back(std::move(node));
+    }
+    in >> count;
+    for (quint32 i = 0; i < count && in.status() == QDataStream::Ok; ++i) {
+        MapEdge edge;
+        qint32 from = 0;
+        qint32 to = 0;
+        qint32 choice = 0;
+        in >> from >> to >> choice >> edge.path >> edge.arrowTip >> edge.labelPos;
+        edge.from = from;
+        edge.to = to;
+        edge.choice = choice;
+        map.edges.push_back(std::move(edge));
+    }
+    return map;
+}
+
+} // namespace
+
+MapLayout layoutMap(const MapScenario& scenario, const MapRequest& request) {
+    return layoutOf(scenario, request, prepare(scenario, request));
+}
+
+QByteArray toSvg(const MapScenario& scenario, const MapRequest& request) {
+    return svgOf(scenario, request, prepare(scenario, request));
+}
+
+std::optional<MapLayout> layoutMapWithin(const MapScenario& scenario, const MapRequest& request,
+                                         std::chrono::milliseconds deadline) {
+    const Prepared prepared = prepare(scenario, request);
+    const std::optional<QByteArray> received = runWithin(deadline, [&](QDataStream& out) {
+        writeLayout(out, layoutOf(scenario, request, prepared));
+    });
+    if (!received)
+        return std::nullopt;
+    QDataStream in(*received);
+    openResult(in);
+    MapLayout map = readLayout(in);
+    closeResult(in);
+    return map;
+}
+
+std::optional<QByteArray> toSvgWithin(const MapScenario& scenario, const MapRequest& request,
+                                      std::chrono::milliseconds deadline) {
+    const Prepared prepared = prepare(scenario, request);
+    const std::optional<QByteArray> received =
+        runWithin(deadline, [&](QDataStream& out) { out << svgOf(scenario, request, prepared); });
+    if (!received)
+        return std::nullopt;
+    QDataStream in(*received);
+    openResult(in);
+    QByteArray svg;
+    in >> svg;
+    closeResult(in);
+    return svg;
+}
+
+void setMapChildFault(MapChildFault fault) {
+    injectedFault = fault;
 }

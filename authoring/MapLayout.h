@@ -12,9 +12,11 @@
 #include <QRectF>
 #include <QSizeF>
 #include <QString>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 // What a situation's box on the map says by its colour. When several apply, the first of this
@@ -119,3 +121,25 @@ MapLayout layoutMap(const MapScenario& scenario, const MapRequest& request);
 // The same drawing as an SVG document written by Graphviz itself, boxes filled in the roles'
 // colours, labels in UTF-8. Throws as layoutMap does.
 QByteArray toSvg(const MapScenario& scenario, const MapRequest& request);
+
+// The same two, laid out in a child process that is killed when `deadline` passes first: dot's
+// time grows steeply with the crossings of roads that lead anywhere, and no cheap measure of a
+// scenario tells in advance. nullopt: the deadline passed (the child is killed and reaped, and
+// nothing of it is left). A child that fails as Graphviz fails throws the same AppError; one
+// that dies, or sends back something that is not a whole result, throws AppError(Other, ...)
+// with a Polish message. Boxes are measured by `request.labelSize` in this process before the
+// child starts, so it may use the window's fonts. POSIX only (fork).
+std::optional<MapLayout> layoutMapWithin(const MapScenario& scenario, const MapRequest& request,
+                                         std::chrono::milliseconds deadline);
+std::optional<QByteArray> toSvgWithin(const MapScenario& scenario, const MapRequest& request,
+                                      std::chrono::milliseconds deadline);
+
+// For the tests of the parent's side: makes every child started afterwards fail this way
+// instead of sending its result back.
+enum class MapChildFault : std::uint8_t {
+    None,
+    Exits,     // ends with exit status 3 and sends nothing
+    Garbage,   // sends bytes that are no result and ends as if it succeeded
+    Truncated, // sends the first half of its result and ends as if it succeeded
+};
+void setMapChildFault(MapChildFault fault);

@@ -1,15 +1,22 @@
 #include "authoring/MapLayout.h"
 
+#include "core/AppError.h"
+
 #include <QDir>
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QXmlStreamReader>
 #include <algorithm>
+#include <cerrno>
+#include <random>
 #include <set>
+#include <sys/wait.h>
 #include <tuple>
 
 Q_DECLARE_METATYPE(MapRole)
 Q_DECLARE_METATYPE(std::set<std::int32_t>)
+Q_DECLARE_METATYPE(MapChildFault)
 
 namespace {
 
@@ -55,6 +62,48 @@ std::shared_ptr<const ScenarioSnapshot> snapshot() {
     return made;
 }
 
+// `n` situations whose four choices each lead to a situation drawn at random: dot's slowest
+// kind of scenario.
+std::shared_ptr<const ScenarioSnapshot> roadsAnywhere(std::int32_t n) {
+    std::mt19937 rng(4242u);
+    auto made = std::make_shared<ScenarioSnapshot>();
+    made->rekordy.resize(std::size_t(n));
+    made->listy.resize(std::size_t(n));
+    for (std::int32_t k = 0; k < n; ++k) {
+        TRekordKroku& rekord = made->rekordy[std::size_t(k)];
+        rekord.Nazwa.assign(QStringLiteral("Gdzieś %1").arg(k));
+        for (LeInt32* cel : {&rekord.Krok_Wybrany1, &rekord.Krok_Wybrany2, &rekord.Krok_Wybrany3,
+                             &rekord.Krok_Wybrany4})
+            cel->set(std::int32_t(rng() % unsigned(n)));
+        made->listy[std::size_t(k)].Nazwa.assign(rekord.Nazwa.text());
+        made->listy[std::size_t(k)].Typ = k == 0 ? Koniec : k == 1 ? Poczatek : Normalny;
+    }
+    return made;
+}
+
+void compareLayouts(const MapLayout& got, const MapLayout& expected) {
+    QCOMPARE(got.bounds, expected.bounds);
+    QCOMPARE(got.cut, expected.cut);
+    QCOMPARE(got.nodes.size(), expected.nodes.size());
+    for (std::size_t i = 0; i < got.nodes.size(); ++i) {
+        const MapNode& a = got.nodes[i];
+        const MapNode& b = expected.nodes[i];
+        QCOMPARE(std::tie(a.situation, a.label, a.typeLetter, a.role, a.current),
+                 std::tie(b.situation, b.label, b.typeLetter, b.role, b.current));
+        QCOMPARE(a.centre, b.centre);
+        QCOMPARE(a.size, b.size);
+    }
+    QCOMPARE(got.edges.size(), expected.edges.size());
+    for (std::size_t i = 0; i < got.edges.size(); ++i) {
+        const MapEdge& a = got.edges[i];
+        const MapEdge& b = expected.edges[i];
+        QCOMPARE(std::tie(a.from, a.to, a.choice), std::tie(b.from, b.to, b.choice));
+        QCOMPARE(a.path, b.path);
+        QCOMPARE(a.arrowTip, b.arrowTip);
+        QCOMPARE(a.labelPos, b.labelPos);
+    }
+}
+
 std::set<std::int32_t> situationsOf(const MapLayout& map) {
     std::set<std::int32_t> found;
     for (const MapNode& node : map.nodes)
@@ -81,6 +130,77 @@ private slots:
     void initTestCase() {
         QVERIFY(emptyPlugins_.isValid());
         qputenv("GVBINDIR", QFile::encodeName(emptyPlugins_.path()));
+    }
+
+    // Every child a layout started is gone, reaped: none is left running or as a zombie.
+    void cleanup() {
+        setMapChildFault(MapChildFault::None);
+        QCOMPARE(::waitpid(-1, nullptr, WNOHANG), -1);
+        QCOMPARE(errno, ECHILD);
+    }
+
+    void withinDeadline_data() {
+        QTest::addColumn<bool>("anywhere"); // else the small planned scenario
+        QTest::addColumn<bool>("whole");
+        QTest::addColumn<bool>("measured");
+        QTest::addColumn<int>("deadlineMs");
+        QTest::newRow("small, whole") << false << true << false << 30000;
+        QTest::newRow("small, measured boxes") << false << true << true << 30000;
+        QTest::newRow("small, neighbourhood cut") << false << false << false << 30000;
+        QTest::newRow("1000 roads anywhere, out of time") << true << true << false << 200;
+    }
+    void withinDeadline() {
+        QFETCH(bool, anywhere);
+        QFETCH(bool, whole);
+        QFETCH(bool, measured);
+        QFETCH(int, deadlineMs);
+        const MapScenario scenario(anywhere ? roadsAnywhere(1000) : snapshot(), nullptr);
+        MapRequest request;
+        if (!whole) {
+            request.scope = MapRequest::Scope::Neighbourhood;
+            request.current = 3;
+            request.nodeLimit = 4;
+        }
+        if (measured)
+            request.labelSize = [](const QString& label) { return QSizeF(label.size() * 7.0, 20); };
+        const std::chrono::milliseconds deadline(deadlineMs);
+        QElapsedTimer timer;
+        timer.start();
+        const std::optional<MapLayout> map = layoutMapWithin(scenario, request, deadline);
+        const std::optional<QByteArray> svg = toSvgWithin(scenario, request, deadline);
+        // Only a guard against a hang: a deadline that is not kept never returns at all.
+        QVERIFY(timer.elapsed() < 30000);
+        QCOMPARE(map.has_value(), !anywhere);
+        QCOMPARE(svg.has_value(), !anywhere);
+        if (!anywhere) {
+            compareLayouts(*map, layoutMap(scenario, request));
+            QCOMPARE(*svg, toSvg(scenario, request));
+        }
+    }
+
+    void childThatFailsIsAnError_data() {
+        QTest::addColumn<MapChildFault>("fault");
+        QTest::newRow("exits with an error") << MapChildFault::Exits;
+        QTest::newRow("sends garbage") << MapChildFault::Garbage;
+        QTest::newRow("sends half") << MapChildFault::Truncated;
+    }
+    void childThatFailsIsAnError() {
+        QFETCH(MapChildFault, fault);
+        setMapChildFault(fault);
+        const MapScenario scenario(snapshot(), nullptr);
+        const std::chrono::seconds deadline(30);
+        for (const auto& call : std::initializer_list<std::function<void()>>{
+                 [&] { layoutMapWithin(scenario, {}, deadline); },
+                 [&] { toSvgWithin(scenario, {}, deadline); }}) {
+            try {
+                call();
+                QFAIL("no error");
+            } catch (const AppError& error) {
+                QVERIFY2(error.message().startsWith(
+                             QStringLiteral("Nie udało się ułożyć mapy scenariusza: proces")),
+                         qPrintable(error.message()));
+            }
+        }
     }
 
     void wholeMapHasEverySituationAndRoadInPlace() {

@@ -5,6 +5,7 @@
 //   build/bench/bench_check -csv       (what run.sh reads)
 // Every time is the median of kRuns runs, each timed alone after an untimed warm-up run.
 
+#include "BenchTiming.h"
 #include "MediaBuilders.h"
 #include "TestFiles.h"
 #include "authoring/ScenarioCheck.h"
@@ -23,20 +24,6 @@ namespace {
 
 constexpr int kSituations = 100000;
 constexpr int kRuns = 11;
-
-// The median of kRuns timed calls of `body` after one untimed call, in milliseconds.
-template <typename Body> qreal medianMs(Body&& body) {
-    body();
-    std::vector<qint64> times;
-    QElapsedTimer timer;
-    for (int i = 0; i < kRuns; ++i) {
-        timer.start();
-        body();
-        times.push_back(timer.nsecsElapsed());
-    }
-    std::sort(times.begin(), times.end());
-    return qreal(times[times.size() / 2]) / 1e6;
-}
 
 QString text(const QString& start, int length) {
     QString t = start;
@@ -112,7 +99,7 @@ private slots:
         QByteArray a(qsizetype(kSituations) * TRekordKroku::Size, '\0');
         QByteArray b(qsizetype(kSituations) * TRekordListy::Size, '\0');
         qint64 bytes = 0;
-        const qreal ms = medianMs([&] {
+        const qreal ms = medianMs(kRuns, [&] {
             QFile fa(kro_);
             QFile fb(listFilePath(kro_));
             bytes = fa.open(QIODevice::ReadOnly | QIODevice::Unbuffered) &&
@@ -128,7 +115,7 @@ private slots:
     // touch of every page of 54 MB is part of the cost.
     void floorReadIntoFreshBuffers() {
         qint64 bytes = 0;
-        const qreal ms = medianMs([&] {
+        const qreal ms = medianMs(kRuns, [&] {
             std::vector<TRekordKroku> a(static_cast<std::size_t>(kSituations));
             std::vector<TRekordListy> b(static_cast<std::size_t>(kSituations));
             QFile fa(kro_);
@@ -148,14 +135,14 @@ private slots:
     void readSnapshot() {
         PosixRecordFileFactory files;
         ScenarioSnapshot snapshot;
-        const qreal ms = medianMs([&] { snapshot = ::readSnapshot(files, kro_); });
+        const qreal ms = medianMs(kRuns, [&] { snapshot = ::readSnapshot(files, kro_); });
         QCOMPARE(snapshot.size(), kSituations);
         QTest::setBenchmarkResult(ms, QTest::WalltimeMilliseconds);
     }
 
     void graph() {
         std::int32_t size = 0;
-        const qreal ms = medianMs([&] { size = ScenarioGraph(snapshot_).size(); });
+        const qreal ms = medianMs(kRuns, [&] { size = ScenarioGraph(snapshot_).size(); });
         QCOMPARE(size, kSituations);
         QTest::setBenchmarkResult(ms, QTest::WalltimeMilliseconds);
     }
@@ -173,7 +160,8 @@ private slots:
         CheckOptions options;
         options.media = media;
         CheckReport report;
-        const qreal ms = medianMs([&] { report = checkScenario(snapshot_, graph, options); });
+        const qreal ms =
+            medianMs(kRuns, [&] { report = checkScenario(snapshot_, graph, options); });
         QVERIFY(report.statistics.reachable > kSituations / 2);
         QCOMPARE(report.statistics.situations, kSituations);
         // "brak.bmp" is the one name no file has.
@@ -188,7 +176,8 @@ private slots:
     void wholeCheck() {
         PosixRecordFileFactory files;
         CheckReport report;
-        const qreal ms = medianMs([&] { report = checkScenario(::readSnapshot(files, kro_)); });
+        const qreal ms =
+            medianMs(kRuns, [&] { report = checkScenario(::readSnapshot(files, kro_)); });
         QCOMPARE(report.statistics.situations, kSituations);
         QTest::setBenchmarkResult(ms, QTest::WalltimeMilliseconds);
     }

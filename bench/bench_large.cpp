@@ -7,6 +7,7 @@
 // Every time is the median of many runs timed one by one after a warm-up (kRuns and its
 // kin below); the player's step also gives its 99th percentile.
 
+#include "BenchTiming.h"
 #include "EditorUnderTest.h"
 #include "MediaBuilders.h"
 #include "PlayerUnderTest.h"
@@ -51,26 +52,6 @@ constexpr int kLongRuns = 25;
 constexpr int kShortRuns = 201;
 int runsAt(int n) {
     return n >= 100000 ? kLongRuns : kRuns;
-}
-
-// The median of `runs` calls of `body`, each timed alone after an untimed call of `before`,
-// in milliseconds.
-template <typename Before, typename Body> qreal medianMs(int runs, Before&& before, Body&& body) {
-    std::vector<qint64> times;
-    times.reserve(std::size_t(runs));
-    QElapsedTimer timer;
-    for (int i = 0; i < runs; ++i) {
-        before();
-        timer.start();
-        body();
-        times.push_back(timer.nsecsElapsed());
-    }
-    std::sort(times.begin(), times.end());
-    return qreal(times[times.size() / 2]) / 1e6;
-}
-template <typename Body> qreal medianMs(int runs, Body&& body) {
-    return medianMs(
-        runs, [] {}, body);
 }
 
 QString fill(const QString& start, int length) {

@@ -57,6 +57,15 @@ QSizeF boxSize(const QString& label) {
             metrics.height() + 2 * kPadding};
 }
 
+// The busy cursor while a layout runs in its child process.
+class BusyCursor {
+public:
+    BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
 QPen outline(bool current) {
     return current ? QPen(kCurrentOutline, 3) : QPen(Qt::black, 1);
 }
@@ -176,7 +185,9 @@ void MapWindow::showScenario(std::shared_ptr<const ScenarioSnapshot> snapshot,
         scenario_ = std::make_unique<MapScenario>(std::move(snapshot), report.get());
         request_.scope = MapRequest::defaultScope(scenario_->size());
         request_.current = current;
+        request_.nodeLimit = MapRequest::DefaultNodeLimit;
         request_.labelSize = boxSize;
+        wholeTooSlow_ = false;
         relayout();
     });
 }
@@ -197,23 +208,64 @@ QAbstractGraphicsShapeItem* MapWindow::box(std::int32_t k) const {
 }
 
 void MapWindow::relayout() {
+    const BusyCursor busy;
+    layout_ = {};
+    draw();
+    info->clear();
+    if (request_.scope == MapRequest::Scope::Whole) {
+        if (std::optional<MapLayout> laid =
+                layoutMapWithin(*scenario_, request_, deadlines_.whole)) {
+            layout_ = std::move(*laid);
+        } else {
+            wholeTooSlow_ = true;
+            request_.scope = MapRequest::Scope::Neighbourhood;
+        }
+    }
     const bool whole = request_.scope == MapRequest::Scope::Whole;
     stepsLabel->setVisible(!whole);
     steps->setVisible(!whole);
-    layout_ = {};
-    draw();
-    layout_ = layoutMap(*scenario_, request_);
+    if (!whole)
+        layoutNeighbourhood();
     draw();
     if (whole) {
         info->setText(QStringLiteral("Cały scenariusz: %1 sytuacji").arg(scenario_->size()));
     } else {
-        info->setText(QStringLiteral("Otoczenie sytuacji %1: %2 z %3 sytuacji%4")
-                          .arg(request_.current)
-                          .arg(layout_.nodes.size())
-                          .arg(scenario_->size())
-                          .arg(layout_.cut ? QStringLiteral(" (tylko najbliższe)") : QString()));
+        // A limit lowered by layouts that ran out of time says so; the default one cuts only
+        // what lies farther.
+        const bool shortened = request_.nodeLimit < MapRequest::DefaultNodeLimit;
+        const QString cut = !layout_.cut ? QString()
+                            : shortened ? QStringLiteral(" (tylko najbliższe: więcej układałoby "
+                                                         "się zbyt długo)")
+                                        : QStringLiteral(" (tylko najbliższe)");
+        const QString shown =
+            wholeTooSlow_
+                ? QStringLiteral("Cały scenariusz układa się zbyt długo – pokazuję otoczenie "
+                                 "sytuacji %1: %2 z %3 sytuacji%4")
+                : QStringLiteral("Otoczenie sytuacji %1: %2 z %3 sytuacji%4");
+        info->setText(
+            shown.arg(request_.current).arg(layout_.nodes.size()).arg(scenario_->size()).arg(cut));
     }
     highlight(request_.current);
+}
+
+// The neighbourhood within its deadline, with half as many situations after each layout that
+// ran out of time; the limit stays lowered for this scenario, so that the next step of the
+// author does not wait for the same time-outs again.
+void MapWindow::layoutNeighbourhood() {
+    for (;;) {
+        if (std::optional<MapLayout> laid =
+                layoutMapWithin(*scenario_, request_, deadlines_.neighbourhood)) {
+            layout_ = std::move(*laid);
+            return;
+        }
+        if (request_.nodeLimit <= SmallestNeighbourhood)
+            throw AppError(AppError::Other,
+                           QStringLiteral("Otoczenie sytuacji %1 układa się zbyt długo nawet "
+                                          "przy %2 sytuacjach")
+                               .arg(request_.current)
+                               .arg(request_.nodeLimit));
+        request_.nodeLimit = std::max(SmallestNeighbourhood, request_.nodeLimit / 2);
+    }
 }
 
 void MapWindow::draw() {
@@ -323,8 +375,17 @@ void MapWindow::saveAs() {
 }
 
 void MapWindow::saveSvg(const QString& path) const {
-    const QByteArray svg = toSvg(*scenario_, request_);
-    writeAll(path, [&svg](QSaveFile& file) { return file.write(svg) == svg.size(); });
+    std::optional<QByteArray> svg;
+    {
+        const BusyCursor busy;
+        svg = toSvgWithin(*scenario_, request_, deadlines_.svg);
+    }
+    if (!svg)
+        throw AppError(AppError::Other,
+                       QStringLiteral("Mapa układa się zbyt długo, by zapisać ją jako SVG; "
+                                      "nie zapisano pliku %1")
+                           .arg(path));
+    writeAll(path, [&svg](QSaveFile& file) { return file.write(*svg) == svg->size(); });
 }
 
 void MapWindow::savePng(const QString& path) const {

@@ -4,6 +4,7 @@
 #include "authoring/MapLayout.h"
 
 #include <QWidget>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -16,9 +17,22 @@ class QLabel;
 class QPushButton;
 class QSpinBox;
 
+// How long the map window lets a layout run before it gives the layout up.
+struct MapDeadlines {
+    // The whole map; then the window shows the current situation's neighbourhood instead.
+    std::chrono::milliseconds whole{3000};
+    // A neighbourhood; then it is laid out again with half as many situations, down to
+    // MapWindow::SmallestNeighbourhood, and below that the layout fails with an error box.
+    std::chrono::milliseconds neighbourhood{2000};
+    // The SVG to save; then the error box says so and nothing is written.
+    std::chrono::milliseconds svg{5000};
+};
+
 // Draws the map that Graphviz lays out: the whole scenario up to 1,000 situations, else the
 // neighbourhood of the current situation. Zoom with Ctrl+wheel, "+" and "-", fit with
 // "Dopasuj" or "0"; drag to pan. A click on a box asks the editor to go to its situation.
+// Every layout runs in a child process under a deadline (MapDeadlines), under a busy cursor:
+// a scenario whose roads lead anywhere can take dot minutes, and the editor must not freeze.
 class MapWindow : public QWidget {
     Q_OBJECT
 
@@ -28,8 +42,14 @@ public:
     using FileChooser = std::function<QString()>;
 
     // Without a chooser, the standard save dialog asks (filters "SVG (*.svg)", "PNG (*.png)").
+    // The fewest situations a neighbourhood is cut down to when its layout runs out of time.
+    static constexpr std::size_t SmallestNeighbourhood = 25;
+
     explicit MapWindow(MessageBoxes& boxes, QWidget* parent = nullptr, FileChooser chooser = {});
     ~MapWindow() override;
+
+    // For layouts from the next one on.
+    void setDeadlines(const MapDeadlines& deadlines) { deadlines_ = deadlines; }
 
     // Shows `snapshot` anew, coloured by `report` (null: not checked), `current` highlighted
     // and in view. A layout that fails is shown in the error box and leaves the map empty.
@@ -61,6 +81,7 @@ protected:
 
 private:
     void relayout();
+    void layoutNeighbourhood();
     void draw();
     void highlight(std::int32_t k);
     void zoom(double factor);
@@ -74,6 +95,9 @@ private:
     std::unique_ptr<MapScenario> scenario_;
     MapRequest request_;
     MapLayout layout_;
+    MapDeadlines deadlines_;
+    // The whole scenario ran out of time: it shows neighbourhoods until another is shown.
+    bool wholeTooSlow_ = false;
     QGraphicsScene* scene_;
     std::vector<QAbstractGraphicsShapeItem*> boxItems_; // in the order of layout_.nodes
     QPoint pressedAt_;

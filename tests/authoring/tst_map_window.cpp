@@ -7,12 +7,14 @@
 #include <QDir>
 #include <QGraphicsView>
 #include <QImage>
+#include <QLabel>
 #include <QPen>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QXmlStreamReader>
 #include <QtMath>
+#include <random>
 
 namespace {
 
@@ -29,6 +31,26 @@ std::shared_ptr<const ScenarioSnapshot> chain(std::int32_t n) {
         TRekordListy lista;
         lista.Nazwa.assign(name);
         lista.Typ = k == 0 || k == n - 1 ? Koniec : k == 1 ? Poczatek : Wybory2;
+        made->rekordy.push_back(rekord);
+        made->listy.push_back(lista);
+    }
+    return made;
+}
+
+// `n` situations whose four choices each lead to a situation drawn at random: dot's slowest
+// kind of scenario.
+std::shared_ptr<const ScenarioSnapshot> roadsAnywhere(std::int32_t n) {
+    std::mt19937 rng(4242u);
+    auto made = std::make_shared<ScenarioSnapshot>();
+    for (std::int32_t k = 0; k < n; ++k) {
+        TRekordKroku rekord;
+        rekord.Nazwa.assign(QStringLiteral("Gdzieś %1").arg(k));
+        for (LeInt32* cel : {&rekord.Krok_Wybrany1, &rekord.Krok_Wybrany2, &rekord.Krok_Wybrany3,
+                             &rekord.Krok_Wybrany4})
+            cel->set(std::int32_t(rng() % unsigned(n)));
+        TRekordListy lista;
+        lista.Nazwa.assign(rekord.Nazwa.text());
+        lista.Typ = k == 0 ? Koniec : k == 1 ? Poczatek : Normalny;
         made->rekordy.push_back(rekord);
         made->listy.push_back(lista);
     }
@@ -110,18 +132,63 @@ private slots:
         }
     }
 
+    // Roads that lead anywhere: dot takes well over 200 ms for the whole map or for 300
+    // situations of a neighbourhood, and no layout at all meets a deadline of 0 ms.
+    void layoutOutOfTime_data() {
+        QTest::addColumn<int>("wholeMs");
+        QTest::addColumn<int>("neighbourhoodMs");
+        QTest::addColumn<QString>("info"); // how it begins; empty: the error box
+        QTest::addColumn<bool>("shortened");
+        const QString fallback = QStringLiteral(
+            "Cały scenariusz układa się zbyt długo – pokazuję otoczenie sytuacji 7: ");
+        QTest::newRow("whole too slow") << 200 << 60000 << fallback + "300 z 1000" << false;
+        QTest::newRow("neighbourhood too slow as well") << 200 << 200 << fallback << true;
+        QTest::newRow("even the smallest too slow") << 0 << 0 << QString() << true;
+    }
+    void layoutOutOfTime() {
+        QFETCH(int, wholeMs);
+        QFETCH(int, neighbourhoodMs);
+        QFETCH(QString, info);
+        QFETCH(bool, shortened);
+        RecordingMessageBoxes boxes;
+        MapWindow window(boxes);
+        window.setDeadlines({std::chrono::milliseconds(wholeMs),
+                             std::chrono::milliseconds(neighbourhoodMs), std::chrono::seconds(5)});
+        window.show();
+        if (info.isEmpty())
+            boxes.expectError(QStringLiteral(
+                "Otoczenie sytuacji 7 układa się zbyt długo nawet przy 25 sytuacjach"));
+        window.showScenario(roadsAnywhere(1000), nullptr, 7);
+        QVERIFY(boxes.verifyAllShown());
+        QVERIFY(window.steps->isVisible());
+        QVERIFY2(window.info->text().startsWith(info), qPrintable(window.info->text()));
+        if (info.isEmpty()) {
+            QVERIFY(window.layout().nodes.empty());
+            return;
+        }
+        QCOMPARE(window.box(7)->pen().widthF(), 3.0);
+        QCOMPARE(window.info->text().endsWith(QStringLiteral("więcej układałoby się zbyt długo)")),
+                 shortened);
+        const std::size_t shown = window.layout().nodes.size();
+        QVERIFY(shortened ? shown >= MapWindow::SmallestNeighbourhood && shown < 300
+                          : shown == 300);
+    }
+
     void saveWritesTheChosenFile_data() {
         QTest::addColumn<QString>("name"); // empty: the chooser is cancelled
         QTest::addColumn<bool>("fails");
-        QTest::newRow("svg") << QStringLiteral("mapa.svg") << false;
-        QTest::newRow("png") << QStringLiteral("mapa.PNG") << false;
-        QTest::newRow("cancelled") << QString() << false;
-        QTest::newRow("folder missing") << QStringLiteral("brak/mapa.svg") << true;
-        QTest::newRow("png, folder missing") << QStringLiteral("brak/mapa.png") << true;
+        QTest::addColumn<bool>("outOfTime");
+        QTest::newRow("svg") << QStringLiteral("mapa.svg") << false << false;
+        QTest::newRow("png") << QStringLiteral("mapa.PNG") << false << false;
+        QTest::newRow("cancelled") << QString() << false << false;
+        QTest::newRow("folder missing") << QStringLiteral("brak/mapa.svg") << true << false;
+        QTest::newRow("png, folder missing") << QStringLiteral("brak/mapa.png") << true << false;
+        QTest::newRow("svg out of time") << QStringLiteral("mapa.svg") << true << true;
     }
     void saveWritesTheChosenFile() {
         QFETCH(QString, name);
         QFETCH(bool, fails);
+        QFETCH(bool, outOfTime);
         const QString path = name.isEmpty() ? QString() : folder_.filePath(name);
         RecordingMessageBoxes boxes;
         int asked = 0;
@@ -129,8 +196,15 @@ private slots:
             ++asked;
             return path;
         });
+        if (outOfTime)
+            window.setDeadlines(
+                {std::chrono::seconds(30), std::chrono::seconds(30), std::chrono::milliseconds(0)});
         window.showScenario(chain(6), nullptr, 1);
-        if (fails)
+        if (outOfTime)
+            boxes.expectError(QStringLiteral("Mapa układa się zbyt długo, by zapisać ją jako SVG; "
+                                             "nie zapisano pliku %1")
+                                  .arg(path));
+        else if (fails)
             boxes.expectError(QStringLiteral("Nie można zapisać mapy w pliku %1").arg(path));
         QTest::mouseClick(window.save, Qt::LeftButton);
         QCOMPARE(asked, 1);

@@ -185,13 +185,19 @@ private:
         return {};
     }
 
-    // Why the player's sound device would refuse the file, or nothing: it takes a file
-    // named ".wav" alone, and only one whose headers describe samples it can play.
+    // Why the player's sound device would refuse the file, or nothing. The player chooses its
+    // device by the file's name.
     static QString soundRefusal(const QString& path) {
-        if (QFileInfo(path).suffix().compare(QStringLiteral("wav"), Qt::CaseInsensitive) != 0)
+        switch (WavHeader::refusal(path, true)) {
+        case WavHeader::Refusal::NotWavName:
             return QStringLiteral("nazwa pliku dźwięku musi kończyć się na .wav");
-        if (!WavHeader::isPlayableFile(path))
+        case WavHeader::Refusal::NotAFile:
+            return QStringLiteral("to nie jest zwykły plik");
+        case WavHeader::Refusal::NotPlayable:
             return QStringLiteral("to nie jest plik WAV z próbkami PCM, który da się odtworzyć");
+        case WavHeader::Refusal::None:
+            break;
+        }
         return {};
     }
 

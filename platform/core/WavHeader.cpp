@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QFileInfo>
 #include <QtEndian>
 #include <cerrno>
 #include <fcntl.h>
@@ -104,6 +105,15 @@ bool isPlayableFile(const QString& path) {
         return false;
     }
     return isPlayable(file);
+}
+
+Refusal refusal(const QString& path, bool chosenByName) {
+    if (chosenByName &&
+        QFileInfo(path).suffix().compare(QStringLiteral("wav"), Qt::CaseInsensitive) != 0)
+        return Refusal::NotWavName;
+    if (!QFileInfo(path).isFile())
+        return Refusal::NotAFile;
+    return isPlayableFile(path) ? Refusal::None : Refusal::NotPlayable;
 }
 
 } // namespace WavHeader

@@ -19,4 +19,10 @@ bool isPlayable(QIODevice& device);
 // The same for the file at `path`; false when it cannot be read.
 bool isPlayableFile(const QString& path);
 
+// Why the sound device refuses the file at `path` before it plays a sample, by the rules that
+// need no device: a device chosen by the file name takes a ".wav" name alone (any letter
+// case); the file must be there and isPlayableFile.
+enum class Refusal { None, NotWavName, NotAFile, NotPlayable };
+Refusal refusal(const QString& path, bool chosenByName);
+
 } // namespace WavHeader

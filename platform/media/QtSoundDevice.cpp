@@ -47,17 +47,19 @@ void QtSoundDevice::open(const QString& file, const QString& deviceType) {
 // Every reason for refusing a file that can be known before the back end
 // sees it, checked here so that the error comes at once and only once.
 void QtSoundDevice::checkCanOpen(const QString& file, const QString& deviceType) const {
-    if (deviceType.isEmpty()) {
-        // Without a device type the file name's extension chooses the device.
-        if (QFileInfo(file).suffix().compare(QStringLiteral("wav"), Qt::CaseInsensitive) != 0)
-            throw AppError(AppError::Other, UnknownExtensionText);
-    } else if (deviceType.compare(WaveAudio, Qt::CaseInsensitive) != 0) {
+    // Without a device type the file name's extension chooses the device.
+    if (!deviceType.isEmpty() && deviceType.compare(WaveAudio, Qt::CaseInsensitive) != 0)
         throw AppError(AppError::Other, UnknownDeviceText);
-    }
-    if (!QFileInfo(file).isFile())
+    switch (WavHeader::refusal(file, deviceType.isEmpty())) {
+    case WavHeader::Refusal::NotWavName:
+        throw AppError(AppError::Other, UnknownExtensionText);
+    case WavHeader::Refusal::NotAFile:
         throw AppError(AppError::Other, FileNotFoundText);
-    if (!WavHeader::isPlayableFile(file))
+    case WavHeader::Refusal::NotPlayable:
         throw AppError(AppError::Other, CannotPlayFileText);
+    case WavHeader::Refusal::None:
+        break;
+    }
     if (QMediaDevices::audioOutputs().isEmpty())
         throw AppError(AppError::Other, NoDriverText);
 }

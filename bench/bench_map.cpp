@@ -1,6 +1,8 @@
 // The scenario map against its floors: the whole map of 1,000 situations and the
 // neighbourhood of a situation among 100,000, each layout beside building the same Graphviz
-// graph without laying it out, and the map's own preparation (roads and roles) beside them.
+// graph without laying it out, and the map's own preparation (roads and roles) beside them;
+// the whole map laid out in a child process under a deadline, as the editor's window does it,
+// and a scenario whose roads lead anywhere stopped at that deadline.
 // bench/run.sh prints its table; by hand:
 //   build/bench/bench_map            (Qt Test's own output)
 //   build/bench/bench_map -csv       (what run.sh reads)
@@ -20,6 +22,8 @@ namespace {
 
 constexpr std::int32_t kWhole = 1000;
 constexpr std::int32_t kLarge = 100000;
+// The map window's deadline for the whole map.
+constexpr std::chrono::milliseconds kWholeDeadline(3000);
 
 // The median of `runs` timed calls of `body` after one untimed call, in milliseconds.
 template <typename Body> qreal medianMs(int runs, Body&& body) {
@@ -59,6 +63,19 @@ std::shared_ptr<const ScenarioSnapshot> story(std::int32_t n, std::int32_t sprea
         }
         made->listy[std::size_t(k)].Nazwa.assign(rekord.Nazwa.text());
         made->listy[std::size_t(k)].Typ = typ;
+    }
+    return made;
+}
+
+// A story of `n` situations whose roads are then sent to situations drawn at random: dot's
+// slowest kind of scenario.
+std::shared_ptr<const ScenarioSnapshot> roadsAnywhere(std::int32_t n) {
+    auto made = std::make_shared<ScenarioSnapshot>(*story(n));
+    std::mt19937 rng(99u);
+    for (TRekordKroku& rekord : made->rekordy) {
+        for (LeInt32* cel : {&rekord.Krok_Wybrany1, &rekord.Krok_Wybrany2, &rekord.Krok_Wybrany3,
+                             &rekord.Krok_Wybrany4})
+            cel->set(std::int32_t(rng() % unsigned(n)));
     }
     return made;
 }
@@ -149,6 +166,28 @@ private slots:
         const qreal ms = medianMs(5, [&] { map = layoutMap(scenario, {}); });
         QCOMPARE(map.nodes.size(), std::size_t(kWhole));
         qInfo("whole map: %.0f x %.0f points", map.bounds.width(), map.bounds.height());
+        QTest::setBenchmarkResult(ms, QTest::WalltimeMilliseconds);
+    }
+
+    // The same story as layoutWhole's "spread 12", laid out in a child process: over the row
+    // above, what the fork and the streaming of the result back cost.
+    void layoutWholeGuarded() {
+        std::optional<MapLayout> map;
+        const qreal ms = medianMs(5, [&] { map = layoutMapWithin(*whole_, {}, kWholeDeadline); });
+        QVERIFY(map.has_value());
+        QCOMPARE(map->nodes.size(), std::size_t(kWhole));
+        QTest::setBenchmarkResult(ms, QTest::WalltimeMilliseconds);
+    }
+
+    // Roads that lead anywhere: in process dot did not finish in 100 s; here the child is
+    // killed at the deadline and the call returns.
+    void layoutWholeAnywhereStopped() {
+        const MapScenario scenario(roadsAnywhere(kWhole), nullptr);
+        bool stopped = true;
+        const qreal ms = medianMs(3, [&] {
+            stopped = stopped && !layoutMapWithin(scenario, {}, kWholeDeadline).has_value();
+        });
+        QVERIFY(stopped);
         QTest::setBenchmarkResult(ms, QTest::WalltimeMilliseconds);
     }
 

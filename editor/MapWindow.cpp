@@ -264,7 +264,12 @@ void MapWindow::layoutNeighbourhood() {
                                           "przy %2 sytuacjach")
                                .arg(request_.current)
                                .arg(request_.nodeLimit));
-        request_.nodeLimit = std::max(SmallestNeighbourhood, request_.nodeLimit / 2);
+        // Half of what was tried: a neighbourhood smaller than its limit is halved itself.
+        const std::size_t tried =
+            scenario_->graph()
+                .neighbourhood(request_.current, request_.steps, request_.nodeLimit)
+                .size();
+        request_.nodeLimit = std::max(SmallestNeighbourhood, tried / 2);
     }
 }
 

@@ -18,6 +18,18 @@ Q_DECLARE_METATYPE(MapRole)
 Q_DECLARE_METATYPE(std::set<std::int32_t>)
 Q_DECLARE_METATYPE(MapChildFault)
 
+// Graphviz's dot (2.42, Debian 12) never frees the virtual edges it makes while it breaks the
+// roads' cycles; the layouts this test runs in its own process meet that under the leak check
+// of the sanitizer build. The editor lays out only in child processes, which end by _exit()
+// without a leak check. Only that allocation of Graphviz's is let pass; the fast unwinder stops
+// inside Graphviz (built without frame pointers) before it reaches the name, the slow one not.
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:new_virtual_edge\n";
+}
+extern "C" const char* __asan_default_options() {
+    return "fast_unwind_on_malloc=0";
+}
+
 namespace {
 
 struct Planned {

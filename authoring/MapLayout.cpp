@@ -1,22 +1,14 @@
 #include "MapLayout.h"
 
 #include "core/AppError.h"
+#include "core/ChildWork.h"
 
 #include <graphviz/gvc.h>
 
 #include <QDataStream>
 #include <QIODevice>
 #include <algorithm>
-#include <cerrno>
-#include <climits>
-#include <csignal>
-#include <cstring>
-#include <fcntl.h>
-#include <poll.h>
 #include <string>
-#include <sys/prctl.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <unordered_map>
 #include <utility>
 
@@ -441,238 +433,32 @@ QByteArray svgOf(const MapScenario& scenario, const MapRequest& request, const P
     return QByteArray(owned.get(), qsizetype(length));
 }
 
-// A layout in a child process. The child is a copy of this process made by fork(): it computes
-// on its copy of the scenario, writes the result to a pipe and ends with _exit(), so it never
-// runs this process's exit handlers, flushes its stdio buffers or returns into its event loop.
-// Besides Graphviz it uses only QtCore values and QDataStream. The parent waits on the pipe
-// with poll() until the deadline and kills the child when the deadline comes first.
-
-constexpr quint32 kResultMagic = 0x4d415031; // "MAP1"
-constexpr quint8 kResultDone = 0;
-constexpr quint8 kResultError = 1; // the child's AppError message follows
+// What a map's child process is said to fail with.
+const QString kChildFailure = QStringLiteral("Nie udało się ułożyć mapy scenariusza");
 constexpr QDataStream::Version kStreamVersion = QDataStream::Qt_6_4;
-// Far above the result of the largest map the window draws (about 1 MB for 1,000 situations):
-// a child that sends more has gone wrong.
-constexpr qsizetype kMaxResult = qsizetype(256) * 1024 * 1024;
-
-MapChildFault injectedFault = MapChildFault::None;
-
-[[noreturn]] void childFailed(const QString& what) {
-    throw AppError(AppError::Other,
-                   QStringLiteral("Nie udało się ułożyć mapy scenariusza: %1").arg(what));
-}
-
-[[noreturn]] void systemFailed(const char* call) {
-    const int error = errno;
-    childFailed(QStringLiteral("%1 (%2)").arg(QString::fromLatin1(call),
-                                              QString::fromLocal8Bit(std::strerror(error))));
-}
 
 [[noreturn]] void malformed() {
-    childFailed(QStringLiteral("proces układający mapę zwrócił niepełny wynik"));
+    throw AppError(AppError::Other,
+                   kChildFailure +
+                       QStringLiteral(": proces układający mapę zwrócił niepełny wynik"));
 }
 
-// A file descriptor, closed when it goes.
-class Fd {
-public:
-    explicit Fd(int fd = -1) : fd_(fd) {}
-    ~Fd() { reset(); }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return fd_; }
-    void reset() {
-        if (fd_ >= 0)
-            ::close(fd_);
-        fd_ = -1;
-    }
-
-private:
-    int fd_;
-};
-
-// The wait status of a child that has ended, waited for; nullopt when waitpid fails.
-std::optional<int> reap(pid_t pid) {
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0) {
-        if (errno != EINTR)
-            return std::nullopt;
-    }
-    return status;
-}
-
-// A running child: killed and reaped when it goes unless it was reaped already, so that no
-// error path of the parent leaves a child running or a zombie behind.
-class Child {
-public:
-    explicit Child(pid_t pid) : pid_(pid) {}
-    ~Child() {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGKILL);
-            reap(pid_);
-        }
-    }
-    Child(const Child&) = delete;
-    Child& operator=(const Child&) = delete;
-
-    void kill() {
-        const pid_t pid = std::exchange(pid_, -1);
-        // A child that has just ended is still there to kill until it is reaped.
-        if (::kill(pid, SIGKILL) != 0) {
-            reap(pid);
-            systemFailed("kill");
-        }
-        if (!reap(pid))
-            systemFailed("waitpid");
-    }
-    int wait() {
-        const std::optional<int> status = reap(std::exchange(pid_, -1));
-        if (!status)
-            systemFailed("waitpid");
-        return *status;
-    }
-
-private:
-    pid_t pid_;
-};
-
-bool writeAll(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, size);
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data += written;
-        size -= std::size_t(written);
-    }
-    return true;
-}
-
-using Work = std::function<void(QDataStream&)>;
-
-// The child's whole life: the result (or the error the work threw) to `fd`, then _exit().
-[[noreturn]] void runChild(int fd, const Work& work) noexcept {
-    int status = 0;
-    try {
-        QByteArray out;
-        try {
-            QDataStream stream(&out, QIODevice::WriteOnly);
-            stream.setVersion(kStreamVersion);
-            stream << kResultMagic << kResultDone;
-            work(stream);
-        } catch (const AppError& error) {
-            out.clear();
-            QDataStream stream(&out, QIODevice::WriteOnly);
-            stream.setVersion(kStreamVersion);
-            stream << kResultMagic << kResultError << error.message();
-        }
-        switch (injectedFault) {
-        case MapChildFault::Exits:
-            ::_exit(3);
-        case MapChildFault::Garbage:
-            out = QByteArray(64, '\x7f');
-            break;
-        case MapChildFault::Truncated:
-            out.truncate(out.size() / 2);
-            break;
-        case MapChildFault::None:
-            break;
-        }
-        status = writeAll(fd, out.constData(), std::size_t(out.size())) ? 0 : 2;
-    } catch (...) {
-        // Out of memory, or any other failure that is no AppError: the exit status tells the
-        // parent that the child failed.
-        status = 4;
-    }
-    ::_exit(status);
-}
-
-// What `work` writes, computed in a child; nullopt when the deadline passed first. Throws the
-// child's own AppError, or one saying that the child failed.
-std::optional<QByteArray> runWithin(std::chrono::milliseconds deadline, const Work& work) {
-    using Clock = std::chrono::steady_clock;
-    const Clock::time_point end = Clock::now() + deadline;
-    int ends[2];
-    if (::pipe2(ends, O_CLOEXEC) != 0)
-        systemFailed("pipe2");
-    Fd readEnd(ends[0]);
-    Fd writeEnd(ends[1]);
-    const pid_t parent = ::getpid();
-    const pid_t pid = ::fork();
-    if (pid < 0)
-        systemFailed("fork");
-    if (pid == 0) {
-        // A child whose parent is gone is of no use: it ends with it (and, should the parent
-        // have gone before this line, now).
-        if (::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || ::getppid() != parent)
-            ::_exit(5);
-        runChild(writeEnd.get(), work);
-    }
-    Child child(pid);
-    // The child's copy is now the only write end: the pipe ends when the child does.
-    writeEnd.reset();
-
-    QByteArray received;
-    char buffer[65536];
-    for (;;) {
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(end - Clock::now());
-        if (left.count() <= 0) {
-            child.kill();
-            return std::nullopt;
-        }
-        pollfd waiting{readEnd.get(), POLLIN, 0};
-        const int ready = ::poll(
-            &waiting, 1, int(std::min<std::chrono::milliseconds::rep>(left.count(), INT_MAX)));
-        if (ready < 0 && errno != EINTR)
-            systemFailed("poll");
-        if (ready <= 0)
-            continue;
-        const ssize_t got = ::read(readEnd.get(), buffer, sizeof buffer);
-        if (got < 0) {
-            if (errno == EINTR || errno == EAGAIN)
-                continue;
-            systemFailed("read");
-        }
-        if (got == 0)
-            break;
-        if (received.size() + got > kMaxResult)
-            malformed();
-        received.append(buffer, qsizetype(got));
-    }
-    const int status = child.wait();
-    if (WIFSIGNALED(status))
-        childFailed(
-            QStringLiteral("proces układający mapę przerwał sygnał %1").arg(WTERMSIG(status)));
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        childFailed(QStringLiteral("proces układający mapę zakończył się kodem %1")
-                        .arg(WEXITSTATUS(status)));
-    return received;
-}
-
-// Reads the head of a child's result: throws the child's own error, or on a malformed head.
-void openResult(QDataStream& in) {
+// A stream over a child's result: malformed() unless it was read whole, to its end.
+template <class Read> auto readWhole(const QByteArray& bytes, Read&& read) {
+    QDataStream in(bytes);
     in.setVersion(kStreamVersion);
-    quint32 magic = 0;
-    quint8 outcome = 0;
-    in >> magic >> outcome;
-    if (in.status() != QDataStream::Ok || magic != kResultMagic)
-        malformed();
-    if (outcome == kResultError) {
-        QString message;
-        in >> message;
-        if (in.status() != QDataStream::Ok || !in.atEnd())
-            malformed();
-        throw AppError(AppError::Other, message);
-    }
-    if (outcome != kResultDone)
-        malformed();
-}
-
-// After the last field: the result is whole and nothing follows it.
-void closeResult(const QDataStream& in) {
+    auto value = read(in);
     if (in.status() != QDataStream::Ok || !in.atEnd())
         malformed();
+    return value;
+}
+
+template <class Write> QByteArray written(Write&& write) {
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out.setVersion(kStreamVersion);
+    write(out);
+    return bytes;
 }
 
 void writeLayout(QDataStream& out, const MapLayout& map) {
@@ -731,33 +517,21 @@ QByteArray toSvg(const MapScenario& scenario, const MapRequest& request) {
 std::optional<MapLayout> layoutMapWithin(const MapScenario& scenario, const MapRequest& request,
                                          std::chrono::milliseconds deadline) {
     const Prepared prepared = prepare(scenario, request);
-    const std::optional<QByteArray> received = runWithin(deadline, [&](QDataStream& out) {
-        writeLayout(out, layoutOf(scenario, request, prepared));
-    });
+    const std::optional<QByteArray> received = ChildWork::runWithin(
+        deadline,
+        [&] {
+            return written(
+                [&](QDataStream& out) { writeLayout(out, layoutOf(scenario, request, prepared)); });
+        },
+        kChildFailure);
     if (!received)
         return std::nullopt;
-    QDataStream in(*received);
-    openResult(in);
-    MapLayout map = readLayout(in);
-    closeResult(in);
-    return map;
+    return readWhole(*received, [](QDataStream& in) { return readLayout(in); });
 }
 
 std::optional<QByteArray> toSvgWithin(const MapScenario& scenario, const MapRequest& request,
                                       std::chrono::milliseconds deadline) {
     const Prepared prepared = prepare(scenario, request);
-    const std::optional<QByteArray> received =
-        runWithin(deadline, [&](QDataStream& out) { out << svgOf(scenario, request, prepared); });
-    if (!received)
-        return std::nullopt;
-    QDataStream in(*received);
-    openResult(in);
-    QByteArray svg;
-    in >> svg;
-    closeResult(in);
-    return svg;
-}
-
-void setMapChildFault(MapChildFault fault) {
-    injectedFault = fault;
+    return ChildWork::runWithin(
+        deadline, [&] { return svgOf(scenario, request, prepared); }, kChildFailure);
 }

@@ -133,13 +133,3 @@ std::optional<MapLayout> layoutMapWithin(const MapScenario& scenario, const MapR
                                          std::chrono::milliseconds deadline);
 std::optional<QByteArray> toSvgWithin(const MapScenario& scenario, const MapRequest& request,
                                       std::chrono::milliseconds deadline);
-
-// For the tests of the parent's side: makes every child started afterwards fail this way
-// instead of sending its result back.
-enum class MapChildFault : std::uint8_t {
-    None,
-    Exits,     // ends with exit status 3 and sends nothing
-    Garbage,   // sends bytes that are no result and ends as if it succeeded
-    Truncated, // sends the first half of its result and ends as if it succeeded
-};
-void setMapChildFault(MapChildFault fault);

@@ -1,6 +1,7 @@
 #include "authoring/MapLayout.h"
 
 #include "core/AppError.h"
+#include "core/ChildWork.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -16,7 +17,7 @@
 
 Q_DECLARE_METATYPE(MapRole)
 Q_DECLARE_METATYPE(std::set<std::int32_t>)
-Q_DECLARE_METATYPE(MapChildFault)
+Q_DECLARE_METATYPE(ChildWork::Fault)
 
 // Graphviz's dot (2.42, Debian 12) never frees the virtual edges it makes while it breaks the
 // roads' cycles; the layouts this test runs in its own process meet that under the leak check
@@ -146,7 +147,7 @@ private slots:
 
     // Every child a layout started is gone, reaped: none is left running or as a zombie.
     void cleanup() {
-        setMapChildFault(MapChildFault::None);
+        ChildWork::injectFault(ChildWork::Fault::None);
         QCOMPARE(::waitpid(-1, nullptr, WNOHANG), -1);
         QCOMPARE(errno, ECHILD);
     }
@@ -191,14 +192,14 @@ private slots:
     }
 
     void childThatFailsIsAnError_data() {
-        QTest::addColumn<MapChildFault>("fault");
-        QTest::newRow("exits with an error") << MapChildFault::Exits;
-        QTest::newRow("sends garbage") << MapChildFault::Garbage;
-        QTest::newRow("sends half") << MapChildFault::Truncated;
+        QTest::addColumn<ChildWork::Fault>("fault");
+        QTest::newRow("exits with an error") << ChildWork::Fault::Exits;
+        QTest::newRow("sends garbage") << ChildWork::Fault::Garbage;
+        QTest::newRow("sends half") << ChildWork::Fault::Truncated;
     }
     void childThatFailsIsAnError() {
-        QFETCH(MapChildFault, fault);
-        setMapChildFault(fault);
+        QFETCH(ChildWork::Fault, fault);
+        ChildWork::injectFault(fault);
         const MapScenario scenario(snapshot(), nullptr);
         const std::chrono::seconds deadline(30);
         for (const auto& call : std::initializer_list<std::function<void()>>{

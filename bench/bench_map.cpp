@@ -8,6 +8,7 @@
 //   build/bench/bench_map -csv       (what run.sh reads)
 // Every time is the median of its runs, each timed alone after an untimed warm-up run.
 
+#include "BenchTiming.h"
 #include "authoring/MapLayout.h"
 
 #include <graphviz/gvc.h>
@@ -24,20 +25,6 @@ constexpr std::int32_t kWhole = 1000;
 constexpr std::int32_t kLarge = 100000;
 // The map window's deadline for the whole map.
 constexpr std::chrono::milliseconds kWholeDeadline(3000);
-
-// The median of `runs` timed calls of `body` after one untimed call, in milliseconds.
-template <typename Body> qreal medianMs(int runs, Body&& body) {
-    body();
-    std::vector<qint64> times;
-    QElapsedTimer timer;
-    for (int i = 0; i < runs; ++i) {
-        timer.start();
-        body();
-        times.push_back(timer.nsecsElapsed());
-    }
-    std::sort(times.begin(), times.end());
-    return qreal(times[times.size() / 2]) / 1e6;
-}
 
 // A scenario as an author grows one: two roads a situation on average, most leading a little
 // further on (at most `spread` situations), one in eight back to an earlier situation; one
@@ -177,6 +164,22 @@ private slots:
         QVERIFY(map.has_value());
         QCOMPARE(map->nodes.size(), std::size_t(kWhole));
         QTest::setBenchmarkResult(ms, QTest::WalltimeMilliseconds);
+    }
+
+    // A neighbourhood of 3 steps among 100,000 situations laid out in a child, as the window
+    // lays it out: the fork of a process holding the large scenario is part of the figure.
+    void layoutNeighbourhoodGuarded() {
+        MapRequest request;
+        request.scope = MapRequest::Scope::Neighbourhood;
+        std::vector<qreal> times;
+        for (std::int32_t k : centres_) {
+            request.current = k;
+            times.push_back(medianMs(5, [&] {
+                QVERIFY(layoutMapWithin(*large_, request, kWholeDeadline).has_value());
+            }));
+        }
+        std::sort(times.begin(), times.end());
+        QTest::setBenchmarkResult(times[times.size() / 2], QTest::WalltimeMilliseconds);
     }
 
     // Roads that lead anywhere: in process dot did not finish in 100 s; here the child is

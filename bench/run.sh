@@ -106,6 +106,8 @@ for r in csv.reader(sys.stdin):
     if len(r) >= 4 and r[2] == "WalltimeMilliseconds":
         rows[(r[0], r[1])] = float(r[3])
 floors = {"layoutWhole": "floorWholeGraph", "svgWhole": "floorWholeGraph",
+          "layoutWholeGuarded": "floorWholeGraph",
+          "layoutNeighbourhoodGuarded": "floorNeighbourhoodGraph",
           "layoutNeighbourhood": "floorNeighbourhoodGraph"}
 names = {
     "prepare": "map: roads and roles, once per scenario",
@@ -115,6 +117,9 @@ names = {
     "floorNeighbourhoodFound": "floor: a neighbourhood found among 100 000",
     "floorNeighbourhoodGraph": "floor: its Graphviz graph built, not laid out",
     "layoutNeighbourhood": "map: a neighbourhood among 100 000",
+    "layoutWholeGuarded": "map: whole, 1 000 situations, in a child process",
+    "layoutWholeAnywhereStopped": "map: whole, 1 000 situations of roads anywhere, stopped",
+    "layoutNeighbourhoodGuarded": "map: a neighbourhood among 100 000, in a child process",
 }
 print("| measure | case | figure | floor | ratio |")
 print("|---|---|---:|---:|---:|")

@@ -24,6 +24,9 @@ struct Command {
 const std::vector<Command>& commands();
 
 int runCheck(const QStringList& arguments);
+int runToText(const QStringList& arguments);
+int runFromText(const QStringList& arguments);
+int runExportHtml(const QStringList& arguments);
 
 // Results go to stdout, everything else to stderr, both in UTF-8.
 namespace Console {

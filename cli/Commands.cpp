@@ -7,6 +7,15 @@ const std::vector<Command>& commands() {
         {QStringLiteral("check"),
          QStringLiteral("sprawdza scenariusz: drogi, pułapki, nazwy, opisy, obrazki i dźwięki"),
          runCheck},
+        {QStringLiteral("to-text"),
+         QStringLiteral("zapisuje scenariusz jako tekst UTF-8, wygodny do porównań i edycji"),
+         runToText},
+        {QStringLiteral("from-text"),
+         QStringLiteral("tworzy scenariusz (oba pliki) z tekstu zapisanego przez to-text"),
+         runFromText},
+        {QStringLiteral("export-html"),
+         QStringLiteral("zapisuje scenariusz jako jedną stronę WWW do gry w przeglądarce"),
+         runExportHtml},
     };
     return all;
 }

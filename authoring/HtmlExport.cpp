@@ -1,0 +1,171 @@
+#include "HtmlExport.h"
+
+#include "HtmlAssets.h"
+#include "common/Description.h"
+#include "common/MediaFiles.h"
+#include "core/AppError.h"
+#include "core/Bitmap.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QPainter>
+
+namespace {
+
+// The side of the player's picture box, in pixels.
+constexpr int kBox = 128;
+
+// The picture as the player's box draws it: the whole bitmap stretched into a rectangle
+// centred in the box whose sides are each dimension rounded down to an even number, clipped
+// to the box, without smoothing. Transparent where the picture does not cover the box.
+QImage drawnInBox(const Bitmap& bitmap) {
+    QImage box(kBox, kBox, QImage::Format_ARGB32);
+    box.fill(Qt::transparent);
+    const int halfW = bitmap.width() / 2;
+    const int halfH = bitmap.height() / 2;
+    const QRect target(kBox / 2 - halfW, kBox / 2 - halfH, 2 * halfW, 2 * halfH);
+    if (bitmap.isEmpty() || target.isEmpty())
+        return box;
+    QPainter painter(&box);
+    painter.setClipRect(QRect(0, 0, kBox, kBox));
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.drawImage(target, bitmap.image(), bitmap.image().rect());
+    return box;
+}
+
+QString dataUri(const char* type, const QByteArray& bytes) {
+    return QStringLiteral("data:%1;base64,").arg(QLatin1String(type)) +
+           QString::fromLatin1(bytes.toBase64());
+}
+
+// Each media file once, by the file found for a name (or by the name when none is found).
+class MediaTable {
+public:
+    MediaTable(MediaKind kind, QString folder) : kind_(kind), folder_(std::move(folder)) {}
+
+    // The index of a situation's media name in the table, or -1 for no name.
+    int indexOf(const QString& name) {
+        if (name.isEmpty())
+            return -1;
+        const QString file = kind_ == MediaKind::Pictures ? MediaFiles::findPicture(folder_, name)
+                                                          : MediaFiles::findSound(folder_, name);
+        const QString key =
+            file.isEmpty() ? QStringLiteral("?") + name : QStringLiteral("=") + file;
+        if (const auto it = indices_.constFind(key); it != indices_.constEnd())
+            return *it;
+        entries_.append(file.isEmpty() ? missing(name) : embedded(file));
+        indices_.insert(key, int(entries_.size() - 1));
+        return int(entries_.size() - 1);
+    }
+
+    const QJsonArray& entries() const { return entries_; }
+
+private:
+    QJsonObject missing(const QString& name) const {
+        const QString message = kind_ == MediaKind::Pictures
+                                    ? QStringLiteral("Nie masz obrazu \"%1\"").arg(name)
+                                    : QStringLiteral("Nie masz dzwieku \"%1\"").arg(name);
+        return {{QStringLiteral("m"), message}};
+    }
+
+    QJsonObject embedded(const QString& file) const {
+        if (kind_ == MediaKind::Pictures) {
+            try {
+                const QImage box = drawnInBox(Bitmap::load(file));
+                QByteArray png;
+                QBuffer buffer(&png);
+                if (!buffer.open(QIODevice::WriteOnly) || !box.save(&buffer, "PNG"))
+                    return refused(QStringLiteral("Bitmap image is not valid"));
+                return {{QStringLiteral("u"), dataUri("image/png", png)}};
+            } catch (const AppError& e) {
+                // The player shows the bitmap's error, and the step stops there.
+                return refused(e.message());
+            }
+        }
+        QFile wav(file);
+        if (!wav.open(QIODevice::ReadOnly))
+            return {{QStringLiteral("m"), QStringLiteral("Cannot open file %1").arg(file)}};
+        return {{QStringLiteral("u"), dataUri("audio/wav", wav.readAll())}};
+    }
+
+    static QJsonObject refused(const QString& message) {
+        return {{QStringLiteral("m"), message}, {QStringLiteral("f"), true}};
+    }
+
+    MediaKind kind_;
+    QString folder_;
+    QHash<QString, int> indices_;
+    QJsonArray entries_;
+};
+
+QByteArray scenarioJson(const ScenarioSnapshot& snapshot) {
+    MediaTable pictures(MediaKind::Pictures, snapshot.folder);
+    MediaTable sounds(MediaKind::Sounds, snapshot.folder);
+    QJsonArray situations;
+    for (std::size_t i = 0; i < snapshot.rekordy.size(); ++i) {
+        const TRekordKroku& r = snapshot.rekordy[i];
+        const QJsonArray choices{r.Wybor1.text(), r.Wybor2.text(), r.Wybor3.text(),
+                                 r.Wybor4.text()};
+        const QJsonArray targets{r.Krok_Wybrany1.get(), r.Krok_Wybrany2.get(),
+                                 r.Krok_Wybrany3.get(), r.Krok_Wybrany4.get()};
+        QJsonObject situation{
+            {QStringLiteral("n"), r.Nazwa.text()},
+            {QStringLiteral("t"), int(snapshot.listy[i].Typ)},
+            {QStringLiteral("d"), Description::shown(r.Opis.text())},
+            {QStringLiteral("c"), choices},
+            {QStringLiteral("g"), targets},
+            {QStringLiteral("p"), pictures.indexOf(r.Bmp.text())},
+            {QStringLiteral("s"), sounds.indexOf(r.Wav.text())},
+        };
+        // The names as written, which the page shows as the picture's text.
+        if (!r.Bmp.isEmpty())
+            situation.insert(QStringLiteral("b"), r.Bmp.text());
+        if (!r.Wav.isEmpty())
+            situation.insert(QStringLiteral("w"), r.Wav.text());
+        situations.append(situation);
+    }
+    const QJsonObject document{
+        {QStringLiteral("title"), QFileInfo(snapshot.situationFilePath).completeBaseName()},
+        {QStringLiteral("situations"), situations},
+        {QStringLiteral("pictures"), pictures.entries()},
+        {QStringLiteral("sounds"), sounds.entries()},
+    };
+    QByteArray json = QJsonDocument(document).toJson(QJsonDocument::Compact);
+    // Inside a script element "</script" would end it: "<" is written as its JSON escape,
+    // which can only occur within strings.
+    json.replace("<", "\\u003c");
+    return json;
+}
+
+QByteArray escapedText(const QString& text) {
+    return text.toHtmlEscaped().toUtf8();
+}
+
+} // namespace
+
+QByteArray exportHtml(const ScenarioSnapshot& snapshot) {
+    const QString title = QFileInfo(snapshot.situationFilePath).completeBaseName();
+    QByteArray page;
+    page += "<!DOCTYPE html>\n<html lang=\"pl\">\n<head>\n<meta charset=\"utf-8\">\n"
+            "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
+            "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; "
+            "img-src data:; media-src data:; style-src 'unsafe-inline'; "
+            "script-src 'unsafe-inline'\">\n<title>";
+    page += escapedText(title);
+    page += "</title>\n<style>\n";
+    page += HtmlAssets::PlayerCss;
+    page += "</style>\n</head>\n<body>\n";
+    page += HtmlAssets::PlayerBody;
+    page += "<script type=\"application/json\" id=\"scenario\">";
+    page += scenarioJson(snapshot);
+    page += "</script>\n<script>\n";
+    page += HtmlAssets::PlayerJs;
+    page += "</script>\n</body>\n</html>\n";
+    return page;
+}

@@ -1,0 +1,82 @@
+// tekstowki export-html FILE.Kro -o game.html: the scenario as one web page that plays it.
+
+#include "Command.h"
+#include "authoring/HtmlExport.h"
+#include "authoring/ScenarioCheck.h"
+#include "authoring/ScenarioSnapshot.h"
+#include "core/AppError.h"
+#include "core/PosixRecordFile.h"
+
+#include <QCommandLineParser>
+#include <QSaveFile>
+
+namespace {
+
+const QString kHelpCommand = QStringLiteral("tekstowki export-html");
+
+const QString kHelp = QStringLiteral(
+    "Użycie: tekstowki export-html PLIK.Kro -o GRA.html\n\n"
+    "Zapisuje scenariusz jako jedną stronę WWW, w którą gra każda przeglądarka, także bez\n"
+    "sieci: opisy, wybory, obrazki i dźwięki są w samym pliku. Strona gra według tych samych\n"
+    "zasad co Zozozarov. Scenariusz z błędami też jest zapisywany, z ostrzeżeniem.\n\n"
+    "Opcje:\n"
+    "  -o, --output PLIK  plik strony do zapisania\n"
+    "  -h, --help         pokazuje tę pomoc\n\n"
+    "Kod wyjścia: 0 gdy strona została zapisana, 2 gdy scenariusza nie da się odczytać,\n"
+    "strony zapisać albo polecenie jest błędne.\n");
+
+} // namespace
+
+int runExportHtml(const QStringList& arguments) {
+    QCommandLineParser parser;
+    const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")},
+                                    QStringLiteral("plik strony do zapisania"),
+                                    QStringLiteral("plik"));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("pokazuje tę pomoc"));
+    parser.addOption(output);
+    parser.addOption(help);
+    parser.addPositionalArgument(QStringLiteral("plik"), QStringLiteral("plik sytuacji *.Kro"));
+    if (!parser.parse(QStringList{kHelpCommand} + arguments)) {
+        const QStringList unknown = parser.unknownOptionNames();
+        return Console::usageError(unknown.isEmpty() ? parser.errorText()
+                                                     : Console::unknownOption(unknown.first()),
+                                   kHelpCommand);
+    }
+    if (parser.isSet(help)) {
+        Console::out(kHelp);
+        return Exit::Clean;
+    }
+    const QStringList files = parser.positionalArguments();
+    if (files.size() != 1)
+        return Console::usageError(QStringLiteral("podaj jeden plik scenariusza (*.Kro)"),
+                                   kHelpCommand);
+    const QString target = parser.value(output);
+    if (target.isEmpty())
+        return Console::usageError(QStringLiteral("podaj plik strony: -o GRA.html"), kHelpCommand);
+
+    const QString& file = files.first();
+    ScenarioSnapshot snapshot;
+    try {
+        PosixRecordFileFactory recordFiles;
+        snapshot = readSnapshot(recordFiles, file);
+    } catch (const AppError& e) {
+        Console::err(QStringLiteral("tekstowki: %1: %2\n").arg(file, e.message()));
+        return Exit::Failed;
+    }
+    const CheckReport report = checkScenario(snapshot);
+    if (report.errors() > 0)
+        Console::err(QStringLiteral("tekstowki: ostrzeżenie: %1 ma błędy (%2), strona gra je "
+                                    "tak jak Zozozarov; szczegóły: tekstowki check %1\n")
+                         .arg(file)
+                         .arg(report.errors()));
+
+    // The page replaces an existing file only once it is written whole.
+    QSaveFile page(target);
+    const QByteArray html = exportHtml(snapshot);
+    if (!page.open(QIODevice::WriteOnly) || page.write(html) != html.size() || !page.commit()) {
+        Console::err(QStringLiteral("tekstowki: %1: %2\n").arg(target, page.errorString()));
+        return Exit::Failed;
+    }
+    return Exit::Clean;
+}

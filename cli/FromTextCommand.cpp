@@ -1,0 +1,115 @@
+// tekstowki from-text FILE.txt -o FILE.Kro: the scenario pair a text describes, written whole or
+// not at all.
+
+#include "Command.h"
+#include "authoring/TextForm.h"
+#include "common/SaveJournal.h"
+#include "common/ScenarioFiles.h"
+#include "core/AppError.h"
+#include "core/AtomicFiles.h"
+#include "core/FileSystem.h"
+
+#include <QCommandLineParser>
+#include <QFile>
+#include <QStringDecoder>
+
+namespace {
+
+const QString kHelpCommand = QStringLiteral("tekstowki from-text");
+
+const QString kHelp = QStringLiteral(
+    "Użycie: tekstowki from-text PLIK.txt -o PLIK.Kro\n\n"
+    "Tworzy scenariusz z tekstu (opis formatu: docs/TEXT-FORMAT.md): plik sytuacji i plik\n"
+    "listy obok niego. Nic nie jest zapisywane, jeśli tekst ma choć jeden błąd; istniejący\n"
+    "scenariusz jest zastępowany w całości (oba nowe pliki zapisane obok, potem podmienione).\n"
+    "Każdy błąd to jeden wiersz\n"
+    "  tekstowki: PLIK:WIERSZ:KOLUMNA: OPIS\n\n"
+    "Opcje:\n"
+    "  -o PLIK     plik sytuacji do zapisania (*.Kro); plik listy powstaje obok niego\n"
+    "  -h, --help  pokazuje tę pomoc\n\n"
+    "Kod wyjścia: 0 gdy gotowe, 2 gdy tekst ma błędy, nie da się go odczytać albo zapisać\n"
+    "scenariusza, albo polecenie jest błędne.\n");
+
+} // namespace
+
+int runFromText(const QStringList& arguments) {
+    QCommandLineParser parser;
+    const QCommandLineOption output(QStringLiteral("o"), QStringLiteral("plik sytuacji *.Kro"),
+                                    QStringLiteral("plik"));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("pokazuje tę pomoc"));
+    parser.addOption(output);
+    parser.addOption(help);
+    if (!parser.parse(QStringList{kHelpCommand} + arguments)) {
+        const QStringList unknown = parser.unknownOptionNames();
+        return Console::usageError(unknown.isEmpty() ? parser.errorText()
+                                                     : Console::unknownOption(unknown.first()),
+                                   kHelpCommand);
+    }
+    if (parser.isSet(help)) {
+        Console::out(kHelp);
+        return Exit::Clean;
+    }
+    const QStringList files = parser.positionalArguments();
+    if (files.size() != 1)
+        return Console::usageError(QStringLiteral("podaj jeden plik tekstu scenariusza"),
+                                   kHelpCommand);
+    if (!parser.isSet(output))
+        return Console::usageError(QStringLiteral("podaj plik sytuacji do zapisania: -o PLIK.Kro"),
+                                   kHelpCommand);
+    const QString& txt = files.first();
+    const QString kro = parser.value(output);
+    const QString lis = listFilePath(kro);
+    if (FileSystem::sameFile(kro, lis))
+        return Console::usageError(
+            QStringLiteral("„%1” byłby zarazem plikiem sytuacji i plikiem listy; oczekiwano "
+                           "nazwy w rodzaju PLIK.Kro")
+                .arg(kro),
+            kHelpCommand);
+
+    QFile file(txt);
+    if (!file.open(QIODevice::ReadOnly)) {
+        Console::err(QStringLiteral("tekstowki: %1: %2\n")
+                         .arg(txt, file.exists()
+                                       ? file.errorString()
+                                       : AppError::messageForCode(AppError::FileNotFound)));
+        return Exit::Failed;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        Console::err(QStringLiteral("tekstowki: %1: %2\n").arg(txt, file.errorString()));
+        return Exit::Failed;
+    }
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString text = utf8(bytes);
+    if (utf8.hasError()) {
+        Console::err(QStringLiteral("tekstowki: %1: to nie jest tekst UTF-8\n").arg(txt));
+        return Exit::Failed;
+    }
+
+    const TextFormResult result = fromText(text);
+    if (!result.ok()) {
+        for (const TextFormError& e : result.errors)
+            Console::err(QStringLiteral("tekstowki: %1:%2:%3: %4\n")
+                             .arg(txt)
+                             .arg(e.line)
+                             .arg(e.column)
+                             .arg(e.message));
+        return Exit::Failed;
+    }
+    // A save of the editor that never finished would be undone over the new files at the next
+    // open: the editor has to settle it first.
+    if (QFile::exists(SaveJournal::pathFor(kro))) {
+        Console::err(QStringLiteral("tekstowki: %1: scenariusz ma niedokończony zapis (%2); "
+                                    "otwórz go najpierw w edytorze\n")
+                         .arg(kro, SaveJournal::pathFor(kro)));
+        return Exit::Failed;
+    }
+    try {
+        AtomicFiles::replaceFiles({{kro, result.pair.situations}, {lis, result.pair.list}});
+    } catch (const AppError& e) {
+        Console::err(QStringLiteral("tekstowki: %1\n").arg(e.message()));
+        return Exit::Failed;
+    }
+    return Exit::Clean;
+}

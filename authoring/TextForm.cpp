@@ -89,9 +89,8 @@ QString escaped(const QByteArray& bytes) {
         if (c == u'\\')
             out += QStringLiteral("\\\\");
         else if (c < 0x20 || (c >= 0x7F && c <= 0x9F) || (c == u' ' && i == chars.size() - 1))
-            out += QStringLiteral("\\x%1")
-                       .arg(std::uint8_t(bytes.at(i)), 2, 16, QLatin1Char('0'))
-                       .toUpper();
+            out += QStringLiteral("\\x") +
+                   QString::number(std::uint8_t(bytes.at(i)), 16).rightJustified(2, u'0').toUpper();
         else
             out += QChar(c);
     }
@@ -330,8 +329,8 @@ private:
             setText(line, column, value, Obrazek);
         else if (key == QStringLiteral("dźwięk"))
             setText(line, column, value, Dzwiek);
-        else if (key.startsWith(QStringLiteral("długość ")) && fieldNamed(key.mid(9)) >= 0)
-            length(line, column, value, fieldNamed(key.mid(9)));
+        else if (key.startsWith(QStringLiteral("długość ")) && fieldNamed(key.mid(8)) >= 0)
+            length(line, column, value, fieldNamed(key.mid(8)));
         else if (key.startsWith(QStringLiteral("surowe ")) && fieldNamed(key.mid(7)) >= 0)
             tail(line, column, value, fieldNamed(key.mid(7)));
         else if (key == QStringLiteral("surowe luka"))
@@ -450,7 +449,7 @@ private:
 
     int description(int i, const QString& value) {
         if (!value.isEmpty()) {
-            error(i + 1, int(lines_.at(i).indexOf(u':')) + 2,
+            error(i + 1, int(lines_.at(i).indexOf(u':')) + 3,
                   QStringLiteral("oczekiwano końca wiersza: opis piszemy w następnych wierszach, "
                                  "wciętych dwiema spacjami"));
         }
@@ -542,7 +541,7 @@ private:
     void finish() {
         if (!draft_)
             return;
-        if (!draft_->typ)
+        if (!draft_->seen.contains(QStringLiteral("typ")))
             error(draft_->line, 1,
                   QStringLiteral("brak wiersza „typ:” w sytuacji %1").arg(drafts_.size()));
         for (int f = 0; f < FieldCount; ++f) {

@@ -4,7 +4,7 @@
 
 RUN_PACKAGES=(cmake g++ qt6-base-dev qt6-multimedia-dev gstreamer1.0-plugins-base
     gstreamer1.0-plugins-good fonts-liberation libgraphviz-dev)
-TEST_PACKAGES=(xvfb xauth xdotool imagemagick pulseaudio pulseaudio-utils sox python3)
+TEST_PACKAGES=(xvfb xauth xdotool imagemagick pulseaudio pulseaudio-utils sox python3 chromium)
 
 install_missing() {
     if [ "${KIT_SKIP_PACKAGES:-0}" = 1 ]; then

@@ -29,12 +29,16 @@
                  [1, 1, 1, 0]];
 
   // The game: the number a step went to last, the situation read last, the choices offered.
-  var game = {
-    number: 0,
-    situation: { n: "", t: 0, d: "", c: ["", "", "", ""], g: [0, 0, 0, 0], p: -1, s: -1 },
-    offered: [true, true, true, true],
-    over: false
-  };
+  // Before the first game nothing is read, every target is 0 and every button is enabled.
+  function newGame() {
+    return {
+      number: 0,
+      situation: { n: "", t: 0, d: "", c: ["", "", "", ""], g: [0, 0, 0, 0], p: -1, s: -1 },
+      offered: [true, true, true, true],
+      over: false
+    };
+  }
+  var game = newGame();
 
   // Why a step stopped: the message the player shows for it.
   function Stop(message) { this.message = message; }
@@ -177,6 +181,9 @@
   function autoplay(seed, limit) {
     var next = mulberry32(seed);
     var steps = [];
+    // Each seed plays as in a page just opened.
+    game = newGame();
+    setButtons();
     record(steps, start);
     for (var i = 0; i < limit && !game.over; ++i) {
       var offered = [];
@@ -238,7 +245,9 @@
   start();
   if (params.layout !== undefined) {
     var r = el("obraz").getBoundingClientRect();
-    trace.textContent = JSON.stringify({ x: r.left, y: r.top, w: r.width, h: r.height,
-                                         ratio: window.devicePixelRatio });
+    trace.textContent = JSON.stringify({
+      x: r.left, y: r.top, w: r.width, h: r.height,
+      width: window.innerWidth, scrollWidth: document.documentElement.scrollWidth
+    });
   }
 })();

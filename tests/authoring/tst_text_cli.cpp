@@ -1,0 +1,125 @@
+// tekstowki to-text and from-text run as processes: the pair through text and back, a failed
+// from-text that leaves the old pair alone, a good one that replaces it whole.
+
+#include "ScenarioBuilder.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QTest>
+
+namespace {
+
+struct Run {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+Run tekstowki(const QStringList& arguments) {
+    QProcess process;
+    process.start(QStringLiteral(KIT_TEKSTOWKI), arguments);
+    Run run;
+    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
+        return run;
+    run.status = process.exitCode();
+    run.out = QString::fromUtf8(process.readAllStandardOutput());
+    run.err = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
+bool writeRiver(const QString& kro, const QString& name) {
+    return writeScenario(kro, {describedSituation("Default Koniec", Koniec),
+                               describedSituation("Start", Poczatek, {2}, {"Idź"}),
+                               describedSituation(name, Wybory2, {3, 1}, {"Przepłyń", "Zawróć"}),
+                               describedSituation("Brzeg", Koniec)});
+}
+
+} // namespace
+
+class TestTextCli : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() {
+        dir_.renew();
+        QVERIFY(QDir::setCurrent(dir_.path()));
+        QVERIFY(writeRiver("Las.Kro", "Rzeka"));
+    }
+
+    void exitStatus_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("stderrStart");
+        QTest::newRow("to-text") << QStringList{"to-text", "Las.Kro"} << 0 << QString();
+        QTest::newRow("to-text, missing file")
+            << QStringList{"to-text", "Brak.Kro"} << 2 << "tekstowki: Brak.Kro: File not found";
+        QTest::newRow("to-text, part of a record")
+            << QStringList{"to-text", "Cut.Kro"} << 2 << "tekstowki: Cut.Kro: plik sytuacji";
+        QTest::newRow("from-text without -o")
+            << QStringList{"from-text", "t.txt"} << 2 << "tekstowki: podaj plik sytuacji";
+        QTest::newRow("from-text, missing text")
+            << QStringList{"from-text", "Brak.txt", "-o", "N.Kro"} << 2 << "tekstowki: Brak.txt";
+        QTest::newRow("from-text, not UTF-8")
+            << QStringList{"from-text", "latin.txt", "-o", "N.Kro"} << 2 << "tekstowki: latin.txt";
+        QTest::newRow("from-text help") << QStringList{"from-text", "--help"} << 0 << QString();
+    }
+    void exitStatus() {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, status);
+        QFETCH(QString, stderrStart);
+        QVERIFY(writeFile("Cut.Kro", readFile("Las.Kro").chopped(1)));
+        QVERIFY(writeFile("Cut.lis", readFile("Las.lis")));
+        QVERIFY(writeFile("latin.txt", "== 0 \xb3\xb9ka\ntyp: Koniec\n"));
+        const Run run = tekstowki(arguments);
+        QCOMPARE(run.status, status);
+        QVERIFY2(run.err.startsWith(stderrStart), qPrintable(run.err));
+        QCOMPARE(run.err.isEmpty(), stderrStart.isEmpty());
+        QCOMPARE(run.out.isEmpty(), status == 2);
+    }
+
+    void roundTripThroughFiles() {
+        const Run out = tekstowki({"to-text", "Las.Kro"});
+        QCOMPARE(out.status, 0);
+        QCOMPARE(tekstowki({"to-text", "Las.Kro", "-o", "las.txt"}).status, 0);
+        QCOMPARE(QString::fromUtf8(readFile("las.txt")), out.out);
+        const Run in = tekstowki({"from-text", "las.txt", "-o", "Nowy.Kro"});
+        QCOMPARE(in.status, 0);
+        QVERIFY(in.err.isEmpty());
+        QCOMPARE(readFile("Nowy.Kro"), readFile("Las.Kro"));
+        QCOMPARE(readFile("Nowy.lis"), readFile("Las.lis"));
+    }
+
+    void failedFromTextLeavesThePair() {
+        QVERIFY(writeFile("zly.txt", "== 0 Default Koniec\ntyp: Koniec\n\n== 1 Start\n"
+                                     "typ: Poczatek\nwybór 1: Idź -> Zamek\n"));
+        const QByteArray kro = readFile("Las.Kro");
+        const QByteArray lis = readFile("Las.lis");
+        const Run run = tekstowki({"from-text", "zly.txt", "-o", "Las.Kro"});
+        QCOMPARE(run.status, 2);
+        QVERIFY2(run.err.startsWith("tekstowki: zly.txt:6:17: nie ma sytuacji o nazwie „Zamek”"),
+                 qPrintable(run.err));
+        QCOMPARE(readFile("Las.Kro"), kro);
+        QCOMPARE(readFile("Las.lis"), lis);
+        QCOMPARE(QDir().entryList(QDir::Files).size(), 3); // nothing left beside them
+    }
+
+    void goodFromTextReplacesThePair() {
+        QVERIFY(writeRiver("Inny.Kro", "Bród"));
+        QCOMPARE(tekstowki({"to-text", "Inny.Kro", "-o", "inny.txt"}).status, 0);
+        QVERIFY(QFile::setPermissions("Las.Kro", QFile::ReadOwner | QFile::WriteOwner));
+        QCOMPARE(tekstowki({"from-text", "inny.txt", "-o", "Las.Kro"}).status, 0);
+        QCOMPARE(readFile("Las.Kro"), readFile("Inny.Kro"));
+        QCOMPARE(readFile("Las.lis"), readFile("Inny.lis"));
+        // The old file's permissions stay: no one else may read it.
+        const QFile::Permissions kept = QFile::permissions("Las.Kro");
+        QVERIFY(kept.testFlags(QFile::ReadOwner | QFile::WriteOwner));
+        QVERIFY(!(kept & (QFile::ReadGroup | QFile::ReadOther)));
+        QCOMPARE(QDir().entryList(QDir::Files).size(), 5);
+    }
+
+private:
+    TestFolder dir_;
+};
+
+QTEST_GUILESS_MAIN(TestTextCli)
+#include "tst_text_cli.moc"

@@ -1,11 +1,9 @@
 #include "DemoScenario.h"
 
-#include "common/Cp1250.h"
-#include "common/ObEdKrok.h"
-#include "common/Records.h"
+#include "DemoText.h"
+#include "authoring/TextForm.h"
 #include "common/ScenarioFiles.h"
 #include "core/AppError.h"
-#include "core/PosixRecordFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -446,157 +444,6 @@ std::vector<double> fanfareSound() {
 
 // --- the story --------------------------------------------------------------------------------
 
-struct Situation {
-    QString nazwa;
-    TTypKroku typ;
-    QString opis;
-    std::array<QString, 4> wybory;
-    std::array<std::int32_t, 4> cele;
-    QString bmp;
-    QString wav;
-};
-
-// Situation k of the demo is entry k - 1; a choice the type does not offer has no text and
-// the target -1, as the editor saves it.
-std::vector<Situation> story() {
-    const auto none = std::array<QString, 4>{};
-    return {
-        {QStringLiteral("Brama zamku"),
-         Poczatek,
-         QStringLiteral("Noc. Stoisz przed bramą starego zamku. Wiatr gwiżdże w blankach, a "
-                        "księżyc oświetla zardzewiałą kratę. Mówią, że w wieży śpi smok, a w "
-                        "piwnicach leży skarb. Krata jest uniesiona."),
-         {QStringLiteral("Wejdź przez bramę")},
-         {2, -1, -1, -1},
-         QStringLiteral("brama.bmp"),
-         QStringLiteral("wiatr.wav")},
-        {QStringLiteral("Dziedziniec"),
-         Normalny,
-         QStringLiteral("Dziedziniec porósł trawą. Pośrodku stoi stara studnia, na lewo wznosi "
-                        "się wieża, na prawo ciemnieje zejście do piwnicy, a za murem widać "
-                        "zdziczały ogród."),
-         {QStringLiteral("Wejdź do wieży"), QStringLiteral("Zejdź do piwnicy"),
-          QStringLiteral("Idź do ogrodu"), QStringLiteral("Wróć do bramy")},
-         {3, 4, 5, 1},
-         QStringLiteral("dziedziniec.bmp"),
-         {}},
-        {QStringLiteral("Schody wieży"),
-         Wybory2,
-         QStringLiteral("Kręte schody pną się w ciemność. Pochodnia na ścianie ledwie się tli. Z "
-                        "góry dobiega głębokie, miarowe sapanie."),
-         {QStringLiteral("Wspinaj się wyżej"), QStringLiteral("Wróć na dziedziniec")},
-         {6, 2, -1, -1},
-         QStringLiteral("schody.bmp"),
-         {}},
-        {QStringLiteral("Piwnica"),
-         Wybory3,
-         QStringLiteral("W piwnicy kapie woda, a wzdłuż ścian stoją omszałe beczki. Za nimi "
-                        "majaczą żelazne drzwi. Masz krzesiwo i kawałek smolnej szczapy."),
-         {QStringLiteral("Zapal pochodnię"), QStringLiteral("Szukaj drogi po omacku"),
-          QStringLiteral("Uciekaj na dziedziniec")},
-         {7, 8, 2, -1},
-         QStringLiteral("piwnica.bmp"),
-         QStringLiteral("kapanie.wav")},
-        {QStringLiteral("Ogród"),
-         Wybory1,
-         QStringLiteral("Zdziczały ogród pachnie różami. Między jabłoniami prowadzi ścieżka do "
-                        "kamiennej studni, której dno ginie w mroku."),
-         {QStringLiteral("Idź ścieżką do studni")},
-         {9, -1, -1, -1},
-         QStringLiteral("ogrod.bmp"),
-         {}},
-        {QStringLiteral("Komnata smoka"),
-         Normalny,
-         QStringLiteral("Na stosie złota śpi ogromny czerwony smok. Jedno oko uchyla się powoli "
-                        "i patrzy prosto na ciebie. Z nozdrzy unosi się dym."),
-         {QStringLiteral("Dobądź miecza i walcz"), QStringLiteral("Zagraj mu na flecie"),
-          QStringLiteral("Przemów do smoka"), QStringLiteral("Zbiegnij po schodach")},
-         {10, 11, 12, 3},
-         QStringLiteral("smok.bmp"),
-         QStringLiteral("ryk.wav")},
-        {QStringLiteral("Skarbiec"),
-         Wybory2,
-         QStringLiteral("Za żelaznymi drzwiami lśni skarbiec. Na skrzyni leży złoty klucz z "
-                        "wygrawerowanym smokiem, a obok stoi worek pełen monet."),
-         {QStringLiteral("Weź złoty klucz"), QStringLiteral("Weź worek złota")},
-         {13, 14, -1, -1},
-         QStringLiteral("skarb.bmp"),
-         {}},
-        {QStringLiteral("Zapadnia"),
-         Koniec,
-         QStringLiteral("Podłoga ustępuje pod twoimi stopami i spadasz w głęboką ciemność. "
-                        "Gdzieś nad tobą zatrzaskuje się klapa. To koniec twojej wyprawy."),
-         none,
-         {-1, -1, -1, -1},
-         {},
-         {}},
-        {QStringLiteral("Studnia"),
-         Wybory2,
-         QStringLiteral("Na dnie studni błyszczy coś metalicznego. Wzdłuż cembrowiny zwisa gruba "
-                        "lina, która znika w bocznym korytarzu."),
-         {QStringLiteral("Zejdź po linie"), QStringLiteral("Wróć na dziedziniec")},
-         {4, 2, -1, -1},
-         {},
-         {}},
-        {QStringLiteral("Pożarty przez smoka"),
-         Koniec,
-         QStringLiteral("Twój miecz odbija się od łusek jak patyk. Smok ziewa, a potem połyka "
-                        "cię w całości. Tej nocy zamek ma o jednego gościa mniej."),
-         none,
-         {-1, -1, -1, -1},
-         QStringLiteral("smok.bmp"),
-         {}},
-        {QStringLiteral("Śpiący smok"),
-         Wybory1,
-         QStringLiteral("Grasz cichą kołysankę. Smok mruczy, przewraca się na bok i zasypia tak "
-                        "głęboko, że możesz spokojnie podejść do skarbu."),
-         {QStringLiteral("Sięgnij po skarb")},
-         {15, -1, -1, -1},
-         QStringLiteral("smok.bmp"),
-         {}},
-        {QStringLiteral("Rozmowa ze smokiem"),
-         Wybory3,
-         QStringLiteral("- Zgadnij, co trzymam w łapie - mruczy smok - a skarb będzie twój. "
-                        "Pomylisz się, a zjem cię na kolację."),
-         {QStringLiteral("Złoty klucz z piwnicy"), QStringLiteral("Nic, smoku, zupełnie nic"),
-          QStringLiteral("Wycofaj się po cichu")},
-         {15, 10, 3, -1},
-         QStringLiteral("smok.bmp"),
-         {}},
-        {QStringLiteral("Złoty klucz"),
-         Wybory1,
-         QStringLiteral("Klucz jest ciepły w dłoni, jakby ktoś go przed chwilą trzymał. Na "
-                        "uchwycie wyryto smoka. Może otworzy coś na górze wieży?"),
-         {QStringLiteral("Idź z kluczem na wieżę")},
-         {6, -1, -1, -1},
-         QStringLiteral("skarb.bmp"),
-         {}},
-        {QStringLiteral("Chciwość"),
-         Koniec,
-         QStringLiteral("Sięgasz po worek, a wtedy drzwi skarbca zatrzaskują się z hukiem. Złoto "
-                        "jest ciężkie, a zamek cierpliwy. Zostaniesz tu na zawsze."),
-         none,
-         {-1, -1, -1, -1},
-         QStringLiteral("skarb.bmp"),
-         {}},
-        {QStringLiteral("Skarb smoka"),
-         Koniec,
-         QStringLiteral("Smok odsuwa się i kłania. Skarb jest twój, a ty wracasz do domu jako "
-                        "bohater. Gratulacje, to najlepsze zakończenie!"),
-         none,
-         {-1, -1, -1, -1},
-         QStringLiteral("skarb.bmp"),
-         QStringLiteral("fanfara.wav")},
-    };
-}
-
-// A text that would be cut on saving is a mistake in the story, not something to store.
-template <int N> void assignWhole(ShortString<N>& field, const QString& text) {
-    if (Cp1250::encode(text).size() > N)
-        throw std::logic_error("demo text too long for its field: " + text.toStdString());
-    field.assign(text);
-}
-
 void writeFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
@@ -604,34 +451,20 @@ void writeFile(const QString& path, const QByteArray& bytes) {
         throw AppError(AppError::Other, QStringLiteral("Cannot write %1").arg(path));
 }
 
+// The pair from the story's text (tools/demo/Zamek.txt, compiled in). A fault in the text is a
+// mistake in the story, not something to store.
 void writeScenario(const QString& situationFile) {
-    PosixRecordFileFactory files;
-    ScenarioPair pair(files);
-    TKrok krok;
-    TRekordKroku rekord;
-    TRekordListy lista;
-    pair.createNew(situationFile, krok, rekord, lista);
-    const std::vector<Situation> situations = story();
-    for (std::size_t i = 0; i < situations.size(); ++i) {
-        const Situation& s = situations[i];
-        // A fresh record for each situation: no bytes of another one past a text's end.
-        TRekordKroku record;
-        TRekordListy list;
-        assignWhole(record.Nazwa, s.nazwa);
-        assignWhole(record.Wybor1, s.wybory[0]);
-        assignWhole(record.Wybor2, s.wybory[1]);
-        assignWhole(record.Wybor3, s.wybory[2]);
-        assignWhole(record.Wybor4, s.wybory[3]);
-        assignWhole(record.Opis, s.opis);
-        assignWhole(record.Bmp, s.bmp);
-        assignWhole(record.Wav, s.wav);
-        record.Krok_Wybrany1.set(s.cele[0]);
-        record.Krok_Wybrany2.set(s.cele[1]);
-        record.Krok_Wybrany3.set(s.cele[2]);
-        record.Krok_Wybrany4.set(s.cele[3]);
-        pair.write(std::int32_t(i + 1), record, list, s.typ);
+    const TextFormResult story = fromText(QString::fromUtf8(DemoText));
+    if (!story.ok()) {
+        const TextFormError& e = story.errors.front();
+        throw std::logic_error(QStringLiteral("Zamek.txt:%1:%2: %3")
+                                   .arg(e.line)
+                                   .arg(e.column)
+                                   .arg(e.message)
+                                   .toStdString());
     }
-    pair.close();
+    writeFile(situationFile, story.pair.situations);
+    writeFile(listFilePath(situationFile), story.pair.list);
 }
 
 } // namespace

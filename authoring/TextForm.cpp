@@ -139,6 +139,10 @@ std::optional<QByteArray> unescaped(const QString& value, Fault& fault) {
     out.reserve(value.size());
     for (qsizetype i = 0; i < value.size(); ++i) {
         const QChar c = value.at(i);
+        if (c.unicode() < 0x80 && c != u'\\') {
+            out += char(c.unicode()); // the code page's lower half is ASCII
+            continue;
+        }
         if (c == u'\\') {
             if (value.mid(i + 1, 1) == QStringLiteral("\\")) {
                 out += '\\';

@@ -56,9 +56,10 @@ class Browser:
     def trace(self, page, fragment, window=WINDOW):
         dom = self.run(page_url(page) + "#" + fragment, "--dump-dom", window=window)
         found = re.search(r'<pre id="trace"[^>]*>(.*?)</pre>', dom, re.S)
-        if not found:
-            sys.exit("the page wrote no trace for #" + fragment)
-        return json.loads(html.unescape(found.group(1)))
+        text = html.unescape(found.group(1)) if found else ""
+        if not text:
+            sys.exit("the page's script wrote no trace for #%s: it failed or never ran" % fragment)
+        return json.loads(text)
 
 
 def page_url(path):

@@ -156,16 +156,17 @@ QRgb gradient(int x, int y) {
     return qRgb((x * 7) & 0xff, (y * 13) & 0xff, (x * y) & 0xff);
 }
 
-// Broken roads, a type the player does not know, the types' choices, texts that need escaping.
+// Broken roads, a type the player does not know reached from situations offering one, two, three
+// and four choices, texts that need escaping.
 bool writeRoads(const QString& folder) {
     const std::vector<Situation> situations = {
         describedSituation(QStringLiteral("Default Koniec"), Koniec),
         {QStringLiteral("Start"),
          Normalny,
          QStringLiteral("Zażółć gęślą jaźń.\r\nDruga linia & <script>alert(1)</script>\rkoniec"),
-         {QStringLiteral("Na rozstaje"), QStringLiteral("Nieoferowany"), QStringLiteral("x"),
-          QStringLiteral("y")},
-         {2, 3, 4, 5},
+         {QStringLiteral("Do dziwnego typu"), QStringLiteral("Rozstaje"), QStringLiteral("Trzy"),
+          QStringLiteral("Dwa")},
+         {3, 2, 4, 5},
          QString(),
          QString()},
         describedSituation(QStringLiteral("Rozstaje"), Normalny, {1, 99, -5, 3},
@@ -175,7 +176,7 @@ bool writeRoads(const QString& folder) {
                            {QStringLiteral("\"cudzysłów\""), QStringLiteral("Trzy"),
                             QStringLiteral("Koniec"), QStringLiteral("Domyślny")}),
         describedSituation(
-            QStringLiteral("Trzy"), Wybory3, {2, 5, 6, 1},
+            QStringLiteral("Trzy"), Wybory3, {3, 5, 6, 1},
             {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("d")}),
         describedSituation(QStringLiteral("Dwa"), Wybory2, {3, 6, 6, 6},
                            {QStringLiteral("a"), QStringLiteral("b")}),

@@ -39,7 +39,7 @@ public:
         const QByteArray name = QFile::encodeName(temp);
         const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0)
-            fail(temp, errno);
+            fail(path_, errno);
         temp_ = temp;
         int error = 0;
         struct stat old {};

@@ -1,0 +1,109 @@
+// The page's data without a browser: texts that could end the script block or the page come
+// back whole, and each media file is embedded once, or as the message the player shows.
+
+#include "ScenarioBuilder.h"
+#include "authoring/HtmlExport.h"
+#include "common/Description.h"
+#include "core/PosixRecordFile.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTest>
+
+namespace {
+
+const QByteArray kOpen = "<script type=\"application/json\" id=\"scenario\">";
+
+// The scenario's JSON as the page carries it; null when the block is not there whole.
+QJsonObject embedded(const QByteArray& page) {
+    const qsizetype start = page.indexOf(kOpen);
+    const qsizetype end = page.indexOf("</script>", start);
+    if (start < 0 || end < 0)
+        return {};
+    return QJsonDocument::fromJson(page.mid(start + kOpen.size(), end - start - kOpen.size()))
+        .object();
+}
+
+} // namespace
+
+class TestHtmlExport : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { folder_.renew(); }
+
+    void textsComeBackWhole_data() {
+        QTest::addColumn<QString>("opis");
+        QTest::newRow("end of the script") << QStringLiteral("a</script><script>alert(1)//");
+        QTest::newRow("comment and CDATA") << QStringLiteral("<!-- <![CDATA[ ]]> -->");
+        QTest::newRow("line breaks") << QStringLiteral("jeden\r\ndwa\rtrzy\nczte");
+        QTest::newRow("Polish letters") << QStringLiteral("Zażółć gęślą jaźń ŻÓŁĆ „cytat”");
+        QTest::newRow("quotes and ampersand") << QStringLiteral("\"a\" & 'b' \\u003c");
+    }
+    void textsComeBackWhole() {
+        QFETCH(QString, opis);
+        Situation first =
+            describedSituation(QStringLiteral("Start"), Poczatek, {0, 0, 0, 0}, {opis.left(45)});
+        first.opis = opis;
+        const QByteArray page = exportOf({describedSituation("Default Koniec", Koniec), first});
+        QCOMPARE(page.count("</script>"), 2); // the data's block and the script's
+        const QJsonObject situation = embedded(page)["situations"].toArray().at(1).toObject();
+        QCOMPARE(situation["d"].toString(), Description::shown(opis));
+        QCOMPARE(situation["c"].toArray()[0].toString(), opis.left(45));
+    }
+
+    void eachMediaFileOnce_data() {
+        QTest::addColumn<QStringList>("pictures"); // the picture names of situations 1, 2, ...
+        QTest::addColumn<QStringList>("entries");  // u: embedded, m: a message, f: a refusal
+        QTest::addColumn<QList<int>>("indices");
+        QTest::newRow("same file twice")
+            << QStringList{"a.bmp", "a.bmp"} << QStringList{"u"} << QList<int>{0, 0};
+        QTest::newRow("another letter case") << QStringList{"a.bmp", "A.BMP", "b.bmp"}
+                                             << QStringList{"u", "u"} << QList<int>{0, 0, 1};
+        QTest::newRow("missing, twice")
+            << QStringList{"nie.bmp", "", "nie.bmp"} << QStringList{"m"} << QList<int>{0, -1, 0};
+        QTest::newRow("refused") << QStringList{"zly.bmp", "a.bmp"} << QStringList{"f", "u"}
+                                 << QList<int>{0, 1};
+    }
+    void eachMediaFileOnce() {
+        QFETCH(QStringList, pictures);
+        QFETCH(QStringList, entries);
+        QFETCH(QList<int>, indices);
+        folder_.write(QStringLiteral("Obrazki/a.bmp"), solidBmp(3, 3, qRgb(1, 2, 3)));
+        folder_.write(QStringLiteral("Obrazki/b.bmp"), solidBmp(4, 4, qRgb(4, 5, 6)));
+        folder_.write(QStringLiteral("Obrazki/zly.bmp"), QByteArray("BM"));
+        std::vector<Situation> situations{describedSituation("Default Koniec", Koniec)};
+        for (const QString& name : pictures) {
+            situations.push_back(describedSituation(name, Normalny));
+            situations.back().bmp = name;
+        }
+        const QJsonObject data = embedded(exportOf(situations));
+        const QJsonArray table = data["pictures"].toArray();
+        QStringList kinds;
+        for (const QJsonValue& entry : table)
+            kinds.append(entry["f"].toBool() ? "f" : entry["u"].isString() ? "u" : "m");
+        QCOMPARE(kinds, entries);
+        const QJsonArray shown = data["situations"].toArray();
+        for (int i = 0; i < indices.size(); ++i)
+            QCOMPARE(shown[i + 1].toObject()["p"].toInt(), indices[i]);
+        for (const QJsonValue& entry : table) {
+            if (entry["u"].isString())
+                QVERIFY(entry["u"].toString().startsWith("data:image/png;base64,"));
+        }
+    }
+
+private:
+    QByteArray exportOf(const std::vector<Situation>& situations) {
+        const QString kro = folder_.filePath(QStringLiteral("Gra.Kro"));
+        if (!writeScenario(kro, situations))
+            return {};
+        PosixRecordFileFactory files;
+        return exportHtml(readSnapshot(files, kro));
+    }
+
+    TestFolder folder_;
+};
+
+QTEST_GUILESS_MAIN(TestHtmlExport)
+#include "tst_html_export.moc"

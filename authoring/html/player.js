@@ -6,15 +6,16 @@
 // A target past the last situation or a negative one shows the error the player shows and
 // changes nothing but the number. Sounds play once the page has had a click or a key.
 //
-// "#autoplay=SEED[,SEED...][&steps=N]" plays without a person: at each step one of the choices
-// offered is taken at random (mulberry32 seeded with SEED, the choice being the generator's
-// next 32-bit value modulo the number of choices offered, in order 1 to 4), until the game
-// ends, nothing is offered or N choices (200 unless given) were taken. What the page showed at
-// each step goes into the element "trace" as JSON: one object per seed, { seed, steps, end },
-// each step { n: the situation number, d: the description, c: the four choice texts,
-// o: which buttons are enabled, p: the picture shown (its name) or null, s: the sound started
-// (its name) or null, m: the messages shown }. "#layout" writes the picture box's place
-// instead.
+// "#autoplay=SEED[,SEED...][&steps=N]" plays without a person, each seed as in a page just
+// opened: at each step one of the choices offered is taken at random (mulberry32 seeded with
+// SEED, the choice being the generator's next 32-bit value modulo the number of choices
+// offered, counted in order 1 to 4), by a click on its button and by its key in turns, until
+// the game ends, nothing is offered or N choices (200 unless given) were taken. What the page
+// showed at each step goes into the element "trace" as JSON: one object per seed,
+// { seed, steps, end }, each step { n: the situation number, d: the description, c: the four
+// choice texts, o: which buttons are enabled, p: the picture shown (its name) or null, s: the
+// sound started (its name) or null, m: the messages shown, errors as the error box shows
+// them }. "#layout" writes the picture box's place and the page's width instead.
 (function () {
   "use strict";
 
@@ -62,6 +63,12 @@
   function closeMessage() {
     queue.shift();
     if (queue.length) showMessage(); else el("komunikat").hidden = true;
+  }
+
+  // An error as the player's error box shows it: a full stop is added after a message whose
+  // last character sorts after the full stop (letters and digits do; "!", ")" and "." do not).
+  function errorText(text) {
+    return text.length && text.charCodeAt(text.length - 1) > 0x2E ? text + "." : text;
   }
 
   function read(number) {
@@ -133,7 +140,7 @@
       if (first) game.offered = [true, false, false, false]; else followType();
     } catch (e) {
       if (!(e instanceof Stop)) throw e;
-      message(e.message);
+      message(errorText(e.message));
       return;
     }
     setButtons();
@@ -190,7 +197,15 @@
       buttons.forEach(function (b, k) { if (!b.disabled) offered.push(k + 1); });
       if (!offered.length) break;
       var n = offered[next() % offered.length];
-      record(steps, function () { choose(n); });
+      // Taken as a person would: a click on the button, or its key, by turns.
+      var viaKey = i % 2 === 1;
+      record(steps, function () {
+        if (viaKey) {
+          document.body.dispatchEvent(new KeyboardEvent("keydown", { key: String(n), bubbles: true }));
+        } else {
+          buttons[n - 1].click();
+        }
+      });
     }
     return { seed: seed, steps: steps, end: game.over };
   }

@@ -81,7 +81,8 @@ private:
             if (game_.isOver())
                 messages_.append(QStringLiteral("To juz koniec gry"));
         } catch (const AppError& e) {
-            messages_.append(e.message());
+            // As the error box shows it.
+            messages_.append(standardErrorText(e.message()));
         }
         QJsonArray offered;
         for (bool b : game_.choicesOffered())

@@ -5,6 +5,8 @@
 #include "common/MediaFiles.h"
 #include "core/AppError.h"
 #include "core/Bitmap.h"
+#include "core/WavHeader.h"
+#include "media/QtSoundDevice.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -88,9 +90,21 @@ private:
                 return refused(e.message());
             }
         }
+        // The player's sound device refuses some files before it plays a sample; the step
+        // stops there with the device's error.
+        switch (WavHeader::refusal(file, true)) {
+        case WavHeader::Refusal::NotWavName:
+            return refused(QtSoundDevice::UnknownExtensionText);
+        case WavHeader::Refusal::NotAFile:
+            return refused(QtSoundDevice::FileNotFoundText);
+        case WavHeader::Refusal::NotPlayable:
+            return refused(QtSoundDevice::CannotPlayFileText);
+        case WavHeader::Refusal::None:
+            break;
+        }
         QFile wav(file);
         if (!wav.open(QIODevice::ReadOnly))
-            return {{QStringLiteral("m"), QStringLiteral("Cannot open file %1").arg(file)}};
+            return refused(QtSoundDevice::FileNotFoundText);
         return {{QStringLiteral("u"), dataUri("audio/wav", wav.readAll())}};
     }
 

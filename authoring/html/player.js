@@ -94,7 +94,7 @@
     if (played && played.catch) played.catch(function () {});
   }
 
-  // Shows the situation just read; a picture the player refuses stops the step there.
+  // Shows the situation just read; a picture or sound the player refuses stops the step there.
   function show(s) {
     labels.forEach(function (label, i) { label.textContent = s.c[i]; });
     el("opis").textContent = s.d;
@@ -112,7 +112,14 @@
     }
     if (s.s >= 0) {
       var snd = data.sounds[s.s];
-      if (snd.u) { soundStarted = s; playSound(snd.u); } else message(snd.m);
+      if (snd.u) {
+        soundStarted = s;
+        playSound(snd.u);
+      } else if (snd.f) {
+        throw new Stop(snd.m);
+      } else {
+        message(snd.m);
+      }
     }
   }
 

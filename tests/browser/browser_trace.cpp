@@ -12,6 +12,8 @@
 #include "core/AppError.h"
 #include "core/Bitmap.h"
 #include "core/PosixRecordFile.h"
+#include "core/WavHeader.h"
+#include "media/QtSoundDevice.h"
 #include "ui/PictureBox.h"
 
 #include <QFileInfo>
@@ -111,11 +113,24 @@ private:
             }
         }
         if (const QString name = game_.soundName(); !name.isEmpty()) {
-            if (MediaFiles::findSound(folder_, name).isEmpty())
+            const QString file = MediaFiles::findSound(folder_, name);
+            if (file.isEmpty()) {
                 messages_.append(QStringLiteral("Nie masz dzwieku \"%1\"").arg(name));
-            else
+            } else {
+                // The sound device's checks that need no device, as it words their errors.
+                refuseSound(WavHeader::refusal(file, true));
                 sound_ = name;
+            }
         }
+    }
+
+    static void refuseSound(WavHeader::Refusal refusal) {
+        if (refusal == WavHeader::Refusal::NotWavName)
+            throw AppError(AppError::Other, QtSoundDevice::UnknownExtensionText);
+        if (refusal == WavHeader::Refusal::NotAFile)
+            throw AppError(AppError::Other, QtSoundDevice::FileNotFoundText);
+        if (refusal == WavHeader::Refusal::NotPlayable)
+            throw AppError(AppError::Other, QtSoundDevice::CannotPlayFileText);
     }
 
     QString kro_;
@@ -193,7 +208,8 @@ bool writeMedia(const QString& folder) {
         writeFile(base + QStringLiteral("Obrazki/duzy.bmp"), bmp24(201, 77, gradient)) &&
         writeFile(base + QStringLiteral("Obrazki/maly.bmp"), bmp24(5, 3, gradient)) &&
         writeFile(base + QStringLiteral("Obrazki/zly.bmp"), QByteArray("BMxxxx")) &&
-        writeFile(base + QStringLiteral("Dzwieki/ton.wav"), toneWav(50));
+        writeFile(base + QStringLiteral("Dzwieki/ton.wav"), toneWav(50)) &&
+        writeFile(base + QStringLiteral("Dzwieki/zly.wav"), QByteArray("RIFF....WAVEjunk"));
     Situation first = describedSituation(QStringLiteral("Duży"), Poczatek, {2, 0, 0, 0},
                                          {QStringLiteral("Dalej")});
     first.bmp = QStringLiteral("duzy.bmp");
@@ -206,6 +222,7 @@ bool writeMedia(const QString& folder) {
     Situation missing = describedSituation(QStringLiteral("Brak"), Wybory2, {2, 5, 0, 0},
                                            {QStringLiteral("Mały"), QStringLiteral("Koniec")});
     missing.bmp = QStringLiteral("nie-ma.bmp");
+    missing.wav = QStringLiteral("zly.wav");
     Situation bad = describedSituation(QStringLiteral("Zły"), Koniec);
     bad.bmp = QStringLiteral("zly.bmp");
     bad.wav = QStringLiteral("TON.wav");

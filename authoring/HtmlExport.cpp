@@ -6,7 +6,6 @@
 #include "core/AppError.h"
 #include "core/Bitmap.h"
 #include "core/WavHeader.h"
-#include "media/QtSoundDevice.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -92,19 +91,12 @@ private:
         }
         // The player's sound device refuses some files before it plays a sample; the step
         // stops there with the device's error.
-        switch (WavHeader::refusal(file, true)) {
-        case WavHeader::Refusal::NotWavName:
-            return refused(QtSoundDevice::UnknownExtensionText);
-        case WavHeader::Refusal::NotAFile:
-            return refused(QtSoundDevice::FileNotFoundText);
-        case WavHeader::Refusal::NotPlayable:
-            return refused(QtSoundDevice::CannotPlayFileText);
-        case WavHeader::Refusal::None:
-            break;
-        }
+        if (const WavHeader::Refusal why = WavHeader::refusal(file, true);
+            why != WavHeader::Refusal::None)
+            return refused(WavHeader::refusalText(why));
         QFile wav(file);
         if (!wav.open(QIODevice::ReadOnly))
-            return refused(QtSoundDevice::FileNotFoundText);
+            return refused(WavHeader::refusalText(WavHeader::Refusal::NotAFile));
         return {{QStringLiteral("u"), dataUri("audio/wav", wav.readAll())}};
     }
 

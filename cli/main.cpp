@@ -5,6 +5,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <algorithm>
 
 namespace {
 
@@ -12,8 +13,12 @@ QString programHelp() {
     QString text = QStringLiteral("Użycie: tekstowki POLECENIE [ARGUMENTY...]\n\n"
                                   "Narzędzia autora scenariuszy Tekstówek.\n\n"
                                   "Polecenia:\n");
+    qsizetype width = 0;
     for (const Command& command : commands())
-        text += QStringLiteral("  %1  %2\n").arg(command.name.leftJustified(10), command.summary);
+        width = std::max(width, command.name.size());
+    for (const Command& command : commands())
+        text +=
+            QStringLiteral("  %1  %2\n").arg(command.name.leftJustified(width), command.summary);
     text += QStringLiteral("\nOpcje:\n"
                            "  -h, --help     pokazuje tę pomoc\n"
                            "  -v, --version  pokazuje wersję programu\n\n"

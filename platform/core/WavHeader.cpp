@@ -116,4 +116,22 @@ Refusal refusal(const QString& path, bool chosenByName) {
     return isPlayableFile(path) ? Refusal::None : Refusal::NotPlayable;
 }
 
+QString refusalText(Refusal refusal) {
+    switch (refusal) {
+    case Refusal::NotWavName:
+        return QStringLiteral(
+            "Cannot determine the device type from the given filename extension.");
+    case Refusal::NotAFile:
+        return QStringLiteral(
+            "The specified file was not found. Make sure the path and filename are correct.");
+    case Refusal::NotPlayable:
+        return QStringLiteral(
+            "The specified file cannot be played on the specified MCI device. The file may be "
+            "corrupt, not in the correct format, or no file handler available for this format.");
+    case Refusal::None:
+        break;
+    }
+    return {};
+}
+
 } // namespace WavHeader

@@ -24,5 +24,7 @@ bool isPlayableFile(const QString& path);
 // case); the file must be there and isPlayableFile.
 enum class Refusal { None, NotWavName, NotAFile, NotPlayable };
 Refusal refusal(const QString& path, bool chosenByName);
+// The sound device's error text for a refusal (empty for None).
+QString refusalText(Refusal refusal);
 
 } // namespace WavHeader

@@ -10,13 +10,12 @@
 
 const QString QtSoundDevice::NoDriverText =
     QStringLiteral("There is no driver installed on your system.");
-const QString QtSoundDevice::FileNotFoundText = QStringLiteral(
-    "The specified file was not found. Make sure the path and filename are correct.");
-const QString QtSoundDevice::CannotPlayFileText = QStringLiteral(
-    "The specified file cannot be played on the specified MCI device. The file may be corrupt, "
-    "not in the correct format, or no file handler available for this format.");
+const QString QtSoundDevice::FileNotFoundText =
+    WavHeader::refusalText(WavHeader::Refusal::NotAFile);
+const QString QtSoundDevice::CannotPlayFileText =
+    WavHeader::refusalText(WavHeader::Refusal::NotPlayable);
 const QString QtSoundDevice::UnknownExtensionText =
-    QStringLiteral("Cannot determine the device type from the given filename extension.");
+    WavHeader::refusalText(WavHeader::Refusal::NotWavName);
 const QString QtSoundDevice::UnknownDeviceText =
     QStringLiteral("The specified device is not open or is not recognized by MCI.");
 
@@ -50,16 +49,9 @@ void QtSoundDevice::checkCanOpen(const QString& file, const QString& deviceType)
     // Without a device type the file name's extension chooses the device.
     if (!deviceType.isEmpty() && deviceType.compare(WaveAudio, Qt::CaseInsensitive) != 0)
         throw AppError(AppError::Other, UnknownDeviceText);
-    switch (WavHeader::refusal(file, deviceType.isEmpty())) {
-    case WavHeader::Refusal::NotWavName:
-        throw AppError(AppError::Other, UnknownExtensionText);
-    case WavHeader::Refusal::NotAFile:
-        throw AppError(AppError::Other, FileNotFoundText);
-    case WavHeader::Refusal::NotPlayable:
-        throw AppError(AppError::Other, CannotPlayFileText);
-    case WavHeader::Refusal::None:
-        break;
-    }
+    if (const WavHeader::Refusal refused = WavHeader::refusal(file, deviceType.isEmpty());
+        refused != WavHeader::Refusal::None)
+        throw AppError(AppError::Other, WavHeader::refusalText(refused));
     if (QMediaDevices::audioOutputs().isEmpty())
         throw AppError(AppError::Other, NoDriverText);
 }

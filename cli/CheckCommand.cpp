@@ -94,21 +94,10 @@ int runCheck(const QStringList& arguments) {
     QCommandLineParser parser;
     const QCommandLineOption asJson(QStringLiteral("json"),
                                     QStringLiteral("wypisuje wynik jako dokument JSON"));
-    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
-                                  QStringLiteral("pokazuje tę pomoc"));
     parser.addOption(asJson);
-    parser.addOption(help);
     parser.addPositionalArgument(QStringLiteral("plik"), QStringLiteral("plik sytuacji *.Kro"));
-    if (!parser.parse(QStringList{kHelpCommand} + arguments)) {
-        const QStringList unknown = parser.unknownOptionNames();
-        return Console::usageError(unknown.isEmpty() ? parser.errorText()
-                                                     : Console::unknownOption(unknown.first()),
-                                   kHelpCommand);
-    }
-    if (parser.isSet(help)) {
-        Console::out(kHelp);
-        return Exit::Clean;
-    }
+    if (const std::optional<int> done = Console::parse(parser, arguments, kHelpCommand, kHelp))
+        return *done;
     const QStringList files = parser.positionalArguments();
     if (files.isEmpty())
         return Console::usageError(QStringLiteral("podaj plik scenariusza (*.Kro)"), kHelpCommand);

@@ -1,8 +1,10 @@
 #pragma once
 // The sub-commands of tekstowki: their table, their exit statuses and the output they share.
 
+#include <QCommandLineParser>
 #include <QString>
 #include <QStringList>
+#include <optional>
 #include <vector>
 
 // The exit statuses every sub-command keeps, so that scripts can rely on them.
@@ -38,5 +40,11 @@ int usageError(const QString& message, const QString& helpCommand = QStringLiter
 
 // "nieznana opcja „--name”" for an option name as the parser reports it ("name" or "x").
 QString unknownOption(const QString& name);
+
+// Parses a sub-command's arguments with `parser`, whose own options are added, adding -h and
+// --help. The exit status when the command is done already (its help `help` printed, or a
+// usage error reported against `helpCommand`), nothing when it is to go on.
+std::optional<int> parse(QCommandLineParser& parser, const QStringList& arguments,
+                         const QString& helpCommand, const QString& help);
 
 } // namespace Console

@@ -43,6 +43,23 @@ int usageError(const QString& message, const QString& helpCommand) {
     return Exit::Failed;
 }
 
+std::optional<int> parse(QCommandLineParser& parser, const QStringList& arguments,
+                         const QString& helpCommand, const QString& help) {
+    const QCommandLineOption helpOption({QStringLiteral("h"), QStringLiteral("help")},
+                                        QStringLiteral("pokazuje tę pomoc"));
+    parser.addOption(helpOption);
+    if (!parser.parse(QStringList{helpCommand} + arguments)) {
+        const QStringList unknown = parser.unknownOptionNames();
+        return usageError(unknown.isEmpty() ? parser.errorText() : unknownOption(unknown.first()),
+                          helpCommand);
+    }
+    if (parser.isSet(helpOption)) {
+        out(help);
+        return Exit::Clean;
+    }
+    return std::nullopt;
+}
+
 QString unknownOption(const QString& name) {
     return QStringLiteral("nieznana opcja „%1%2”")
         .arg(name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--"), name);

@@ -42,20 +42,9 @@ int runToText(const QStringList& arguments) {
     QCommandLineParser parser;
     const QCommandLineOption output(QStringLiteral("o"), QStringLiteral("plik tekstu"),
                                     QStringLiteral("plik"));
-    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
-                                  QStringLiteral("pokazuje tę pomoc"));
     parser.addOption(output);
-    parser.addOption(help);
-    if (!parser.parse(QStringList{kHelpCommand} + arguments)) {
-        const QStringList unknown = parser.unknownOptionNames();
-        return Console::usageError(unknown.isEmpty() ? parser.errorText()
-                                                     : Console::unknownOption(unknown.first()),
-                                   kHelpCommand);
-    }
-    if (parser.isSet(help)) {
-        Console::out(kHelp);
-        return Exit::Clean;
-    }
+    if (const std::optional<int> done = Console::parse(parser, arguments, kHelpCommand, kHelp))
+        return *done;
     const QStringList files = parser.positionalArguments();
     if (files.size() != 1)
         return Console::usageError(QStringLiteral("podaj jeden plik scenariusza (*.Kro)"),

@@ -1,6 +1,7 @@
 // The command line tekstowki run as a process: its exit statuses, a finding's line and the
 // JSON document read back.
 
+#include "RunProgram.h"
 #include "ScenarioBuilder.h"
 
 #include <QDir>
@@ -11,24 +12,6 @@
 #include <QTest>
 
 namespace {
-
-struct Run {
-    int status = -1;
-    QString out;
-    QString err;
-};
-
-Run tekstowki(const QStringList& arguments) {
-    QProcess process;
-    process.start(QStringLiteral(KIT_TEKSTOWKI), arguments);
-    Run run;
-    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
-        return run;
-    run.status = process.exitCode();
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
-}
 
 // 1 -> 2 "Rzeka" -> 3 (Koniec); `target` is where Rzeka's second choice leads.
 bool writeRiver(const QString& kro, std::int32_t target, const QString& description) {
@@ -76,7 +59,7 @@ private slots:
         QVERIFY(writeRiver(dir_.filePath("Pusty.Kro"), 3, ""));
         QVERIFY(writeRiver(dir_.filePath("Zly.Kro"), 0, "Opis"));
         QVERIFY(QDir::setCurrent(dir_.path()));
-        const Run run = tekstowki(arguments);
+        const ProgramRun run = tekstowki(arguments);
         QCOMPARE(run.status, status);
         QVERIFY2(run.err.startsWith(stderrStart), qPrintable(run.err));
         QCOMPARE(run.err.isEmpty(), stderrStart.isEmpty());
@@ -87,7 +70,7 @@ private slots:
     void findingLineNamesFileSituationAndChoice() {
         const QString kro = dir_.filePath("Zamek.Kro");
         QVERIFY(writeRiver(kro, 57, "Opis"));
-        const Run run = tekstowki({"check", kro});
+        const ProgramRun run = tekstowki({"check", kro});
         QCOMPARE(run.status, 1);
         const QStringList lines = run.out.split(u'\n');
         QCOMPARE(lines.first(), kro + QStringLiteral(":2 \"Rzeka\": błąd: wybór 2 prowadzi do "
@@ -98,7 +81,7 @@ private slots:
     void jsonReadsBack() {
         const QString kro = dir_.filePath("Zamek.Kro");
         QVERIFY(writeRiver(kro, 0, ""));
-        const Run run = tekstowki({"check", kro, "--json"});
+        const ProgramRun run = tekstowki({"check", kro, "--json"});
         QCOMPARE(run.status, 1);
         QJsonParseError error;
         const QJsonObject doc = QJsonDocument::fromJson(run.out.toUtf8(), &error).object();

@@ -1,6 +1,7 @@
 // tekstowki to-text and from-text run as processes: the pair through text and back, a failed
 // from-text that leaves the old pair alone, a good one that replaces it whole.
 
+#include "RunProgram.h"
 #include "ScenarioBuilder.h"
 
 #include <QDir>
@@ -8,24 +9,6 @@
 #include <QTest>
 
 namespace {
-
-struct Run {
-    int status = -1;
-    QString out;
-    QString err;
-};
-
-Run tekstowki(const QStringList& arguments) {
-    QProcess process;
-    process.start(QStringLiteral(KIT_TEKSTOWKI), arguments);
-    Run run;
-    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
-        return run;
-    run.status = process.exitCode();
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
-}
 
 bool writeRiver(const QString& kro, const QString& name) {
     return writeScenario(kro, {describedSituation("Default Koniec", Koniec),
@@ -70,7 +53,7 @@ private slots:
         QVERIFY(writeFile("Cut.Kro", readFile("Las.Kro").chopped(1)));
         QVERIFY(writeFile("Cut.lis", readFile("Las.lis")));
         QVERIFY(writeFile("latin.txt", "== 0 \xb3\xb9ka\ntyp: Koniec\n"));
-        const Run run = tekstowki(arguments);
+        const ProgramRun run = tekstowki(arguments);
         QCOMPARE(run.status, status);
         QVERIFY2(run.err.startsWith(stderrStart), qPrintable(run.err));
         QCOMPARE(run.err.isEmpty(), stderrStart.isEmpty());
@@ -78,11 +61,11 @@ private slots:
     }
 
     void roundTripThroughFiles() {
-        const Run out = tekstowki({"to-text", "Las.Kro"});
+        const ProgramRun out = tekstowki({"to-text", "Las.Kro"});
         QCOMPARE(out.status, 0);
         QCOMPARE(tekstowki({"to-text", "Las.Kro", "-o", "las.txt"}).status, 0);
         QCOMPARE(QString::fromUtf8(readFile("las.txt")), out.out);
-        const Run in = tekstowki({"from-text", "las.txt", "-o", "Nowy.Kro"});
+        const ProgramRun in = tekstowki({"from-text", "las.txt", "-o", "Nowy.Kro"});
         QCOMPARE(in.status, 0);
         QVERIFY(in.err.isEmpty());
         QCOMPARE(readFile("Nowy.Kro"), readFile("Las.Kro"));
@@ -94,7 +77,7 @@ private slots:
                                      "typ: Poczatek\nwybór 1: Idź -> Zamek\n"));
         const QByteArray kro = readFile("Las.Kro");
         const QByteArray lis = readFile("Las.lis");
-        const Run run = tekstowki({"from-text", "zly.txt", "-o", "Las.Kro"});
+        const ProgramRun run = tekstowki({"from-text", "zly.txt", "-o", "Las.Kro"});
         QCOMPARE(run.status, 2);
         QVERIFY2(run.err.startsWith("tekstowki: zly.txt:6:17: nie ma sytuacji o nazwie „Zamek”"),
                  qPrintable(run.err));

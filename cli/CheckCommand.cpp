@@ -5,7 +5,6 @@
 #include "authoring/ScenarioCheck.h"
 #include "authoring/ScenarioSnapshot.h"
 #include "core/AppError.h"
-#include "core/PosixRecordFile.h"
 
 #include <QCommandLineParser>
 #include <QJsonArray>
@@ -107,14 +106,10 @@ int runCheck(const QStringList& arguments) {
             kHelpCommand);
 
     const QString& file = files.first();
-    ScenarioSnapshot snapshot;
-    try {
-        PosixRecordFileFactory recordFiles;
-        snapshot = readSnapshot(recordFiles, file);
-    } catch (const AppError& e) {
-        Console::err(QStringLiteral("tekstowki: %1: %2\n").arg(file, e.message()));
+    const std::optional<ScenarioSnapshot> read = Console::readScenario(file);
+    if (!read)
         return Exit::Failed;
-    }
+    const ScenarioSnapshot& snapshot = *read;
     const CheckReport report = checkScenario(snapshot);
     if (parser.isSet(asJson))
         Console::out(QString::fromUtf8(json(file, report)));

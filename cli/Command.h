@@ -1,6 +1,8 @@
 #pragma once
 // The sub-commands of tekstowki: their table, their exit statuses and the output they share.
 
+#include "authoring/ScenarioSnapshot.h"
+
 #include <QCommandLineParser>
 #include <QString>
 #include <QStringList>
@@ -46,5 +48,8 @@ QString unknownOption(const QString& name);
 // usage error reported against `helpCommand`), nothing when it is to go on.
 std::optional<int> parse(QCommandLineParser& parser, const QStringList& arguments,
                          const QString& helpCommand, const QString& help);
+
+// The scenario at `file` read whole, or nothing after "tekstowki: <file>: <why>" on stderr.
+std::optional<ScenarioSnapshot> readScenario(const QString& file);
 
 } // namespace Console

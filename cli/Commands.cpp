@@ -1,5 +1,8 @@
 #include "Command.h"
 
+#include "core/AppError.h"
+#include "core/PosixRecordFile.h"
+
 #include <cstdio>
 
 const std::vector<Command>& commands() {
@@ -58,6 +61,16 @@ std::optional<int> parse(QCommandLineParser& parser, const QStringList& argument
         return Exit::Clean;
     }
     return std::nullopt;
+}
+
+std::optional<ScenarioSnapshot> readScenario(const QString& file) {
+    try {
+        PosixRecordFileFactory recordFiles;
+        return readSnapshot(recordFiles, file);
+    } catch (const AppError& e) {
+        err(QStringLiteral("tekstowki: %1: %2\n").arg(file, e.message()));
+        return std::nullopt;
+    }
 }
 
 QString unknownOption(const QString& name) {

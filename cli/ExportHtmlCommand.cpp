@@ -5,7 +5,6 @@
 #include "authoring/ScenarioCheck.h"
 #include "authoring/ScenarioSnapshot.h"
 #include "core/AppError.h"
-#include "core/PosixRecordFile.h"
 
 #include <QCommandLineParser>
 #include <QSaveFile>
@@ -45,14 +44,10 @@ int runExportHtml(const QStringList& arguments) {
         return Console::usageError(QStringLiteral("podaj plik strony: -o GRA.html"), kHelpCommand);
 
     const QString& file = files.first();
-    ScenarioSnapshot snapshot;
-    try {
-        PosixRecordFileFactory recordFiles;
-        snapshot = readSnapshot(recordFiles, file);
-    } catch (const AppError& e) {
-        Console::err(QStringLiteral("tekstowki: %1: %2\n").arg(file, e.message()));
+    const std::optional<ScenarioSnapshot> read = Console::readScenario(file);
+    if (!read)
         return Exit::Failed;
-    }
+    const ScenarioSnapshot& snapshot = *read;
     const CheckReport report = checkScenario(snapshot);
     if (report.errors() > 0)
         Console::err(QStringLiteral("tekstowki: ostrzeżenie: %1 ma błędy (%2), strona gra je "

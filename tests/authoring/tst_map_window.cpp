@@ -1,4 +1,5 @@
 #include "RecordingMessageBoxes.h"
+#include "RoadsAnywhere.h"
 #include "TestFiles.h"
 #include "TestMain.h"
 #include "editor/MapWindow.h"
@@ -31,26 +32,6 @@ std::shared_ptr<const ScenarioSnapshot> chain(std::int32_t n) {
         TRekordListy lista;
         lista.Nazwa.assign(name);
         lista.Typ = k == 0 || k == n - 1 ? Koniec : k == 1 ? Poczatek : Wybory2;
-        made->rekordy.push_back(rekord);
-        made->listy.push_back(lista);
-    }
-    return made;
-}
-
-// `n` situations whose four choices each lead to a situation drawn at random: dot's slowest
-// kind of scenario.
-std::shared_ptr<const ScenarioSnapshot> roadsAnywhere(std::int32_t n) {
-    std::mt19937 rng(4242u);
-    auto made = std::make_shared<ScenarioSnapshot>();
-    for (std::int32_t k = 0; k < n; ++k) {
-        TRekordKroku rekord;
-        rekord.Nazwa.assign(QStringLiteral("Gdzieś %1").arg(k));
-        for (LeInt32* cel : {&rekord.Krok_Wybrany1, &rekord.Krok_Wybrany2, &rekord.Krok_Wybrany3,
-                             &rekord.Krok_Wybrany4})
-            cel->set(std::int32_t(rng() % unsigned(n)));
-        TRekordListy lista;
-        lista.Nazwa.assign(rekord.Nazwa.text());
-        lista.Typ = k == 0 ? Koniec : k == 1 ? Poczatek : Normalny;
         made->rekordy.push_back(rekord);
         made->listy.push_back(lista);
     }

@@ -2,9 +2,17 @@
 # Sourced, not run. KIT_SKIP_PACKAGES=1 skips the package step (a machine without apt, or one
 # whose packages are managed otherwise).
 
+# The plugins-good set decodes PCM, float, A-law and mu-law sounds; plugins-bad adds the ADPCM and
+# GSM decoders. qt6-translations-l10n holds Qt's own Polish for its dialogs and buttons.
 RUN_PACKAGES=(cmake g++ qt6-base-dev qt6-multimedia-dev gstreamer1.0-plugins-base
-    gstreamer1.0-plugins-good fonts-liberation libgraphviz-dev)
-TEST_PACKAGES=(xvfb xauth xdotool imagemagick pulseaudio pulseaudio-utils sox python3 chromium)
+    gstreamer1.0-plugins-good gstreamer1.0-plugins-bad qt6-translations-l10n fonts-liberation
+    libgraphviz-dev)
+# Beyond the display and sound servers: the package's validators (desktop-file-utils, appstream,
+# shared-mime-info, libxml2-utils, lintian, dpkg-dev) and the accessibility bus (at-spi2-core,
+# python3-pyatspi, dbus-x11).
+TEST_PACKAGES=(xvfb xauth xdotool imagemagick pulseaudio pulseaudio-utils sox python3 chromium
+    desktop-file-utils appstream shared-mime-info libxml2-utils lintian dpkg-dev file at-spi2-core
+    python3-pyatspi dbus-x11)
 
 install_missing() {
     if [ "${KIT_SKIP_PACKAGES:-0}" = 1 ]; then

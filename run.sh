@@ -5,8 +5,7 @@ cd "$(dirname "$0")"
 source scripts/setup.sh
 
 install_missing "${RUN_PACKAGES[@]}"
-# Warnings never stop a user's build (test.sh may have turned them into errors in build/).
-build_all -DKIT_WERROR=OFF
+build_programs
 
 case "${1:-player}" in
     player) KIT_SCENARIO_FOLDER="$PWD/scenariusze/demo" exec ./build/player/Zozozarov ;;

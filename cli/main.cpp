@@ -2,6 +2,7 @@
 // the rest itself.
 
 #include "Command.h"
+#include "core/Translations.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -34,6 +35,7 @@ int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tekstowki"));
     QCoreApplication::setApplicationVersion(QStringLiteral("1.0"));
+    installPolishTranslations(app);
 
     QCommandLineParser parser;
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},

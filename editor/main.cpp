@@ -1,6 +1,7 @@
 #include "EditorServices.h"
 #include "EditorWindows.h"
 #include "core/PosixRecordFile.h"
+#include "core/Translations.h"
 #include "media/QtSoundDevice.h"
 #include "media/SoundBackend.h"
 
@@ -10,6 +11,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTextStream>
 
 namespace {
 
@@ -39,15 +41,27 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Diziru"));
     QApplication::setApplicationVersion(QStringLiteral("1.0"));
+    installPolishTranslations(app);
 
+    // Qt's own help and version options describe themselves in English in every catalog.
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Edytor scenariuszy tekstówek."));
-    parser.addHelpOption();
-    parser.addVersionOption();
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("pokazuje tę pomoc"));
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("pokazuje wersję programu"));
+    parser.addOptions({help, version});
     parser.addPositionalArgument(QStringLiteral("PLIK.Kro"),
                                  QStringLiteral("Scenariusz do otwarcia (lub utworzenia)."),
                                  QStringLiteral("[PLIK.Kro]"));
     parser.process(app);
+    if (parser.isSet(help) || parser.isSet(version)) {
+        QTextStream(stdout)
+            << (parser.isSet(help)
+                    ? parser.helpText()
+                    : QStringLiteral("Diziru %1\n").arg(QApplication::applicationVersion()));
+        return 0;
+    }
 
     QtMessageBoxes boxes(QStringLiteral("Diziru"));
     QtFileOpenDialog dialog(

@@ -1,9 +1,11 @@
 #include "PlayerWindows.h"
 #include "core/PosixRecordFile.h"
+#include "core/Translations.h"
 #include "media/QtSoundDevice.h"
 #include "media/SoundBackend.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QStringList>
 #include <QTextStream>
 #include <QTimer>
@@ -11,6 +13,16 @@
 namespace {
 
 // Prints the help or the version asked for; false when the program is to run.
+// The folder the scenario dialog first opens in: the one run.sh names, else the demo installed
+// beside the program (bin/../share/tekstowki/scenariusze/demo), else where Qt chooses.
+QString startFolder() {
+    if (qEnvironmentVariableIsSet("KIT_SCENARIO_FOLDER"))
+        return qEnvironmentVariable("KIT_SCENARIO_FOLDER");
+    const QDir installed(QCoreApplication::applicationDirPath() +
+                         QStringLiteral("/../share/tekstowki/scenariusze/demo"));
+    return installed.exists() ? installed.canonicalPath() : QString();
+}
+
 bool printed(const PlayerCommandLine& line) {
     if (line.action == PlayerCommandLine::Action::Play)
         return false;
@@ -34,15 +46,14 @@ int main(int argc, char* argv[]) {
     useGStreamerSoundBackend();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zozozarov"));
+    installPolishTranslations(app);
     const PlayerCommandLine line = PlayerCommandLine::read(QCoreApplication::arguments());
     if (!line.error.isEmpty())
         QTextStream(stderr) << line.error << '\n';
 
     QtMessageBoxes boxes(QStringLiteral("Zozozarov"));
-    // run.sh opens the first scenario dialog in the demo's folder; the player itself has no
-    // settings, and without the variable the dialog opens where Qt chooses.
     QtFileOpenDialog dialog(FileOpenDialog::Options{});
-    dialog.setStartFolder(qEnvironmentVariable("KIT_SCENARIO_FOLDER"));
+    dialog.setStartFolder(startFolder());
     PosixRecordFileFactory files;
     const PlayerServices services{boxes, dialog, files, makeQtSoundDevice};
 

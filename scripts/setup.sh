@@ -42,3 +42,16 @@ build_all() {
     cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
     cmake --build build --parallel "$(nproc)"
 }
+
+# The programs alone, for run.sh: no tests, fuzz replays or benchmarks. A build folder that
+# test.sh configured keeps its settings, so that switching between the two scripts does not
+# rebuild everything; only if that build fails (a compiler warning that test.sh turned into an
+# error) is it configured again with warnings that never stop a user's build.
+build_programs() {
+    local programs=(--parallel "$(nproc)" --target Zozozarov Diziru tekstowki)
+    if [ -f build/CMakeCache.txt ] && cmake -S . -B build && cmake --build build "${programs[@]}"; then
+        return 0
+    fi
+    cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKIT_WERROR=OFF
+    cmake --build build "${programs[@]}"
+}

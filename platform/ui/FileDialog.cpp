@@ -11,14 +11,16 @@ const QString NameFilter = QStringLiteral("Scenariusze (*.Kro)");
 
 // The checks that Qt's dialog lacks in AnyFile mode, and the one it makes in ExistingFile mode,
 // for a name confirmed in it or given on a command line: the folder must exist, a name that
-// must exist must, and a name that does not exist may need the user's consent.
+// must exist must, and a name that does not exist may need the user's consent. The texts are
+// those of Qt's own dialog, which its Polish catalog translates; Qt has no question before a
+// file is created, so that one is written in Polish here.
 bool vetted(QWidget* parent, const QString& title, const QString& path, bool mustExist,
             bool promptToCreate) {
     const QFileInfo info(path);
     if (!info.absoluteDir().exists()) {
         QMessageBox::warning(parent, title,
-                             QFileDialog::tr("%1\nPath not found.\nPlease verify the correct path "
-                                             "was given.")
+                             QFileDialog::tr("%1\nDirectory not found.\nPlease verify the correct "
+                                             "directory name was given.")
                                  .arg(info.absolutePath()));
         return false;
     }
@@ -32,7 +34,7 @@ bool vetted(QWidget* parent, const QString& title, const QString& path, bool mus
     return !promptToCreate || info.exists() ||
            QMessageBox::question(
                parent, title,
-               QFileDialog::tr("%1\nThis file does not exist.\nDo you want to create it?")
+               QStringLiteral("%1\nTen plik nie istnieje.\nCzy chcesz go utworzyć?")
                    .arg(info.fileName()),
                QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) == QMessageBox::Yes;
 }

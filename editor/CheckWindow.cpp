@@ -19,7 +19,8 @@ CheckWindow::CheckWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     summary = new QLabel(this);
     summary->setObjectName(QStringLiteral("summary"));
     summary->setTextFormat(Qt::PlainText);
-    summary->setAccessibleName(QStringLiteral("Podsumowanie sprawdzenia"));
+    // A label's name is its text: what it is goes in its description.
+    summary->setAccessibleDescription(QStringLiteral("Podsumowanie sprawdzenia"));
 
     findings = new QTreeWidget(this);
     findings->setObjectName(QStringLiteral("findings"));
@@ -58,6 +59,9 @@ void CheckWindow::showReport(const CheckReport& report) {
                                                      QString::number(finding.situation),
                                                      finding.name, finding.message});
         item->setData(NumberColumn, Qt::UserRole, finding.situation);
+        // An empty name (a finding of its own) is no silence to a screen reader.
+        if (finding.name.isEmpty())
+            item->setData(NameColumn, Qt::AccessibleTextRole, QStringLiteral("bez nazwy"));
         item->setToolTip(MessageColumn, finding.message);
         item->setForeground(SeverityColumn, finding.severity == Severity::Error
                                                 ? QColor(0xb0, 0x00, 0x00)

@@ -14,8 +14,13 @@ using MediaFiles::NoSoundCaption;
 
 EditorMedia::EditorMedia(Controls controls, ScenarioState& state) : c_(controls), state_(state) {}
 
+void EditorMedia::showPictureName(const QString& name) {
+    c_.LaBmp.setText(name.isEmpty() ? NoPictureCaption : name);
+    PictureBox::describe(c_.PaObrazek, name);
+}
+
 void EditorMedia::czysc() {
-    c_.LaBmp.setText(NoPictureCaption);
+    showPictureName({});
     state_.dropMediaOfNew();
     c_.PaObrazek.update();
     c_.LaWAV.setText(NoSoundCaption);
@@ -32,15 +37,14 @@ void EditorMedia::choose(MediaKind kind, const QString& name) {
                                             : MediaFiles::soundPath(state_.folder(), name));
     } else {
         c_.LaBmp.setText(name.isEmpty() ? NoPictureCaption : state_.krok().Bmp.text());
+        PictureBox::describe(c_.PaObrazek, name.isEmpty() ? QString() : state_.krok().Bmp.text());
         c_.PaObrazek.repaint();
     }
 }
 
 void EditorMedia::pokaz() {
-    if (state_.krok().Bmp.isEmpty()) {
-        c_.LaBmp.setText(NoPictureCaption);
-    } else {
-        c_.LaBmp.setText(state_.krok().Bmp.text());
+    showPictureName(state_.krok().Bmp.text());
+    if (!state_.krok().Bmp.isEmpty()) {
         const QString file = MediaFiles::findPicture(state_.folder(), state_.krok().Bmp.text());
         if (!file.isEmpty()) {
             // Read now so that a bad picture is reported once, here.
@@ -67,12 +71,10 @@ void EditorMedia::pokaz() {
 
 void EditorMedia::maluj(QPainter& painter) {
     PictureBox::fill(painter);
-    if (state_.krok().Bmp.isEmpty()) {
-        c_.LaBmp.setText(NoPictureCaption);
-        return;
-    }
-    c_.LaBmp.setText(state_.krok().Bmp.text());
     const QString name = state_.krok().Bmp.text();
+    showPictureName(name);
+    if (name.isEmpty())
+        return;
     if (pictureFile_.isEmpty() || name != pictureName_ || state_.folder() != pictureFolder_) {
         pictureName_ = name;
         pictureFolder_ = state_.folder();

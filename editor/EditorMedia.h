@@ -41,6 +41,9 @@ public:
     void choose(MediaKind kind, const QString& name);
 
 private:
+    // LaBmp shows the picture's name (an empty one: "?.BMP"); the box says it to a screen reader.
+    void showPictureName(const QString& name);
+
     Controls c_;
     ScenarioState& state_;
     // The picture file that the box's picture name was last found as, and the picture drawn

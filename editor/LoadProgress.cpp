@@ -1,6 +1,7 @@
 #include "LoadProgress.h"
 
 #include <QCoreApplication>
+#include <QProgressBar>
 #include <QProgressDialog>
 #include <QWidget>
 
@@ -35,6 +36,8 @@ bool LoadProgress::step(std::int64_t read, std::int64_t total) {
         dialog_->setAutoClose(false);
         if (!cancellable_)
             dialog_->setCancelButton(nullptr);
+        if (auto* bar = dialog_->findChild<QProgressBar*>())
+            bar->setAccessibleName(QStringLiteral("Wczytany procent spisu sytuacji"));
         dialog_->show();
     }
     // Percent: a bar counts in int, and a scenario's count fits any bar in hundredths.

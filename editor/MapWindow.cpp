@@ -109,9 +109,13 @@ MapWindow::MapWindow(MessageBoxes& boxes, QWidget* parent, FileChooser chooser)
         };
     }
 
+    // A label's accessible name is its text, so a label is described instead of named.
     const auto named = [](auto* control, const char* name, const QString& accessible) {
         control->setObjectName(QString::fromLatin1(name));
-        control->setAccessibleName(accessible);
+        if (qobject_cast<QLabel*>(control))
+            control->setAccessibleDescription(accessible);
+        else
+            control->setAccessibleName(accessible);
         return control;
     };
     stepsLabel =
@@ -136,6 +140,9 @@ MapWindow::MapWindow(MessageBoxes& boxes, QWidget* parent, FileChooser chooser)
     view->setTransformationAnchor(QGraphicsView::AnchorUnderMouse);
     view->setBackgroundBrush(Qt::white);
     view->viewport()->installEventFilter(this);
+    view->viewport()->setAccessibleName(QStringLiteral("Mapa"));
+    view->setAccessibleDescription(QStringLiteral(
+        "Ramki sytuacji i strzałki dróg; kliknięcie ramki przechodzi do jej sytuacji"));
     legend = named(new QLabel(legendText(), this), "legend", QStringLiteral("Legenda kolorów"));
     legend->setTextFormat(Qt::RichText);
 

@@ -1,5 +1,30 @@
 #include "SituationGrid.h"
 
+#include "common/Records.h"
+
+#include <algorithm>
+
+namespace {
+
+// What a screen reader says of a cell: the type's name for its letter, the mark in words.
+QString spokenCell(int column, const QString& text) {
+    switch (column) {
+    case 0:
+        return text.isEmpty() ? QStringLiteral("bez nazwy") : text;
+    case 1: {
+        const auto letter = std::find(TypeLetters.begin(), TypeLetters.end(), text);
+        return letter == TypeLetters.end()
+                   ? QStringLiteral("typ nieznany")
+                   : QStringLiteral("typ ") + TypeNames[std::size_t(letter - TypeLetters.begin())];
+    }
+    default:
+        return text.isEmpty() ? QStringLiteral("nie wszystkie drogi ustawione")
+                              : QStringLiteral("wszystkie drogi ustawione");
+    }
+}
+
+} // namespace
+
 SituationGrid::SituationGrid(QObject* parent) : QAbstractTableModel(parent), cells_(2) {}
 
 QString SituationGrid::cell(int row, int column) const {
@@ -49,13 +74,27 @@ int SituationGrid::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant SituationGrid::data(const QModelIndex& index, int role) const {
-    if (role != Qt::DisplayRole || !index.isValid())
+    if (!index.isValid())
         return {};
-    return cell(index.row() + 1, index.column());
+    if (role == Qt::DisplayRole)
+        return cell(index.row() + 1, index.column());
+    if (role == Qt::AccessibleTextRole)
+        return spokenCell(index.column(), cell(index.row() + 1, index.column()));
+    return {};
 }
 
 QVariant SituationGrid::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (role != Qt::DisplayRole || orientation != Qt::Horizontal)
+    if (orientation != Qt::Horizontal || section < 0 || section > 2)
         return {};
-    return cell(0, section);
+    if (role == Qt::DisplayRole)
+        return cell(0, section);
+    // The one-letter headers in words, also before the first rebuild has written them.
+    if (role == Qt::AccessibleTextRole) {
+        static const std::array<QString, 3> spoken = {
+            QStringLiteral("Nazwa sytuacji"), QStringLiteral("Typ"), QStringLiteral("Drogi")};
+        return spoken[std::size_t(section)];
+    }
+    if (role == Qt::AccessibleDescriptionRole && section == 2)
+        return QStringLiteral("X: każdy wybór prowadzi gdzie indziej niż do Default Koniec");
+    return {};
 }

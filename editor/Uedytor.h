@@ -124,6 +124,8 @@ private slots:
 
 private:
     void buildControls();
+    // The names and descriptions a screen reader gives the controls.
+    void nameControls();
     void connectHandlers();
     void onFocusChanged(QWidget* old, QWidget* now);
     void limitDescription(int position, int removed, int added);

@@ -177,4 +177,53 @@ void TFoRPGEdit::buildControls() {
     // Only "&Otwórz/Nowy" works until a scenario is open.
     for (QWidget* control : order)
         control->setEnabled(control == BuOtworz);
+    nameControls();
+}
+
+void TFoRPGEdit::nameControls() {
+    // A field is named by the label beside it; the label points at it as its buddy, which a
+    // screen reader reads as the field's label (no caption holds an "&", so no shortcut).
+    const auto field = [](QLabel* label, QWidget* control, const QString& name,
+                          const QString& description) {
+        if (label)
+            label->setBuddy(control);
+        control->setAccessibleName(name);
+        control->setAccessibleDescription(description);
+        // An editable combo box's typed text is a field of its own to a screen reader.
+        if (auto* box = qobject_cast<QComboBox*>(control)) {
+            box->lineEdit()->setAccessibleName(name);
+            box->lineEdit()->setAccessibleDescription(description);
+        }
+    };
+    field(Label9, ENazwa, QStringLiteral("Nazwa sytuacji"),
+          QStringLiteral("Najwyżej 20 znaków, inna niż nazwy pozostałych sytuacji"));
+    field(Label16, CBTyp, QStringLiteral("Typ sytuacji"),
+          QStringLiteral("Normalny: 4 wybory, Wybory1 do Wybory3: od 1 do 3, Koniec kończy grę"));
+    field(Label8, MeOpis, QStringLiteral("Opis sytuacji"), QStringLiteral("Najwyżej 250 znaków"));
+    const std::array<QLabel*, 4> numbers = {Label2, Label3, Label4, Label5};
+    for (std::size_t i = 0; i < numbers.size(); ++i) {
+        const int n = static_cast<int>(i) + 1;
+        field(numbers[i], wybory()[i], QStringLiteral("Tekst wyboru %1").arg(n),
+              QStringLiteral("Najwyżej 45 znaków"));
+        // A combo box is spoken by its text and its label; the shared label above the four
+        // is in the description.
+        field(nullptr, cele()[i], QStringLiteral("Wybrana droga %1").arg(n),
+              QStringLiteral("Wybrana droga %1: sytuacja, do której prowadzi wybór").arg(n));
+    }
+    field(Label11, SGSyt, QStringLiteral("Spis sytuacji"),
+          QStringLiteral("Podwójne kliknięcie lub Enter przechodzi do sytuacji"));
+
+    BuOtworz->setAccessibleDescription(QStringLiteral("Otwiera scenariusz albo tworzy nowy"));
+    BuPoprzedni->setAccessibleDescription(QStringLiteral("Poprzednia sytuacja"));
+    BuNastepny->setAccessibleDescription(QStringLiteral("Następna sytuacja"));
+    BuNowy->setAccessibleDescription(QStringLiteral("Nowa sytuacja na końcu scenariusza"));
+    BuZapisz->setAccessibleDescription(QStringLiteral("Zapisuje pokazaną sytuację"));
+    BuPrzywroc->setAccessibleDescription(
+        QStringLiteral("Odrzuca zmiany sytuacji od ostatniego zapisu"));
+    BuBmp->setAccessibleDescription(QStringLiteral("Wybiera obrazek sytuacji z folderu Obrazki"));
+    BuWav->setAccessibleDescription(QStringLiteral("Wybiera dźwięk sytuacji z folderu Dzwieki"));
+    LaBmp->setAccessibleDescription(QStringLiteral("Plik obrazka sytuacji"));
+    LaWAV->setAccessibleDescription(QStringLiteral("Plik dźwięku sytuacji"));
+    FileNameS->setAccessibleDescription(QStringLiteral("Otwarty scenariusz"));
+    PictureBox::describe(*PaObrazek, {});
 }

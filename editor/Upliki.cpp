@@ -94,6 +94,10 @@ TFoPliki::TFoPliki(MessageBoxes& boxes) : boxes_(boxes) {
     // The cancel glyph stands right of its caption.
     BBCancel->setLayoutDirection(Qt::RightToLeft);
 
+    BitBtn1->setAccessibleDescription(QStringLiteral("Dołącza wybrany plik do sytuacji"));
+    BBCancel->setAccessibleDescription(QStringLiteral("Zamyka okno bez zmian"));
+    nameForMode(mode_);
+
     setTabOrder(FLBPliki, BitBtn1);
     setTabOrder(BitBtn1, BuNic);
     setTabOrder(BuNic, BBCancel);
@@ -112,7 +116,21 @@ void TFoPliki::openFor(TFoPliki::Mode mode, const QString& folder) {
     mask_ = MediaFiles::folderOf(mode, folder) + MediaFiles::maskOf(mode);
     readList();
     BuNic->setText(noFileCaption(mode));
+    nameForMode(mode);
     mode_ = mode;
+}
+
+void TFoPliki::nameForMode(Mode mode) {
+    const bool sounds = mode == Mode::Sounds;
+    FLBPliki->setAccessibleName(sounds ? QStringLiteral("Pliki dźwięków")
+                                       : QStringLiteral("Pliki obrazków"));
+    FLBPliki->setAccessibleDescription(sounds ? QStringLiteral("Folder Dzwieki scenariusza")
+                                              : QStringLiteral("Folder Obrazki scenariusza"));
+    // The caption "?.BMP" or "?.WAV" says little when spoken.
+    BuNic->setAccessibleName(sounds ? QStringLiteral("Bez dźwięku")
+                                    : QStringLiteral("Bez obrazka"));
+    BuNic->setAccessibleDescription(sounds ? QStringLiteral("Usuwa dźwięk sytuacji")
+                                           : QStringLiteral("Usuwa obrazek sytuacji"));
 }
 
 void TFoPliki::readList() {

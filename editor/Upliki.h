@@ -56,6 +56,8 @@ private slots:
 
 private:
     void readList();
+    // Names the list and the no-file button, for a screen reader, after the files listed.
+    void nameForMode(Mode mode);
 
     MessageBoxes& boxes_;
     Mode mode_ = Mode::Pictures;

@@ -56,6 +56,7 @@ TFoLista::TFoLista() {
     BitBtn1->setIcon(checkMark());
     BitBtn1->setDefault(true);
     BitBtn1->setAutoDefault(true);
+    BitBtn1->setAccessibleDescription(QStringLiteral("Wraca do menu"));
 
     connect(BitBtn1, &QPushButton::clicked, this, &TFoLista::BitBtn1Click);
 }

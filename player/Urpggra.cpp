@@ -70,6 +70,14 @@ TFoRpgGra::TFoRpgGra(PlayerServices services)
                             {337, 168, 85, 20}, font());
     MPWav->setVisible(false);
 
+    // What a screen reader says of the controls; the choice buttons take their choice texts
+    // from each situation shown.
+    BuWyjscie->setAccessibleName(QStringLiteral("Wyjście"));
+    BuWyjscie->setAccessibleDescription(QStringLiteral("Kończy grę i wraca do menu"));
+    MeOpis->setAccessibleName(QStringLiteral("Opis sytuacji"));
+    PictureBox::describe(*PaObrazek, {});
+    nameChoiceButtons();
+
     setTabOrder(BuWyjscie, BuWybor1);
     setTabOrder(BuWybor1, BuWybor2);
     setTabOrder(BuWybor2, BuWybor3);
@@ -169,17 +177,35 @@ void TFoRpgGra::OtworzScenariusz() {
 
 void TFoRpgGra::CzyscOkno() {
     MeOpis->clear();
+    MeOpis->setAccessibleDescription(QString());
     LaWybor1->clear();
     LaWybor2->clear();
     LaWybor3->clear();
     LaWybor4->clear();
     obrazPokazany_ = false;
+    PictureBox::describe(*PaObrazek, {});
     PaObrazek->update();
     MPWav->close();
 }
 
 std::array<QPushButton*, 4> TFoRpgGra::choiceButtons() const {
     return {BuWybor1, BuWybor2, BuWybor3, BuWybor4};
+}
+
+void TFoRpgGra::nameChoiceButtons() {
+    const TKrok& sytuacja = game_.situation();
+    const std::array<QString, 4> texts = {sytuacja.Wybor1.text(), sytuacja.Wybor2.text(),
+                                          sytuacja.Wybor3.text(), sytuacja.Wybor4.text()};
+    const std::array<QPushButton*, 4> buttons = choiceButtons();
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+        const QString number = QStringLiteral("Wybór %1").arg(i + 1);
+        const QString name = texts[i].isEmpty() ? number : texts[i];
+        // A rename of the focused button is what a screen reader speaks after a step.
+        if (buttons[i]->accessibleName() != name)
+            buttons[i]->setAccessibleName(name);
+        if (buttons[i]->accessibleDescription() != number)
+            buttons[i]->setAccessibleDescription(number);
+    }
 }
 
 void TFoRpgGra::ustawPrzyciski() {
@@ -200,7 +226,11 @@ void TFoRpgGra::Pokaz() {
     LaWybor2->setText(sytuacja.Wybor2.text());
     LaWybor3->setText(sytuacja.Wybor3.text());
     LaWybor4->setText(sytuacja.Wybor4.text());
+    nameChoiceButtons();
     MeOpis->setPlainText(game_.description());
+    // The new description as the field's own: the change is the announcement of the step that
+    // screen readers hear (cleared first by CzyscOkno, so it changes at every step).
+    MeOpis->setAccessibleDescription(game_.description());
 
     if (const QString name = game_.pictureName(); !name.isEmpty()) {
         const QString file = MediaFiles::findPicture(scenario_.folder, name);
@@ -211,6 +241,7 @@ void TFoRpgGra::Pokaz() {
             // draws it on its next repaint.
             obraz_.load(file);
             obrazPokazany_ = true;
+            PictureBox::describe(*PaObrazek, name);
             PaObrazek->update();
         }
     }

@@ -74,6 +74,9 @@ private:
     void KoniecGry();
     // Shows the game's current situation: texts, picture and sound.
     void Pokaz();
+    // Names the choice buttons, for a screen reader, by the current situation's choice texts:
+    // the choices they lead to. A step that fails leaves them, as it leaves the situation.
+    void nameChoiceButtons();
     // Enables the choice buttons the game offers and disables the others.
     void ustawPrzyciski();
     std::array<QPushButton*, 4> choiceButtons() const;

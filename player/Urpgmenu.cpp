@@ -38,6 +38,14 @@ TFoRPGMenu::TFoRPGMenu(PlayerServices services, std::function<void()> terminate)
     for (QLabel* autoSized : {Label1, Label2, Label3, Label14})
         autoSized->adjustSize();
 
+    // What a screen reader says of the controls beyond their captions.
+    BuStart->setAccessibleName(QStringLiteral("Start"));
+    BuStart->setAccessibleDescription(QStringLiteral("Zaczyna grę w wybranym scenariuszu"));
+    BuKoniec->setAccessibleDescription(QStringLiteral("Kończy program"));
+    BuPlansza->setAccessibleDescription(QStringLiteral("Wybiera plik scenariusza (*.Kro)"));
+    BuTworcy->setAccessibleDescription(QStringLiteral("Pokazuje listę twórców"));
+    Label4->setAccessibleDescription(QStringLiteral("Wybrany scenariusz"));
+
     setTabOrder(BuStart, BuKoniec);
     setTabOrder(BuKoniec, BuPlansza);
     setTabOrder(BuPlansza, BuTworcy);

@@ -1,7 +1,10 @@
 #include "PictureBox.h"
 
+#include "PaintBox.h"
 #include "core/AppError.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QFile>
 #include <QGuiApplication>
 #include <QPaintDevice>
@@ -9,7 +12,31 @@
 #include <QPalette>
 #include <sys/stat.h>
 
+namespace {
+
+// A paint box is a picture to a screen reader, not an empty pane.
+QAccessibleInterface* paintBoxAccessible(const QString&, QObject* object) {
+    auto* box = dynamic_cast<PaintBox*>(object);
+    // QAccessible owns the interfaces that factories make.
+    return box ? new QAccessibleWidget(box, QAccessible::Graphic) : nullptr;
+}
+
+} // namespace
+
 namespace PictureBox {
+
+void describe(QWidget& box, const QString& fileName) {
+    // Installed before the first box asks for its interface, which the name change below does.
+    static const bool installed = (QAccessible::installFactory(paintBoxAccessible), true);
+    Q_UNUSED(installed);
+    const QString name = QStringLiteral("Obrazek sytuacji");
+    const QString description = fileName.isEmpty() ? QStringLiteral("brak obrazka") : fileName;
+    // Each change is an event a screen reader hears: only real changes are sent.
+    if (box.accessibleName() != name)
+        box.setAccessibleName(name);
+    if (box.accessibleDescription() != description)
+        box.setAccessibleDescription(description);
+}
 
 QColor buttonFace() {
     return QGuiApplication::palette().color(QPalette::Button);

@@ -10,6 +10,7 @@
 #include <cstdint>
 
 class QPainter;
+class QWidget;
 
 // Drawing into the 128 x 128 picture box that shows a situation's picture.
 namespace PictureBox {
@@ -26,6 +27,10 @@ void fill(QPainter& painter);
 // half-size dimension rounded down, so an odd dimension loses one pixel and
 // a dimension of 1 gives an empty rectangle. Not clipped to the box.
 QRect destination(int width, int height);
+
+// What a screen reader says of a picture box: "Obrazek sytuacji", a picture (its role), and
+// the file it shows, `fileName`, or "brak obrazka" when it is empty.
+void describe(QWidget& box, const QString& fileName);
 
 // Stretches the whole bitmap into its destination rectangle, clipped to the box.
 void drawCentred(QPainter& painter, const Bitmap& bitmap);

@@ -134,6 +134,43 @@ private slots:
         QVERIFY(e.w.BuNowy->isEnabled() && e.w.SGSyt->isEnabled() && e.w.MPwav->isEnabled());
     }
 
+    void gridCellsAreSpokenInWords_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("letter"); // empty: a type the grid does not know
+        QTest::addColumn<QString>("mark");
+        QTest::addColumn<QString>("spoken");
+        QTest::newRow("every road set") << "Łąka"
+                                        << "2"
+                                        << "X"
+                                        << "Łąka|typ Wybory2|wszystkie drogi ustawione";
+        QTest::newRow("a road to the default end")
+            << "Łąka"
+            << "N"
+            << ""
+            << "Łąka|typ Normalny|nie wszystkie drogi ustawione";
+        QTest::newRow("no name, unknown type")
+            << ""
+            << ""
+            << ""
+            << "bez nazwy|typ nieznany|nie wszystkie drogi ustawione";
+    }
+    void gridCellsAreSpokenInWords() {
+        QFETCH(QString, name);
+        QFETCH(QString, letter);
+        QFETCH(QString, mark);
+        QFETCH(QString, spoken);
+        SituationGrid grid;
+        ScenarioList list;
+        list.rows = {GridRow{}, GridRow{name, !letter.isEmpty(), letter, mark}};
+        grid.apply(list);
+        QStringList cells;
+        for (int column = 0; column < 3; ++column)
+            cells << grid.data(grid.index(0, column), Qt::AccessibleTextRole).toString();
+        QCOMPARE(cells.join(u'|'), spoken);
+        QCOMPARE(grid.headerData(1, Qt::Horizontal, Qt::AccessibleTextRole).toString(),
+                 QStringLiteral("Typ"));
+    }
+
     void oneFileOfThePairIsNeverTouched_data() {
         QTest::addColumn<QString>("present");
         QTest::addColumn<QString>("missing");

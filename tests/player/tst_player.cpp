@@ -218,6 +218,45 @@ private slots:
         QCOMPARE(p.gra.LaWybor4->text(), QStringLiteral("Badana 4"));
     }
 
+    void choiceButtonsAreNamedByTheirChoices_data() {
+        QTest::addColumn<QStringList>("texts");
+        QTest::addColumn<QStringList>("names");
+        const QStringList every = {"Na lewo", "Na prawo", "Wstecz", "Czekaj"};
+        QTest::newRow("every text") << every << every;
+        QTest::newRow("empty texts by their numbers")
+            << QStringList{"Na lewo", "", "Wstecz", ""}
+            << QStringList{"Na lewo", "Wybór 2", "Wstecz", "Wybór 4"};
+    }
+    void choiceButtonsAreNamedByTheirChoices() {
+        QFETCH(QStringList, texts);
+        QFETCH(QStringList, names);
+        const QString kro = dir_.filePath(QStringLiteral("Nazwy.Kro"));
+        Situation dalej = sit("Dalej", Normalny, {2, 2, 2, 9});
+        std::copy(texts.begin(), texts.end(), dalej.wybory.begin());
+        QVERIFY(writeScenario(
+            kro, {sit("Koniec", Koniec), sit("Start", Poczatek, {2, 0, 0, 0}), dalej}));
+        Player p;
+        const auto spoken = [&p] {
+            QStringList s;
+            for (auto* b : {p.gra.BuWybor1, p.gra.BuWybor2, p.gra.BuWybor3, p.gra.BuWybor4})
+                s << b->accessibleName();
+            return s;
+        };
+        p.choose(kro);
+        p.start();
+        QCOMPARE(spoken(), (QStringList{"Start 1", "Start 2", "Start 3", "Start 4"}));
+        p.press(1);
+        QCOMPARE(spoken(), names);
+        QCOMPARE(p.gra.MeOpis->accessibleDescription(), QStringLiteral("Opis: Dalej"));
+        // A step that fails clears the window, but the buttons still lead where they led.
+        p.boxes.expectError(QStringLiteral("Read beyond end of file"));
+        p.press(4);
+        QVERIFY(p.boxes.verifyAllShown());
+        QVERIFY(p.cleared());
+        QCOMPARE(spoken(), names);
+        QVERIFY(p.gra.MeOpis->accessibleDescription().isEmpty());
+    }
+
     void firstSituationOffersOnlyTheFirstChoice_data() {
         QTest::addColumn<int>("typ");
         QTest::newRow("Normalny") << 1;
@@ -489,6 +528,7 @@ private slots:
         p.start();
         QCOMPARE(boxCentre(p.gra), QColor(0, 0, 255));
         QCOMPARE(p.gra.PaObrazek->grab().toImage().pixelColor(10, 10), PictureBox::buttonFace());
+        QCOMPARE(p.gra.PaObrazek->accessibleDescription(), QStringLiteral("las.bmp"));
         const QString wav = dir_.filePath(QStringLiteral("Dzwieki/las.wav"));
         QCOMPARE(p.sound->calls, (QStringList{QStringLiteral("open(%1, )").arg(wav), "play"}));
 
@@ -498,6 +538,7 @@ private slots:
         QVERIFY(p.sound->calls.contains(u"close"));
         QVERIFY(!p.sound->calls.contains(u"play"));
         QCOMPARE(boxCentre(p.gra), PictureBox::buttonFace());
+        QCOMPARE(p.gra.PaObrazek->accessibleDescription(), QStringLiteral("brak obrazka"));
 
         // Coming back shows the picture and starts the sound from the start again.
         p.sound->calls.clear();

@@ -37,7 +37,22 @@ void ScenarioState::bind(const QString& situationFilePath) {
 }
 
 void ScenarioState::openExisting() {
-    pair_.openExisting(situationFilePath_, RecordFile::Access::ReadWrite);
+    try {
+        pair_.openExisting(situationFilePath_, RecordFile::Access::ReadWrite);
+    } catch (const AppError& denied) {
+        if (denied.code() != AppError::AccessDenied ||
+            !(FileSystem::writeForbidden(situationFilePath_) ||
+              FileSystem::writeForbidden(listPath_)))
+            throw;
+        // A scenario the author may not write (an installed one, read-only media) is opened
+        // for reading: it can be looked through and played from, and every save is refused
+        // with the same error before any file is touched.
+        try {
+            pair_.openExisting(situationFilePath_, RecordFile::Access::ReadOnly);
+        } catch (const AppError&) {
+            throw denied;
+        }
+    }
 }
 
 bool ScenarioState::situationFileEmpty() {

@@ -1,7 +1,10 @@
 #include "FileSystem.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <cerrno>
+#include <unistd.h>
 
 namespace FileSystem {
 
@@ -17,6 +20,12 @@ bool sameFile(const QString& a, const QString& b) {
         return true;
     const QString canonical = QFileInfo(a).canonicalFilePath();
     return !canonical.isEmpty() && canonical == QFileInfo(b).canonicalFilePath();
+}
+
+bool writeForbidden(const QString& path) {
+    const QByteArray name = QFile::encodeName(path);
+    return ::access(name.constData(), F_OK) == 0 && ::access(name.constData(), W_OK) != 0 &&
+           (errno == EACCES || errno == EROFS || errno == EPERM);
 }
 
 QStringList listFiles(const QString& folder, const QString& mask) {

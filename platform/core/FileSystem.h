@@ -13,6 +13,10 @@ bool fileExists(const QString& path);
 // True when both paths name one file: the same path, or links to one file.
 bool sameFile(const QString& a, const QString& b);
 
+// True when the user may not write the existing file at `path`: its permissions, or a file
+// system mounted read-only, forbid it.
+bool writeForbidden(const QString& path);
+
 // Names of the ordinary files in `folder` that match the wildcard `mask`
 // ("*.bmp"), without regard to letter case; folders and hidden files are
 // left out, and the names are sorted ignoring case. A folder that does not

@@ -283,7 +283,8 @@ class Desktop:
 
     def choose_file(self, title, path, create=False):
         """Types a full path into the Qt file dialog of that title and accepts it; with
-        `create`, also answers Yes when the dialog asks whether to create the file."""
+        `create`, also answers "Tak" when the dialog asks whether to create the file: its
+        access key is Alt+T only when the question and its buttons are in Polish."""
         dialog = self.window(title)
         self.key(dialog, "ctrl+a")
         self.type(dialog, path)
@@ -292,7 +293,7 @@ class Desktop:
         if create:
             question = wait_until("the question whether to create the file",
                                   lambda: [w for w in self.windows(title) if w != dialog])
-            self.key(question[0], "alt+y")
+            self.key(question[0], "alt+t")
         else:
             # The name's completion list may take the first Enter.
             try:

@@ -25,7 +25,7 @@ def test(d, player, demo):
     proc = d.start("player", player, {"KIT_SCENARIO_FOLDER": demo})
     menu = d.window("Menu")
     d.click(menu, *PLANSZA)
-    d.choose_file("Open", "Zamek.Kro")  # a bare name: the dialog opened in the demo's folder
+    d.choose_file("Otwórz", "Zamek.Kro")  # a bare name: the dialog opened in the demo's folder
     d.look("the chosen path in the menu", menu, lambda image: image.ink(*LABEL4) > 0)
     d.click(menu, *START)
     game = d.window("Gra")

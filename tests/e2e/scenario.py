@@ -107,7 +107,7 @@ def start_game(desktop, zozozarov, kro):
     proc = desktop.start("player", zozozarov)
     menu = desktop.window("Menu")
     desktop.click(menu, 128, 138)
-    desktop.choose_file("Open", kro)
+    desktop.choose_file("Otwórz", kro)
     desktop.click(menu, 129, 79)
     return proc, desktop.window("Gra")
 

@@ -4,12 +4,16 @@
 #include "ScenarioBuilder.h"
 #include "common/ScenarioFiles.h"
 #include "core/AppError.h"
+#include "core/PosixRecordFile.h"
 #include "editor/model/ScenarioState.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QTest>
 #include <memory>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 Q_DECLARE_METATYPE(SituationFields)
 
@@ -118,6 +122,60 @@ private slots:
         QVERIFY(!kro || writeFile(path, QByteArray(516, '\0')));
         QVERIFY(!lis || writeFile(listFilePath(path), QByteArray(22, '\0')));
         QCOMPARE(int(ScenarioState::onDisk(path)), expected);
+    }
+
+    // A scenario the user may not write (installed, or on read-only media) opens for reading,
+    // and its save is refused with "File access denied" before a file is touched. The files'
+    // permissions are real: as root, the open runs in a child process as user "nobody".
+    void scenarioNotWritableOpensForReading_data() {
+        QTest::addColumn<bool>("kroWritable");
+        QTest::addColumn<bool>("lisWritable");
+        QTest::addColumn<int>("outcome"); // the child's exit status
+        QTest::newRow("both read-only") << false << false << 0;
+        QTest::newRow("list file read-only") << true << false << 0;
+        QTest::newRow("both writable") << true << true << 3; // the save goes through
+    }
+    void scenarioNotWritableOpensForReading() {
+        QFETCH(bool, kroWritable);
+        QFETCH(bool, lisWritable);
+        QFETCH(int, outcome);
+        const QString kro = dir_.filePath(QStringLiteral("Gra.Kro"));
+        QVERIFY(writeScenario(kro, sample()));
+        const QByteArray before = readFile(kro) + readFile(listFilePath(kro));
+        QVERIFY(::chmod(QFile::encodeName(dir_.path()).constData(), 0777) == 0);
+        for (const auto& [path, writable] :
+             {std::pair{kro, kroWritable}, std::pair{listFilePath(kro), lisWritable}})
+            QVERIFY(::chmod(QFile::encodeName(path).constData(), writable ? 0666 : 0444) == 0);
+        const pid_t child = ::fork();
+        QVERIFY(child >= 0);
+        if (child == 0) {
+            if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+                ::_exit(9);
+            PosixRecordFileFactory files;
+            ScenarioState state(files);
+            state.bind(kro);
+            try {
+                state.openExisting();
+            } catch (const AppError&) {
+                ::_exit(1); // not opened at all
+            }
+            int status = 0;
+            try {
+                state.goTo(2);
+                ScenarioList list;
+                state.OdswiezSpis(list);
+                status = state.save(completeFields(), list).isEmpty() ? 3 : 4;
+            } catch (const AppError& e) {
+                status = e.code() == AppError::AccessDenied ? 0 : 10 + e.code();
+            }
+            ::_exit(status);
+        }
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        QVERIFY(WIFEXITED(status));
+        QCOMPARE(WEXITSTATUS(status), outcome);
+        if (outcome == 0)
+            QCOMPARE(readFile(kro) + readFile(listFilePath(kro)), before);
     }
 
     void bindClosesWhatIsOpenAndTakesThePaths() {

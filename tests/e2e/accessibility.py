@@ -290,10 +290,29 @@ def edit(d, bus, reader, editor, demo):
     d.stop("editor")
 
 
+def create_question(d, bus, reader, editor):
+    """The question before a new scenario is made, heard in Polish whatever the desktop's
+    language: its text, then "Tak", which makes the pair."""
+    kro = os.path.join(d.tmp, "Nowy.Kro")
+    d.start("new editor", editor, {**bus.env, "LANG": "C", "LC_ALL": "C"}, [kro])
+    app = reader.application("Diziru")
+    box = reader.window(app, "Open/New")
+    heard = [reader.text(o) if "Text" in o.get_interfaces() else o.name
+             for o in reader.walk(box) if o.getRoleName() == "label"]
+    kit.check("Nowy.Kro\nTen plik nie istnieje.\nCzy chcesz go utworzyć?" in heard,
+              f"the question reads {heard}")
+    reader.control(box, "push button", "Nie")
+    reader.press(box, "Tak")
+    kit.wait_until("the new pair", lambda: os.path.exists(kro) and os.path.getsize(kro) == 2 * 516)
+    reader.window(app, "Diziru tekstówek")
+    d.stop("new editor")
+
+
 def test(d, args):
     bus = Bus(d)
     try:
         reader = Reader()
+        create_question(d, bus, reader, args.editor)
         play(d, bus, reader, args.player, args.demo)
         edit(d, bus, reader, args.editor, args.demo)
     finally:

@@ -38,6 +38,7 @@ bool startPlayer(const QString& path, std::int32_t from) {
 
 int main(int argc, char* argv[]) {
     useGStreamerSoundBackend();
+    usePolishDates();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Diziru"));
     QApplication::setApplicationVersion(QStringLiteral("1.0"));

@@ -44,6 +44,7 @@ int main(int argc, char* argv[]) {
         return 0;
 
     useGStreamerSoundBackend();
+    usePolishDates();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Zozozarov"));
     installPolishTranslations(app);

@@ -6,6 +6,15 @@
 #include <QTranslator>
 #include <memory>
 
+void usePolishDates() {
+    // LC_ALL would override LC_TIME: its value becomes the default for every category instead.
+    if (const QByteArray all = qgetenv("LC_ALL"); !all.isEmpty()) {
+        qputenv("LANG", all);
+        qunsetenv("LC_ALL");
+    }
+    qputenv("LC_TIME", "pl_PL.UTF-8");
+}
+
 bool installPolishTranslations(QCoreApplication& app) {
     const QLocale polish(QLocale::Polish, QLocale::Poland);
     QLocale::setDefault(polish);

@@ -12,6 +12,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTextStream>
+#include <memory>
 
 namespace {
 
@@ -38,8 +39,9 @@ bool startPlayer(const QString& path, std::int32_t from) {
 
 int main(int argc, char* argv[]) {
     useGStreamerSoundBackend();
-    usePolishDates();
+    auto dates = std::make_unique<PolishDates>();
     QApplication app(argc, argv);
+    dates.reset();
     QApplication::setApplicationName(QStringLiteral("Diziru"));
     QApplication::setApplicationVersion(QStringLiteral("1.0"));
     installPolishTranslations(app);

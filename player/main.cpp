@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <QTextStream>
 #include <QTimer>
+#include <memory>
 
 namespace {
 
@@ -44,8 +45,9 @@ int main(int argc, char* argv[]) {
         return 0;
 
     useGStreamerSoundBackend();
-    usePolishDates();
+    auto dates = std::make_unique<PolishDates>();
     QApplication app(argc, argv);
+    dates.reset();
     QApplication::setApplicationName(QStringLiteral("Zozozarov"));
     installPolishTranslations(app);
     const PlayerCommandLine line = PlayerCommandLine::read(QCoreApplication::arguments());

@@ -4,15 +4,27 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
+#include <clocale>
 #include <memory>
 
-void usePolishDates() {
-    // LC_ALL would override LC_TIME: its value becomes the default for every category instead.
-    if (const QByteArray all = qgetenv("LC_ALL"); !all.isEmpty()) {
-        qputenv("LANG", all);
-        qunsetenv("LC_ALL");
-    }
+PolishDates::PolishDates()
+    : all_(qgetenv("LC_ALL")), time_(qgetenv("LC_TIME")),
+      hadTime_(qEnvironmentVariableIsSet("LC_TIME")) {
+    // LC_ALL would override LC_TIME.
+    qunsetenv("LC_ALL");
     qputenv("LC_TIME", "pl_PL.UTF-8");
+}
+
+PolishDates::~PolishDates() {
+    if (!all_.isEmpty())
+        qputenv("LC_ALL", all_);
+    if (hadTime_)
+        qputenv("LC_TIME", time_);
+    else
+        qunsetenv("LC_TIME");
+    // Without the Polish locale installed, the application's setlocale() with LC_TIME set
+    // failed as a whole and left the C locale: take the desktop's again.
+    std::setlocale(LC_ALL, "");
 }
 
 bool installPolishTranslations(QCoreApplication& app) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+
 class QCoreApplication;
 
 // Qt's own Polish for everything the programs borrow from Qt: the standard dialogs, the message
@@ -11,7 +13,20 @@ class QCoreApplication;
 bool installPolishTranslations(QCoreApplication& app);
 
 // Dates as a Polish user reads them in Qt's file dialog ("8.12.2026", not "8 Dec"), whose
-// file list formats them by the system's locale: sets LC_TIME for this process before the
-// application object reads it. Call before the application object is made. Numbers keep the
-// desktop's locale: the C libraries (Graphviz among them) parse and print numbers by it.
-void usePolishDates();
+// file list formats them by the system's locale, which Qt reads from the environment when the
+// application object is made. Made before the application object, this sets LC_TIME to Polish;
+// destroyed once it exists, it puts the environment back (the programs the editor starts see
+// the desktop's) and the C library's locale with it. Numbers keep the desktop's locale: the C
+// libraries (Graphviz among them) parse and print numbers by it.
+class PolishDates {
+public:
+    PolishDates();
+    ~PolishDates();
+    PolishDates(const PolishDates&) = delete;
+    PolishDates& operator=(const PolishDates&) = delete;
+
+private:
+    QByteArray all_;
+    QByteArray time_;
+    bool hadTime_;
+};

@@ -34,7 +34,7 @@ QString programHelp() {
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tekstowki"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("1.0"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(KIT_VERSION));
     installPolishTranslations(app);
 
     QCommandLineParser parser;

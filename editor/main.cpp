@@ -43,7 +43,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     dates.reset();
     QApplication::setApplicationName(QStringLiteral("Diziru"));
-    QApplication::setApplicationVersion(QStringLiteral("1.0"));
+    QApplication::setApplicationVersion(QStringLiteral(KIT_VERSION));
     installPolishTranslations(app);
 
     // Qt's own help and version options describe themselves in English in every catalog.

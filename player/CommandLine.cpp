@@ -76,5 +76,5 @@ QString PlayerCommandLine::helpText() {
 }
 
 QString PlayerCommandLine::versionText() {
-    return QStringLiteral("Zozozarov 1.0\n");
+    return QStringLiteral("Zozozarov " KIT_VERSION "\n");
 }

@@ -64,7 +64,7 @@ def check_fields(deb, version):
     pkg.check(code == 0, "dpkg-deb -f failed")
     fields = dict(re.findall(r"^(\S+): (.*)$", control, re.MULTILINE))
     for name, value in [("Package", "tekstowki"), ("Version", version),
-                        ("Section", "games"), ("Architecture", "amd64")]:
+                        ("Section", "misc"), ("Architecture", "amd64")]:
         pkg.check(fields.get(name) == value, f"{name} is {fields.get(name)!r}, not {value!r}")
     depends = [d.strip().split()[0] for d in fields.get("Depends", "").split(",")]
     absent = [p for p in LOADED_BY_NAME + LINKED if p not in depends]

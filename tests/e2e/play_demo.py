@@ -20,6 +20,27 @@ LABEL4 = (24, 96, 209, 15)
 PATH = [1, 3, 1, 1, 1, 2]
 
 
+def play_path(d, game, situations, folder):
+    """From situation 1 along PATH to its ending, checking every situation shown on the way."""
+    current = situations[1]
+    enabled = [True, False, False, False]  # the start offers its first choice alone
+    face = None
+    scenario.expect_game(d, game, current, folder, enabled, face)
+    for button in PATH:
+        kit.check(not d.windows("Zozozarov"), f'a box appeared at "{current.nazwa}"')
+        d.click(game, *scenario.centre(scenario.BUTTONS[button - 1]))
+        current = situations[current.cele[button - 1]]
+        if current.typ == scenario.KONIEC:
+            d.dismiss("Zozozarov")  # "To juz koniec gry"
+            enabled = [False] * 4
+        enabled = scenario.enabled_after(current.typ, enabled)
+        if not current.bmp and face is None:
+            face = scenario.learn_face(d, game)
+        scenario.expect_game(d, game, current, folder, enabled, face)
+        d.ensure_running("player")
+    kit.check(current.typ == scenario.KONIEC, "the path did not end the game")
+
+
 def test(d, player, demo):
     situations = scenario.read(os.path.join(demo, "Zamek.Kro"))
     proc = d.start("player", player, {"KIT_SCENARIO_FOLDER": demo})
@@ -31,23 +52,7 @@ def test(d, player, demo):
     game = d.window("Gra")
     d.wait_closed("Menu")
 
-    current = situations[1]
-    enabled = [True, False, False, False]  # the start offers its first choice alone
-    face = None
-    scenario.expect_game(d, game, current, demo, enabled, face)
-    for button in PATH:
-        kit.check(not d.windows("Zozozarov"), f'a box appeared at "{current.nazwa}"')
-        d.click(game, *scenario.centre(scenario.BUTTONS[button - 1]))
-        current = situations[current.cele[button - 1]]
-        if current.typ == scenario.KONIEC:
-            d.dismiss("Zozozarov")  # "To juz koniec gry"
-            enabled = [False] * 4
-        enabled = scenario.enabled_after(current.typ, enabled)
-        if not current.bmp and face is None:
-            face = scenario.learn_face(d, game)
-        scenario.expect_game(d, game, current, demo, enabled, face)
-        d.ensure_running("player")
-    kit.check(current.typ == scenario.KONIEC, "the path did not end the game")
+    play_path(d, game, situations, demo)
     kit.check(not d.windows("Zozozarov"), "a box is still open after the end")
 
     d.click(game, *scenario.WYJSCIE)

@@ -44,23 +44,7 @@ def play(d, root):
     game = d.window("Gra")
     d.wait_closed("Menu")
 
-    current = situations[1]
-    enabled = [True, False, False, False]
-    face = None
-    scenario.expect_game(d, game, current, demo, enabled, face)
-    for button in play_demo.PATH:
-        kit.check(not d.windows("Zozozarov"), f'a box appeared at "{current.nazwa}"')
-        d.click(game, *scenario.centre(scenario.BUTTONS[button - 1]))
-        current = situations[current.cele[button - 1]]
-        if current.typ == scenario.KONIEC:
-            d.dismiss("Zozozarov")  # "To juz koniec gry"
-            enabled = [False] * 4
-        enabled = scenario.enabled_after(current.typ, enabled)
-        if not current.bmp and face is None:
-            face = scenario.learn_face(d, game)
-        scenario.expect_game(d, game, current, demo, enabled, face)
-    kit.check(current.typ == scenario.KONIEC, "the path did not end the game")
-
+    play_demo.play_path(d, game, situations, demo)
     d.click(game, *scenario.WYJSCIE)
     d.click(d.window("Menu"), *play_demo.KONIEC)
     kit.wait_until("the player to end", lambda: proc.poll() is not None)

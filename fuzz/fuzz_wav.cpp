@@ -1,6 +1,7 @@
-// Fuzz target: any bytes as a sound file's headers.
+// Fuzz target: any bytes as a sound file's headers, and as ADPCM samples when they say so.
 
 #include "FuzzTarget.h"
+#include "core/Adpcm.h"
 #include "core/WavHeader.h"
 
 #include <QBuffer>
@@ -10,6 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
-    (void)WavHeader::isPlayable(buffer);
+    if (const auto format = WavHeader::read(buffer); format && Adpcm::decodes(*format))
+        (void)Adpcm::toPcmWav(*format, bytes.mid(format->dataOffset));
     return 0;
 }

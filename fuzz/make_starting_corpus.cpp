@@ -107,6 +107,22 @@ int main(int argc, char* argv[]) {
     ok = ok && save(sounds, QStringLiteral("start-list"),
                     riffWave(riffChunk("LIST", "INFOabc") + fmtChunk(1, 1, 8000, 8) +
                              riffChunk("data", "x")));
+    // ADPCM, which the kit decodes itself: two blocks of IMA mono, one of Microsoft stereo.
+    QByteArray ima = fmtBody(0x11, 1, 8000, 4) + le16(2) + le16(65);
+    put16(ima, 12, 36);
+    QByteArray imaBlock = le16(0) + QByteArray(1, 10) + QByteArray(1, 0) + QByteArray(32, 0x3C);
+    ok = ok && save(sounds, QStringLiteral("start-ima-adpcm"),
+                    riffWave(riffChunk("fmt ", ima) + riffChunk("data", imaBlock + imaBlock)));
+    QByteArray ms = fmtBody(2, 2, 11025, 4) + le16(32) + le16(20) + le16(7);
+    constexpr int coefficients[7][2] = {{256, 0}, {512, -256}, {0, 0},     {192, 64},
+                                        {240, 0}, {460, -208}, {392, -232}};
+    for (const auto& pair : coefficients)
+        ms += le16(quint16(pair[0])) + le16(quint16(pair[1]));
+    put16(ms, 12, 32);
+    const QByteArray msBlock = QByteArray("\x01\x05", 2) + le16(16) + le16(20) + le16(100) +
+                               le16(200) + le16(65500) + le16(0) + QByteArray(18, 0x7A);
+    ok = ok && save(sounds, QStringLiteral("start-ms-adpcm"),
+                    riffWave(riffChunk("fmt ", ms) + riffChunk("data", msBlock)));
     if (!ok) {
         std::fprintf(stderr, "cannot write the starting corpus\n");
         return 1;

@@ -33,7 +33,8 @@ public:
     virtual State state() const = 0;
 
 signals:
-    // Every change of state, the end of playback included.
+    // Every change of state, the end of playback included, and the device closing itself
+    // when the file it opened turns out to be one it cannot decode.
     void stateChanged();
 };
 

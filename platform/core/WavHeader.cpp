@@ -12,8 +12,6 @@
 namespace WavHeader {
 namespace {
 
-enum FormatTag : quint16 { Pcm = 1, IeeeFloat = 3, Extensible = 0xFFFE };
-
 // Real files have a handful of chunks before "data"; a file of millions of empty chunks is
 // refused rather than walked.
 constexpr int MaxChunks = 4096;
@@ -26,68 +24,105 @@ quint32 u32(const QByteArray& bytes, int offset) {
     return qFromLittleEndian<quint32>(bytes.constData() + offset);
 }
 
-bool sampleFormatOk(quint16 tag, quint16 bits) {
-    if (tag == Pcm)
-        return bits == 8 || bits == 16 || bits == 24 || bits == 32;
-    if (tag == IeeeFloat)
-        return bits == 32 || bits == 64;
-    return false;
+// Whether the samples are of an encoding played, within what its decoder takes: GStreamer's
+// A-law and µ-law decoders take one or two channels at 8 to 192 kHz, its GSM decoder mono
+// blocks of 65 bytes; ADPCM, which the kit decodes itself, comes in blocks that hold at least
+// their headers, of one or two channels as Windows wrote it.
+bool encodingOk(const Format& f) {
+    switch (f.tag) {
+    case Pcm:
+        return f.bits == 8 || f.bits == 16 || f.bits == 24 || f.bits == 32;
+    case IeeeFloat:
+        return f.bits == 32 || f.bits == 64;
+    case ALaw:
+    case MuLaw:
+        return f.bits == 8 && f.channels <= 2 && f.rate >= 8000 && f.rate <= 192000;
+    case MsAdpcm:
+        return f.bits == 4 && f.channels <= 2 && f.blockAlign >= 7 * f.channels;
+    case ImaAdpcm:
+        return f.bits == 4 && f.channels <= 2 && f.blockAlign >= 4 * f.channels;
+    case Gsm610:
+        return f.channels == 1 && f.blockAlign == 65;
+    default:
+        return false;
+    }
 }
 
-// The body of a "fmt " chunk: channels, rate and block size must make sense,
-// and the samples must be of a kind the back end decodes without a codec.
-bool formatOk(const QByteArray& fmt) {
+// The body of a "fmt " chunk: channels, rate and block size must make sense, and the samples
+// must be of an encoding played.
+std::optional<Format> parseFormat(const QByteArray& fmt) {
     if (fmt.size() < 16)
-        return false;
-    quint16 tag = u16(fmt, 0);
-    const quint16 channels = u16(fmt, 2);
-    const quint32 rate = u32(fmt, 4);
-    const quint16 blockAlign = u16(fmt, 12);
-    const quint16 bits = u16(fmt, 14);
-    if (tag == Extensible) {
-        // The real tag is the first two bytes of the sub-format GUID.
+        return std::nullopt;
+    Format f;
+    f.tag = u16(fmt, 0);
+    f.channels = u16(fmt, 2);
+    f.rate = u32(fmt, 4);
+    f.blockAlign = u16(fmt, 12);
+    f.bits = u16(fmt, 14);
+    f.extra = fmt.mid(16);
+    if (f.tag == Extensible) {
+        // The real tag is the first two bytes of the sub-format GUID. What follows the
+        // samples field is the channel mask and the GUID, which no decoder reads as its own.
         if (fmt.size() < 40)
-            return false;
-        tag = u16(fmt, 24);
+            return std::nullopt;
+        f.tag = u16(fmt, 24);
+        f.extra.truncate(4);
     }
-    return channels > 0 && rate > 0 && blockAlign > 0 && sampleFormatOk(tag, bits);
+    if (f.channels == 0 || f.rate == 0 || f.blockAlign == 0 || !encodingOk(f))
+        return std::nullopt;
+    return f;
 }
 
 } // namespace
 
-bool isPlayable(QIODevice& device) {
+std::optional<Format> read(QIODevice& device) {
     const QByteArray riff = device.read(12);
     if (riff.size() < 12 || !riff.startsWith("RIFF") || riff.mid(8, 4) != "WAVE")
-        return false;
-    bool haveFormat = false;
+        return std::nullopt;
+    std::optional<Format> format;
+    std::optional<quint32> factCount;
     for (int chunks = 0; chunks < MaxChunks; ++chunks) {
         const QByteArray chunk = device.read(8);
         if (chunk.size() < 8)
-            return false;
+            return std::nullopt;
         const QByteArray id = chunk.left(4);
         const quint32 size = u32(chunk, 4);
-        if (id == "data")
-            return haveFormat;
+        if (id == "data") {
+            if (format) {
+                format->factCount = factCount;
+                format->dataOffset = device.pos();
+                format->dataSize = size;
+            }
+            return format;
+        }
         if (id == "fmt ") {
-            if (haveFormat || size < 16 || size > 1024)
-                return false;
+            if (format || size < 16 || size > 1024)
+                return std::nullopt;
             const QByteArray fmt = device.read(size);
-            if (fmt.size() < static_cast<int>(size) || !formatOk(fmt))
-                return false;
-            haveFormat = true;
+            if (fmt.size() < static_cast<int>(size) || !(format = parseFormat(fmt)))
+                return std::nullopt;
             if (size % 2 != 0 && !device.skip(1))
-                return false;
+                return std::nullopt;
             continue;
+        }
+        if (id == "fact" && size >= 4) {
+            const QByteArray count = device.peek(4);
+            if (count.size() == 4)
+                factCount = u32(count, 0);
         }
         // Chunks are padded to an even length; a chunk past the end is a cut file.
         const qint64 next = device.pos() + size + (size % 2);
         if (next > device.size() || !device.seek(next))
-            return false;
+            return std::nullopt;
     }
-    return false;
+    return std::nullopt;
 }
 
-bool isPlayableFile(const QString& path) {
+bool isPlayable(QIODevice& device) {
+    return read(device).has_value();
+}
+
+std::optional<Format> readFile(const QString& path) {
     // Opened without waiting on a pipe, and read only when it is a regular file: the sound
     // back end would wait on a pipe for ever, and read a device without end.
     int fd;
@@ -96,15 +131,19 @@ bool isPlayableFile(const QString& path) {
                     O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0)
-        return false;
+        return std::nullopt;
     struct stat st {};
     QFile file;
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
         !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
-        return false;
+        return std::nullopt;
     }
-    return isPlayable(file);
+    return read(file);
+}
+
+bool isPlayableFile(const QString& path) {
+    return readFile(path).has_value();
 }
 
 Refusal refusal(const QString& path, bool chosenByName) {

@@ -1,12 +1,15 @@
 #include "QtSoundDevice.h"
 
+#include "core/Adpcm.h"
 #include "core/AppError.h"
 #include "core/WavHeader.h"
 
 #include <QAudioOutput>
+#include <QFile>
 #include <QFileInfo>
 #include <QMediaDevices>
 #include <QUrl>
+#include <optional>
 
 const QString QtSoundDevice::NoDriverText =
     QStringLiteral("There is no driver installed on your system.");
@@ -20,10 +23,32 @@ const QString QtSoundDevice::UnknownDeviceText =
     QStringLiteral("The specified device is not open or is not recognized by MCI.");
 
 namespace {
+
 const QString WaveAudio = QStringLiteral("WaveAudio");
+
+// What the back end is given in place of the file at `path`, of `format`, when it would not
+// play the file itself: the PCM the kit decodes from ADPCM, or the file without the few bytes
+// after its "data" chunk (a pad byte after an odd length, as RIFF wants), which GStreamer's
+// WAV parser takes for a cut chunk header and then plays nothing. Nothing when the file
+// plays as it is; an empty array when it cannot be read.
+std::optional<QByteArray> replacement(const QString& path, const WavHeader::Format& format) {
+    if (Adpcm::decodes(format))
+        return Adpcm::fileToPcmWav(path, format);
+    const qint64 after = QFileInfo(path).size() - (format.dataOffset + format.dataSize);
+    if (after <= 0 || after >= 8)
+        return std::nullopt;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray();
+    const qint64 size = format.dataOffset + format.dataSize;
+    QByteArray bytes = file.read(size);
+    return bytes.size() == size ? bytes : QByteArray();
 }
 
-QtSoundDevice::QtSoundDevice(QObject* parent) : SoundDevice(parent) {}
+} // namespace
+
+QtSoundDevice::QtSoundDevice(QObject* parent, FileCheck check)
+    : SoundDevice(parent), check_(std::move(check)) {}
 
 QtSoundDevice::~QtSoundDevice() {
     // Quietly: the owner is going away and must not hear of it.
@@ -36,11 +61,30 @@ void QtSoundDevice::open(const QString& file, const QString& deviceType) {
     if (!file.isEmpty()) {
         checkCanOpen(file, deviceType);
         ensurePlayer();
-        player_->setSource(QUrl::fromLocalFile(QFileInfo(file).absoluteFilePath()));
+        setSource(file);
         hasFile_ = true;
+        ++opened_;
     }
     atEnd_ = false;
     setState(State::Stopped);
+}
+
+// Hands the back end the file, or what replaces it. Throws the device's error for a file
+// that has gone or cannot be read since it was checked.
+void QtSoundDevice::setSource(const QString& file) {
+    const auto format = WavHeader::readFile(file);
+    if (auto bytes = format ? replacement(file, *format) : std::nullopt) {
+        if (bytes->isEmpty())
+            throw AppError(AppError::Other, CannotPlayFileText);
+        replacement_ = std::move(*bytes);
+        replacementBuffer_.setBuffer(&replacement_);
+        if (!replacementBuffer_.open(QIODevice::ReadOnly))
+            throw AppError(AppError::Other, CannotPlayFileText);
+        // The name tells the back end what the bytes are.
+        player_->setSourceDevice(&replacementBuffer_, QUrl(QStringLiteral("sound.wav")));
+        return;
+    }
+    player_->setSource(QUrl::fromLocalFile(QFileInfo(file).absoluteFilePath()));
 }
 
 // Every reason for refusing a file that can be known before the back end
@@ -49,7 +93,7 @@ void QtSoundDevice::checkCanOpen(const QString& file, const QString& deviceType)
     // Without a device type the file name's extension chooses the device.
     if (!deviceType.isEmpty() && deviceType.compare(WaveAudio, Qt::CaseInsensitive) != 0)
         throw AppError(AppError::Other, UnknownDeviceText);
-    if (const WavHeader::Refusal refused = WavHeader::refusal(file, deviceType.isEmpty());
+    if (const WavHeader::Refusal refused = check_(file, deviceType.isEmpty());
         refused != WavHeader::Refusal::None)
         throw AppError(AppError::Other, WavHeader::refusalText(refused));
     if (QMediaDevices::audioOutputs().isEmpty())
@@ -78,6 +122,8 @@ void QtSoundDevice::close() {
     if (hasFile_) {
         player_->stop();
         player_->setSource(QUrl());
+        replacementBuffer_.close();
+        replacement_.clear();
         hasFile_ = false;
     }
     setState(State::Closed);
@@ -119,6 +165,18 @@ void QtSoundDevice::setState(State state) {
 }
 
 void QtSoundDevice::onMediaStatusChanged(QMediaPlayer::MediaStatus status) {
+    if (status == QMediaPlayer::InvalidMedia && hasFile_) {
+        // The back end cannot decode the file: no sample will ever play. It is closed once
+        // the back end has returned from its signal, as a failed open would have left it.
+        QMetaObject::invokeMethod(
+            this,
+            [this, file = opened_] {
+                if (hasFile_ && opened_ == file)
+                    close();
+            },
+            Qt::QueuedConnection);
+        return;
+    }
     if (status != QMediaPlayer::EndOfMedia || state_ == State::Closed)
         return;
     atEnd_ = true;

@@ -38,10 +38,15 @@ QPixmap glyphPixmap(Glyph glyph, const QColor& colour) {
     return pixmap;
 }
 
-QPushButton* makeButton(const QString& name, Glyph glyph, QWidget* parent) {
+// A button of the bar: `name` is its object name and tool tip, as the platform's media bar
+// names its buttons; a screen reader, which cannot see the glyph, says `spoken`.
+QPushButton* makeButton(const QString& name, Glyph glyph, const QString& spoken,
+                        const QString& description, QWidget* parent) {
     auto* button = new QPushButton(parent);
     button->setObjectName(name);
     button->setToolTip(name);
+    button->setAccessibleName(spoken);
+    button->setAccessibleDescription(description);
     button->setFocusPolicy(Qt::TabFocus);
     QIcon icon;
     icon.addPixmap(glyphPixmap(glyph, Qt::black), QIcon::Normal);
@@ -57,9 +62,13 @@ QPushButton* makeButton(const QString& name, Glyph glyph, QWidget* parent) {
 
 SoundControl::SoundControl(std::unique_ptr<SoundDevice> device, QWidget* parent)
     : QWidget(parent), device_(std::move(device)),
-      play_(makeButton(QStringLiteral("Play"), Glyph::Play, this)),
-      stop_(makeButton(QStringLiteral("Stop"), Glyph::Stop, this)),
-      prev_(makeButton(QStringLiteral("Prev"), Glyph::Prev, this)) {
+      play_(makeButton(QStringLiteral("Play"), Glyph::Play, QStringLiteral("Odtwórz dźwięk"),
+                       QStringLiteral("Gra dźwięk sytuacji od miejsca, w którym stoi"), this)),
+      stop_(makeButton(QStringLiteral("Stop"), Glyph::Stop, QStringLiteral("Zatrzymaj dźwięk"),
+                       QStringLiteral("Zatrzymuje dźwięk; Odtwórz gra dalej od tego miejsca"),
+                       this)),
+      prev_(makeButton(QStringLiteral("Prev"), Glyph::Prev, QStringLiteral("Dźwięk od początku"),
+                       QStringLiteral("Cofa dźwięk na początek i zatrzymuje go"), this)) {
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);

@@ -13,6 +13,7 @@ class QPushButton;
 // Stop, Prev) over one sound device bound to one file. The buttons follow
 // the device's state: all disabled while closed; Play and Prev while open and
 // not playing; Stop and Prev while playing. The player keeps the control hidden.
+// The buttons draw glyphs, and screen readers say their Polish names.
 class SoundControl : public QWidget {
     Q_OBJECT
 

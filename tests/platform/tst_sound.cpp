@@ -165,7 +165,24 @@ void TestSound::wavHeader_data() {
                                            data)
                                << false;
     QTest::newRow("MPEG layer 3") << riffWave(fmtChunk(0x55, 2, 44100, 0) + data) << false;
-    QTest::newRow("ADPCM") << riffWave(fmtChunk(2, 1, 22050, 4) + data) << false;
+    const auto coded = [&](quint16 tag, quint16 channels, quint32 rate, quint16 bits,
+                           quint16 blockAlign) {
+        QByteArray body = fmtBody(tag, channels, rate, bits);
+        body.replace(12, 2, le16(blockAlign));
+        return riffWave(riffChunk("fmt ", body) + data);
+    };
+    QTest::newRow("A-law") << coded(6, 1, 8000, 8, 1) << true;
+    QTest::newRow("u-law stereo") << coded(7, 2, 22050, 8, 2) << true;
+    QTest::newRow("MS ADPCM") << coded(2, 1, 22050, 4, 512) << true;
+    QTest::newRow("IMA ADPCM stereo") << coded(0x11, 2, 44100, 4, 2048) << true;
+    QTest::newRow("GSM 6.10") << coded(0x31, 1, 8000, 0, 65) << true;
+    QTest::newRow("A-law 6 kHz") << coded(6, 1, 6000, 8, 1) << false;
+    QTest::newRow("u-law 16-bit") << coded(7, 1, 8000, 16, 2) << false;
+    QTest::newRow("MS ADPCM block shorter than its header") << coded(2, 2, 22050, 4, 13) << false;
+    QTest::newRow("IMA ADPCM 3-bit") << coded(0x11, 1, 8000, 3, 256) << false;
+    QTest::newRow("IMA ADPCM 3 channels") << coded(0x11, 3, 8000, 4, 768) << false;
+    QTest::newRow("GSM stereo") << coded(0x31, 2, 8000, 0, 65) << false;
+    QTest::newRow("ADPCM without block size") << riffWave(fmtChunk(2, 1, 22050, 4) + data) << false;
     QTest::newRow("12-bit PCM") << riffWave(fmtChunk(1, 1, 8000, 12) + data) << false;
     QTest::newRow("no channels") << riffWave(fmtChunk(1, 0, 8000, 16) + data) << false;
     QTest::newRow("rate 0") << riffWave(fmtChunk(1, 1, 0, 16) + data) << false;

@@ -155,9 +155,9 @@ void ScenarioPair::write(std::int32_t k, const TRekordKroku& rekord, TRekordList
                          std::uint8_t typ) {
     if (!kro_->isOpen() || !lis_->isOpen())
         throw AppError(AppError::FileNotOpen);
-    // A pair opened for reading only is one the user may not write: refused before any call.
+    // A pair opened for reading only is refused before any call.
     if (access_ == RecordFile::Access::ReadOnly)
-        throw AppError(AppError::AccessDenied);
+        throw AppError(AppError::FileNotOpenForOutput);
     if (k < 0)
         throw AppError(AppError::NegativeSeek);
     const PairLock locked(*kro_, RecordFile::Lock::Exclusive);
@@ -276,7 +276,7 @@ ScenarioPair::Lengths ScenarioPair::lengths() {
 
 void ScenarioPair::cutTo(std::int64_t situations) {
     if (access_ == RecordFile::Access::ReadOnly)
-        throw AppError(AppError::AccessDenied);
+        throw AppError(AppError::FileNotOpenForOutput);
     const PairLock locked(*kro_, RecordFile::Lock::Exclusive);
     if (!locked.taken)
         throw AppError(AppError::Other, BusyOpenMessage);

@@ -42,6 +42,8 @@ public:
     // before such a save. A situation file that is its own list file is
     // "Invalid filename".
     void openExisting(const QString& situationFilePath, RecordFile::Access access);
+    // Whether the pair was opened for reading only: every write and cut is refused.
+    bool readOnly() const { return access_ == RecordFile::Access::ReadOnly; }
     // Creates both files, the situation file first, and writes the two
     // situations of a new scenario (0 "Default Koniec", 1 "Poczatek"),
     // staging each in `krok` and the record buffers, which keep the last one.

@@ -55,6 +55,12 @@ void ScenarioState::openExisting() {
     }
 }
 
+void ScenarioState::refuseIfReadOnly() const {
+    // The author may not write a scenario that opened for reading only.
+    if (pair_.readOnly())
+        throw AppError(AppError::AccessDenied);
+}
+
 bool ScenarioState::situationFileEmpty() {
     return pair_.situationRecordCount() == 0;
 }
@@ -107,6 +113,7 @@ QString ScenarioState::outOfStepQuestion(const OutOfStep& found) const {
 }
 
 void ScenarioState::repair(const OutOfStep& found) {
+    refuseIfReadOnly();
     pair_.cutTo(found.kept());
 }
 
@@ -356,6 +363,7 @@ QString ScenarioState::save(const SituationFields& fields, ScenarioList& list,
     if (!refused.isEmpty())
         return refused;
     ZbierzPola(fields);
+    refuseIfReadOnly();
     pair_.write(numer_, rekord_, lista_, *typeCode(fields.typ));
     OdswiezSpis(list, progress);
     return {};

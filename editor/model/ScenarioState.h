@@ -192,6 +192,8 @@ public:
     QString save(const SituationFields& fields, ScenarioList& list, const Progress& progress = {});
 
 private:
+    // Throws "File access denied" when the pair opened for reading only.
+    void refuseIfReadOnly() const;
     // Copies the fields into the record buffer and loads krok().
     void ZbierzPola(const SituationFields& fields);
     // "N&owa"'s number: the first from numer() + 1 on at or past the end of the situation file.

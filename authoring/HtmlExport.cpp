@@ -3,6 +3,7 @@
 #include "HtmlAssets.h"
 #include "common/Description.h"
 #include "common/MediaFiles.h"
+#include "core/Adpcm.h"
 #include "core/AppError.h"
 #include "core/Bitmap.h"
 #include "core/WavHeader.h"
@@ -94,10 +95,16 @@ private:
         if (const WavHeader::Refusal why = WavHeader::refusal(file, true);
             why != WavHeader::Refusal::None)
             return refused(WavHeader::refusalText(why));
-        QFile wav(file);
-        if (!wav.open(QIODevice::ReadOnly))
+        // Browsers play PCM WAV but not ADPCM: those go in as the PCM the kit decodes.
+        QByteArray bytes;
+        if (const auto format = WavHeader::readFile(file); format && Adpcm::decodes(*format)) {
+            bytes = Adpcm::fileToPcmWav(file, *format);
+        } else if (QFile wav(file); wav.open(QIODevice::ReadOnly)) {
+            bytes = wav.readAll();
+        }
+        if (bytes.isEmpty())
             return refused(WavHeader::refusalText(WavHeader::Refusal::NotAFile));
-        return {{QStringLiteral("u"), dataUri("audio/wav", wav.readAll())}};
+        return {{QStringLiteral("u"), dataUri("audio/wav", bytes)}};
     }
 
     static QJsonObject refused(const QString& message) {

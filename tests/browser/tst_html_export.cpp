@@ -1,6 +1,8 @@
 // The page's data without a browser: texts that could end the script block or the page come
 // back whole, and each media file is embedded once, or as the message the player shows.
 
+#include "ByteWriters.h"
+#include "MediaBuilders.h"
 #include "ScenarioBuilder.h"
 #include "authoring/HtmlExport.h"
 #include "common/Description.h"
@@ -91,6 +93,37 @@ private slots:
             if (entry["u"].isString())
                 QVERIFY(entry["u"].toString().startsWith("data:image/png;base64,"));
         }
+    }
+
+    // Browsers play PCM WAV files: a PCM sound goes in as it is, an ADPCM one as the PCM the
+    // kit decodes from it (format tag 1, 16 bits, the same rate).
+    void soundsGoInAsBrowsersPlayThem_data() {
+        QTest::addColumn<QByteArray>("wav");
+        QTest::addColumn<bool>("asItIs");
+        QTest::newRow("PCM") << toneWav(20) << true;
+        QByteArray ima = fmtBody(0x11, 1, 8000, 4) + le16(2) + le16(65);
+        put16(ima, 12, 36);
+        const QByteArray block =
+            le16(0) + QByteArray(1, 10) + QByteArray(1, 0) + QByteArray(32, 0x3C);
+        QTest::newRow("IMA ADPCM")
+            << riffWave(riffChunk("fmt ", ima) + riffChunk("data", block + block)) << false;
+    }
+    void soundsGoInAsBrowsersPlayThem() {
+        QFETCH(QByteArray, wav);
+        QFETCH(bool, asItIs);
+        folder_.write(QStringLiteral("Dzwieki/a.wav"), wav);
+        Situation start = describedSituation(QStringLiteral("Start"), Poczatek);
+        start.wav = QStringLiteral("a.wav");
+        const QJsonArray sounds =
+            embedded(exportOf({describedSituation("Default Koniec", Koniec), start}))["sounds"]
+                .toArray();
+        QCOMPARE(sounds.size(), 1);
+        const QString uri = sounds[0]["u"].toString();
+        QVERIFY(uri.startsWith("data:audio/wav;base64,"));
+        const QByteArray embedded = QByteArray::fromBase64(uri.mid(22).toLatin1());
+        QCOMPARE(embedded == wav, asItIs);
+        QCOMPARE(embedded.mid(20, 2), le16(1));        // PCM
+        QCOMPARE(embedded.mid(24, 4), wav.mid(24, 4)); // the rate
     }
 
 private:

@@ -2,6 +2,7 @@
 #include "ExpectError.h"
 #include "FakeSoundDevice.h"
 #include "MediaBuilders.h"
+#include "SoundButtons.h"
 #include "TestFiles.h"
 #include "TestMain.h"
 #include "core/AppError.h"
@@ -22,15 +23,6 @@ using State = SoundDevice::State;
 using Position = FakeSoundDevice::Position;
 
 namespace {
-
-// The enabled buttons as "PSR": Play, Stop, Prev (R for rewind); "-" when disabled.
-QString enabledButtons(const SoundControl& control) {
-    QString s;
-    s += control.playButton()->isEnabled() ? 'P' : '-';
-    s += control.stopButton()->isEnabled() ? 'S' : '-';
-    s += control.prevButton()->isEnabled() ? 'R' : '-';
-    return s;
-}
 
 QString stateName(State state) {
     switch (state) {

@@ -5,6 +5,7 @@
 #include "RecordingMessageBoxes.h"
 #include "ScenarioBuilder.h"
 #include "ScriptedFileDialog.h"
+#include "SoundButtons.h"
 #include "TestFiles.h"
 #include "TestMain.h"
 #include "core/Adpcm.h"
@@ -73,15 +74,6 @@ void checkDecodedAsSoxDoes(const QString& path, const WavHeader::Format& format)
     // sox plays the last block whole; the "fact" chunk says the sound ends after one second.
     QCOMPARE(ourSamples.size(), qsizetype(format.rate) * format.channels * 2);
     QVERIFY(readFile(pcm).mid(soxFormat->dataOffset).startsWith(ourSamples));
-}
-
-// The enabled buttons as "PSR": Play, Stop, Prev (R for rewind); "-" when disabled.
-QString enabledButtons(const SoundControl& control) {
-    QString s;
-    s += control.playButton()->isEnabled() ? 'P' : '-';
-    s += control.stopButton()->isEnabled() ? 'S' : '-';
-    s += control.prevButton()->isEnabled() ? 'R' : '-';
-    return s;
 }
 
 // A program's services over the real sound device, keeping the device made last.

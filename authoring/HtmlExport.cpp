@@ -6,10 +6,10 @@
 #include "core/Adpcm.h"
 #include "core/AppError.h"
 #include "core/Bitmap.h"
+#include "core/MediaFile.h"
 #include "core/WavHeader.h"
 
 #include <QBuffer>
-#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QImage>
@@ -94,13 +94,16 @@ private:
         // stops there with the device's error.
         if (const WavHeader::Refusal why = WavHeader::refusal(file, true);
             why != WavHeader::Refusal::None)
-            return refused(WavHeader::refusalText(why));
-        // Browsers play PCM WAV but not ADPCM: those go in as the PCM the kit decodes.
+            return refused(WavHeader::refusalText(why, file));
+        // Browsers play PCM WAV but not ADPCM: those go in as the PCM the kit decodes. Other
+        // files go in whole, read within the media limit (the file may have changed since).
         QByteArray bytes;
         if (const auto format = WavHeader::readFile(file); format && Adpcm::decodes(*format)) {
             bytes = Adpcm::fileToPcmWav(file, *format);
-        } else if (QFile wav(file); wav.open(QIODevice::ReadOnly)) {
-            bytes = wav.readAll();
+        } else if (const MediaFile wav(file); wav.isOpen()) {
+            bytes = wav.read(0, wav.size()).value_or(QByteArray());
+        } else if (wav.status() == MediaFile::Status::TooLarge) {
+            return refused(MediaFile::tooLargeText(file));
         }
         if (bytes.isEmpty())
             return refused(WavHeader::refusalText(WavHeader::Refusal::NotAFile));

@@ -5,6 +5,8 @@
 #include "common/ObEdKrok.h"
 #include "core/AppError.h"
 #include "core/Bitmap.h"
+#include "core/FileSystem.h"
+#include "core/MediaFile.h"
 #include "core/WavHeader.h"
 
 #include <QFileInfo>
@@ -141,14 +143,22 @@ public:
                                  ? *found
                                  : *byName_[int(kind)].insert(name, find(kind, name));
         if (path.isEmpty()) {
+            // A pipe, a device or a folder of that name (or a link to one) is no media file:
+            // the player looks past it, as past nothing.
+            const QString entry = MediaFiles::folderOf(kind, folder_) + name;
+            const QString why = FileSystem::entryExists(entry)
+                                    ? QStringLiteral("; %1 nie jest zwykłym plikiem, zastąp go "
+                                                     "plikiem")
+                                          .arg(quoted(entry))
+                                    : QStringLiteral("; dodaj plik lub popraw nazwę");
             out.push_back({Severity::Error,
                            picture ? FindingKind::MissingPicture : FindingKind::MissingSound,
                            0,
                            {},
                            0,
-                           QStringLiteral("gracz nie znajdzie %1 %2 w folderze %3; dodaj plik "
-                                          "lub popraw nazwę")
-                               .arg(what, quoted(name), folderName(kind))});
+                           QStringLiteral("gracz nie znajdzie %1 %2 w folderze %3")
+                                   .arg(what, quoted(name), folderName(kind)) +
+                               why});
             return;
         }
         auto refusal = refusals_.constFind(path);
@@ -195,6 +205,8 @@ private:
             return QStringLiteral("to nie jest zwykły plik");
         case WavHeader::Refusal::NotPlayable:
             return QStringLiteral("to nie jest plik WAV z próbkami PCM, który da się odtworzyć");
+        case WavHeader::Refusal::TooLarge:
+            return oneLine(MediaFile::tooLargeText(path));
         case WavHeader::Refusal::None:
             break;
         }

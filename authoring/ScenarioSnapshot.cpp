@@ -2,7 +2,6 @@
 
 #include "common/ScenarioFiles.h"
 #include "core/AppError.h"
-#include "editor/model/ScenarioState.h"
 
 #include <algorithm>
 
@@ -31,9 +30,13 @@ ScenarioSnapshot readSnapshot(RecordFileFactory& files, const QString& situation
         const std::int64_t claimed =
             std::max((lengths.situationBytes + TRekordKroku::Size - 1) / TRekordKroku::Size,
                      (lengths.listBytes + TRekordListy::Size - 1) / TRekordListy::Size);
-        if (claimed > ScenarioState::MaxSituations)
-            throw AppError(AppError::Other, ScenarioState::TooLargeMessage);
-        snapshot.claimed = pair.count();
+        if (claimed > MaxSituations)
+            throw AppError(AppError::Other, TooLargeMessage);
+        // As the player counts them, a save in flight read as before it.
+        snapshot.claimed = std::max<std::int64_t>(
+            1, (lengths.situationBytes + TRekordKroku::Size - 1) / TRekordKroku::Size);
+        snapshot.situationBytes = lengths.situationBytes;
+        snapshot.listBytes = lengths.listBytes;
         const std::int64_t whole = std::min(lengths.situationBytes / TRekordKroku::Size,
                                             lengths.listBytes / TRekordListy::Size);
 

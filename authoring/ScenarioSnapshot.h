@@ -20,6 +20,9 @@ struct ScenarioSnapshot {
     std::vector<TRekordKroku> rekordy;
     std::vector<TRekordListy> listy;
     std::int64_t claimed = 0;
+    // The files' lengths in bytes as read (a pending save read as before it).
+    std::int64_t situationBytes = 0;
+    std::int64_t listBytes = 0;
 
     std::int32_t size() const { return static_cast<std::int32_t>(rekordy.size()); }
 };

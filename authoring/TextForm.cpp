@@ -1,15 +1,24 @@
 #include "TextForm.h"
 
 #include "common/Cp1250.h"
+#include "common/ScenarioFiles.h"
 #include "core/AppError.h"
 
 #include <QHash>
 #include <QStringList>
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <optional>
 
 namespace {
+
+// Why a text of more situations than a scenario may have is refused.
+QString tooManySituations() {
+    return QStringLiteral("scenariusz może mieć najwyżej %1 sytuacji (numery od 0 do %2)")
+        .arg(MaxSituations)
+        .arg(MaxSituations - 1);
+}
 
 // The text fields of a situation record, in the order of their lines in a block.
 enum Field { Nazwa, Wybor1, Wybor2, Wybor3, Wybor4, Opis, Obrazek, Dzwiek, FieldCount };
@@ -133,6 +142,18 @@ struct Fault {
     QString message;
 };
 
+// The value of a hexadecimal digit, or -1 for any other character.
+int hexDigit(QChar c) {
+    const char16_t u = c.unicode();
+    if (u >= u'0' && u <= u'9')
+        return u - u'0';
+    if (u >= u'a' && u <= u'f')
+        return u - u'a' + 10;
+    if (u >= u'A' && u <= u'F')
+        return u - u'A' + 10;
+    return -1;
+}
+
 // A value's bytes: its characters in Windows-1250 with the escapes undone.
 std::optional<QByteArray> unescaped(const QString& value, Fault& fault) {
     QByteArray out;
@@ -149,16 +170,15 @@ std::optional<QByteArray> unescaped(const QString& value, Fault& fault) {
                 ++i;
                 continue;
             }
-            bool ok = false;
-            const int byte = value.mid(i + 2, 2).toInt(&ok, 16);
-            if (value.mid(i + 1, 1) != QStringLiteral("x") || value.mid(i + 2, 2).size() != 2 ||
-                !ok || value.at(i + 2) == u'+' || value.at(i + 2) == u'-') {
+            const int high = i + 3 < value.size() ? hexDigit(value.at(i + 2)) : -1;
+            const int low = high >= 0 ? hexDigit(value.at(i + 3)) : -1;
+            if (value.mid(i + 1, 1) != QStringLiteral("x") || low < 0) {
                 fault = {int(i), QStringLiteral("nieznana sekwencja „%1”; oczekiwano „\\\\” albo "
                                                 "„\\xNN” (dwie cyfry szesnastkowe)")
                                      .arg(value.mid(i, 4))};
                 return std::nullopt;
             }
-            out += char(byte);
+            out += char(high * 16 + low);
             i += 3;
             continue;
         }
@@ -169,8 +189,7 @@ std::optional<QByteArray> unescaped(const QString& value, Fault& fault) {
             fault = {int(i),
                      QStringLiteral("znaku U+%1 nie ma w Windows-1250; oczekiwano znaku, który "
                                     "plik scenariusza może zapisać (albo „\\xNN”)")
-                         .arg(code, 4, 16, QLatin1Char('0'))
-                         .toUpper()};
+                         .arg(QString::number(code, 16).rightJustified(4, u'0').toUpper())};
             return std::nullopt;
         }
         out += Cp1250::encode(c);
@@ -180,8 +199,7 @@ std::optional<QByteArray> unescaped(const QString& value, Fault& fault) {
 
 std::optional<QByteArray> hexBytes(const QString& value, Fault& fault) {
     for (qsizetype i = 0; i < value.size(); ++i) {
-        const char16_t c = value.at(i).unicode();
-        if (!((c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F'))) {
+        if (hexDigit(value.at(i)) < 0) {
             fault = {int(i), QStringLiteral("oczekiwano cyfry szesnastkowej (0-9, a-f)")};
             return std::nullopt;
         }
@@ -220,7 +238,6 @@ struct Draft {
     std::array<std::optional<TargetRef>, 4> targets;
     std::array<std::uint8_t, 2> gap{};
     std::optional<QByteArray> list;
-    QHash<QString, int> seen; // a key's first line
 };
 
 class Reader {
@@ -278,11 +295,19 @@ private:
     void header(int line, const QString& text) {
         draft_.emplace();
         draft_->line = line;
+        seen_.clear();
         const qsizetype space = text.indexOf(u' ', 3);
         const QString number = text.mid(3, space < 0 ? -1 : space - 3);
         bool ok = false;
-        const int n = number.toInt(&ok);
-        if (!text.startsWith(QStringLiteral("== ")) || !ok || n != int(drafts_.size()) ||
+        const qlonglong n = number.toLongLong(&ok);
+        const bool digits =
+            !number.isEmpty() && std::all_of(number.begin(), number.end(),
+                                             [](QChar c) { return c >= u'0' && c <= u'9'; });
+        if (text.startsWith(QStringLiteral("== ")) && digits && (!ok || n >= MaxSituations)) {
+            error(line, 4, tooManySituations());
+            return;
+        }
+        if (!text.startsWith(QStringLiteral("== ")) || !ok || n != qlonglong(drafts_.size()) ||
             number.startsWith(u'+')) {
             error(line, text.startsWith(QStringLiteral("== ")) ? 4 : 1,
                   QStringLiteral("oczekiwano nagłówka sytuacji „== %1 NAZWA” (sytuacje po kolei "
@@ -314,14 +339,14 @@ private:
         QString canonical = key;
         if (key.startsWith(QStringLiteral("nieużywany ")))
             canonical = key.mid(11);
-        if (draft_->seen.contains(canonical)) {
+        if (seen_.contains(canonical)) {
             error(line, 1,
                   QStringLiteral("„%1” już podano w wierszu %2; oczekiwano każdego pola raz")
                       .arg(key)
-                      .arg(draft_->seen.value(canonical)));
+                      .arg(seen_.value(canonical)));
             return key == QStringLiteral("opis") ? skipDescription(i) : i;
         }
-        draft_->seen.insert(canonical, line);
+        seen_.insert(canonical, line);
 
         if (key == QStringLiteral("typ"))
             typ(line, column, value);
@@ -545,7 +570,7 @@ private:
     void finish() {
         if (!draft_)
             return;
-        if (!draft_->seen.contains(QStringLiteral("typ")))
+        if (!seen_.contains(QStringLiteral("typ")))
             error(draft_->line, 1,
                   QStringLiteral("brak wiersza „typ:” w sytuacji %1").arg(drafts_.size()));
         for (int f = 0; f < FieldCount; ++f) {
@@ -624,6 +649,7 @@ private:
 
     QStringList lines_;
     std::optional<Draft> draft_;
+    QHash<QString, int> seen_; // the first line of each key of the block being read
     std::vector<Draft> drafts_;
     std::vector<TextFormError> errors_;
     TRekordKroku probe_{}; // only for the fields' capacities
@@ -707,6 +733,18 @@ QString toText(const ScenarioSnapshot& snapshot) {
 }
 
 TextFormResult fromText(const QString& text) {
+    // A text of more situations than a scenario may have is refused before its lines are
+    // split or a block is read, so what it claims costs no memory.
+    int line = 1;
+    std::int64_t headers = 0;
+    const qsizetype start = text.startsWith(QChar(0xFEFF)) ? 1 : 0;
+    for (qsizetype at = start; at < text.size(); ++at) {
+        if ((at == start || text.at(at - 1) == u'\n') &&
+            QStringView(text).mid(at, 2) == QStringLiteral("==") && ++headers > MaxSituations)
+            return {{}, {{line, 1, tooManySituations()}}};
+        if (text.at(at) == u'\n')
+            ++line;
+    }
     return Reader(text).read();
 }
 

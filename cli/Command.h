@@ -3,6 +3,7 @@
 
 #include "authoring/ScenarioSnapshot.h"
 
+#include <QByteArray>
 #include <QCommandLineParser>
 #include <QString>
 #include <QStringList>
@@ -51,5 +52,23 @@ std::optional<int> parse(QCommandLineParser& parser, const QStringList& argument
 
 // The scenario at `file` read whole, or nothing after "tekstowki: <file>: <why>" on stderr.
 std::optional<ScenarioSnapshot> readScenario(const QString& file);
+
+// The path that names standard output for a command's output file.
+inline const QString StandardOutput = QStringLiteral("-");
+
+// The files a command reads for the pair at `situationFile`: the situation file, its list file
+// and the journal of a save in flight, which the reader reads when it is there.
+QStringList scenarioInputs(const QString& situationFile);
+
+// Exit::Failed after "tekstowki: „<output>” to plik wejściowy polecenia (<input>); ..." on
+// stderr when one of `outputs` is one of `inputs` (the same path, or one file reached by two
+// paths or links), so that a command never overwrites what it reads; nothing otherwise. Run
+// before the first byte is written, and before the inputs are read whenever they are known.
+std::optional<int> refuseOutputOnInput(const QStringList& outputs, const QStringList& inputs);
+
+// Writes a command's output: "-" to standard output, any other path as OutputFiles::writeOutput
+// does (a pipe or a device written into, a regular file replaced whole, anything else refused).
+// False after "tekstowki: <why>" on stderr.
+bool writeOutput(const QString& path, const QByteArray& bytes);
 
 } // namespace Console

@@ -1,6 +1,10 @@
 #include "Command.h"
 
+#include "common/SaveJournal.h"
+#include "common/ScenarioFiles.h"
 #include "core/AppError.h"
+#include "core/FileSystem.h"
+#include "core/OutputFiles.h"
 #include "core/PosixRecordFile.h"
 
 #include <cstdio>
@@ -70,6 +74,45 @@ std::optional<ScenarioSnapshot> readScenario(const QString& file) {
     } catch (const AppError& e) {
         err(QStringLiteral("tekstowki: %1: %2\n").arg(file, e.message()));
         return std::nullopt;
+    }
+}
+
+QStringList scenarioInputs(const QString& situationFile) {
+    return {situationFile, listFilePath(situationFile), SaveJournal::pathFor(situationFile)};
+}
+
+std::optional<int> refuseOutputOnInput(const QStringList& outputs, const QStringList& inputs) {
+    for (const QString& output : outputs) {
+        if (output == StandardOutput)
+            continue;
+        for (const QString& input : inputs) {
+            if (output == input || FileSystem::sameInode(output, input) ||
+                FileSystem::sameFile(output, input)) {
+                err(QStringLiteral("tekstowki: „%1” to plik wejściowy polecenia (%2); wybierz "
+                                   "inny plik wyjściowy\n")
+                        .arg(output, input));
+                return Exit::Failed;
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+bool writeOutput(const QString& path, const QByteArray& bytes) {
+    if (path == StandardOutput) {
+        const bool written = std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stdout) ==
+                                 std::size_t(bytes.size()) &&
+                             std::fflush(stdout) == 0;
+        if (!written)
+            err(QStringLiteral("tekstowki: nie udało się zapisać na standardowe wyjście\n"));
+        return written;
+    }
+    try {
+        OutputFiles::writeOutput(path, bytes);
+        return true;
+    } catch (const AppError& e) {
+        err(QStringLiteral("tekstowki: %1\n").arg(e.message()));
+        return false;
     }
 }
 

@@ -4,10 +4,9 @@
 #include "authoring/HtmlExport.h"
 #include "authoring/ScenarioCheck.h"
 #include "authoring/ScenarioSnapshot.h"
-#include "core/AppError.h"
+#include "common/MediaFiles.h"
 
 #include <QCommandLineParser>
-#include <QSaveFile>
 
 namespace {
 
@@ -19,10 +18,23 @@ const QString kHelp = QStringLiteral(
     "sieci: opisy, wybory, obrazki i dźwięki są w samym pliku. Strona gra według tych samych\n"
     "zasad co Zozozarov. Scenariusz z błędami też jest zapisywany, z ostrzeżeniem.\n\n"
     "Opcje:\n"
-    "  -o, --output PLIK  plik strony do zapisania\n"
+    "  -o, --output PLIK  plik strony do zapisania (\"-\" to standardowe wyjście)\n"
     "  -h, --help         pokazuje tę pomoc\n\n"
     "Kod wyjścia: 0 gdy strona została zapisana, 2 gdy scenariusza nie da się odczytać,\n"
     "strony zapisać albo polecenie jest błędne.\n");
+
+// The media files the page embeds: each situation's picture and sound as the player finds them.
+QStringList mediaInputs(const ScenarioSnapshot& snapshot) {
+    QStringList files;
+    for (const TRekordKroku& r : snapshot.rekordy) {
+        for (const QString& file : {MediaFiles::findPicture(snapshot.folder, r.Bmp.text()),
+                                    MediaFiles::findSound(snapshot.folder, r.Wav.text())}) {
+            if (!file.isEmpty() && !files.contains(file))
+                files.append(file);
+        }
+    }
+    return files;
+}
 
 } // namespace
 
@@ -44,10 +56,17 @@ int runExportHtml(const QStringList& arguments) {
         return Console::usageError(QStringLiteral("podaj plik strony: -o GRA.html"), kHelpCommand);
 
     const QString& file = files.first();
+    if (const std::optional<int> refused =
+            Console::refuseOutputOnInput({target}, Console::scenarioInputs(file)))
+        return *refused;
     const std::optional<ScenarioSnapshot> read = Console::readScenario(file);
     if (!read)
         return Exit::Failed;
     const ScenarioSnapshot& snapshot = *read;
+    // The media are known once the pair is read; the page reads them next.
+    if (const std::optional<int> refused =
+            Console::refuseOutputOnInput({target}, mediaInputs(snapshot)))
+        return *refused;
     const CheckReport report = checkScenario(snapshot);
     if (report.errors() > 0)
         Console::err(QStringLiteral("tekstowki: ostrzeżenie: %1 ma błędy (%2), strona gra je "
@@ -55,12 +74,5 @@ int runExportHtml(const QStringList& arguments) {
                          .arg(file)
                          .arg(report.errors()));
 
-    // The page replaces an existing file only once it is written whole.
-    QSaveFile page(target);
-    const QByteArray html = exportHtml(snapshot);
-    if (!page.open(QIODevice::WriteOnly) || page.write(html) != html.size() || !page.commit()) {
-        Console::err(QStringLiteral("tekstowki: %1: %2\n").arg(target, page.errorString()));
-        return Exit::Failed;
-    }
-    return Exit::Clean;
+    return Console::writeOutput(target, exportHtml(snapshot)) ? Exit::Clean : Exit::Failed;
 }

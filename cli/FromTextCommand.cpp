@@ -6,7 +6,6 @@
 #include "common/SaveJournal.h"
 #include "common/ScenarioFiles.h"
 #include "core/AppError.h"
-#include "core/AtomicFiles.h"
 #include "core/FileSystem.h"
 
 #include <QCommandLineParser>
@@ -21,7 +20,8 @@ const QString kHelp = QStringLiteral(
     "Użycie: tekstowki from-text PLIK.txt -o PLIK.Kro\n\n"
     "Tworzy scenariusz z tekstu (opis formatu: docs/TEXT-FORMAT.md): plik sytuacji i plik\n"
     "listy obok niego. Nic nie jest zapisywane, jeśli tekst ma choć jeden błąd; istniejący\n"
-    "scenariusz jest zastępowany w całości (oba nowe pliki zapisane obok, potem podmienione).\n"
+    "scenariusz jest zastępowany w całości albo wcale, pod blokadą scenariusza, jak zapis\n"
+    "edytora.\n"
     "Każdy błąd to jeden wiersz\n"
     "  tekstowki: PLIK:WIERSZ:KOLUMNA: OPIS\n\n"
     "Opcje:\n"
@@ -55,6 +55,8 @@ int runFromText(const QStringList& arguments) {
                            "nazwy w rodzaju PLIK.Kro")
                 .arg(kro),
             kHelpCommand);
+    if (const std::optional<int> refused = Console::refuseOutputOnInput({kro, lis}, {txt}))
+        return *refused;
 
     QFile file(txt);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -88,14 +90,14 @@ int runFromText(const QStringList& arguments) {
     }
     // A save of the editor that never finished would be undone over the new files at the next
     // open: the editor has to settle it first.
-    if (QFile::exists(SaveJournal::pathFor(kro))) {
+    if (FileSystem::entryExists(SaveJournal::pathFor(kro))) {
         Console::err(QStringLiteral("tekstowki: %1: scenariusz ma niedokończony zapis (%2); "
                                     "otwórz go najpierw w edytorze\n")
                          .arg(kro, SaveJournal::pathFor(kro)));
         return Exit::Failed;
     }
     try {
-        AtomicFiles::replaceFiles({{kro, result.pair.situations}, {lis, result.pair.list}});
+        replaceScenario(kro, result.pair.situations, result.pair.list);
     } catch (const AppError& e) {
         Console::err(QStringLiteral("tekstowki: %1\n").arg(e.message()));
         return Exit::Failed;

@@ -2,12 +2,8 @@
 
 #include "Command.h"
 #include "authoring/TextForm.h"
-#include "common/ScenarioFiles.h"
-#include "core/AppError.h"
-#include "core/AtomicFiles.h"
 
 #include <QCommandLineParser>
-#include <QFile>
 
 namespace {
 
@@ -19,21 +15,37 @@ const QString kHelp = QStringLiteral(
     "na sytuację, jeden fakt w wierszu (opis formatu: docs/TEXT-FORMAT.md). Polecenie\n"
     "from-text odtwarza z niego oba pliki bajt w bajt.\n\n"
     "Opcje:\n"
-    "  -o PLIK     zapisuje tekst do pliku zamiast na standardowe wyjście\n"
+    "  -o PLIK     zapisuje tekst do pliku zamiast na standardowe wyjście (\"-\" to\n"
+    "              standardowe wyjście; potok albo urządzenie dostaje tekst strumieniem)\n"
     "  -h, --help  pokazuje tę pomoc\n\n"
     "Kod wyjścia: 0 gdy gotowe, 2 gdy scenariusza nie da się odczytać (na przykład długość\n"
     "pliku nie jest wielokrotnością rekordu) albo polecenie jest błędne.\n");
 
-QByteArray readWhole(const QString& path) {
-    QFile file(path);
-    if (!file.exists())
-        throw AppError(AppError::FileNotFound);
-    if (!file.open(QIODevice::ReadOnly))
-        throw AppError(AppError::Other, file.errorString());
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw AppError(AppError::Other, file.errorString());
-    return bytes;
+// Why the text form cannot give back the pair byte for byte (a file that ends in part of a
+// record, files of different numbers of records, a file that shrank while it was read), or an
+// empty string when it can.
+QString notWholeRecords(const ScenarioSnapshot& snapshot) {
+    if (snapshot.situationBytes % TRekordKroku::Size != 0)
+        return QStringLiteral("plik sytuacji ma %1 bajtów, a to nie jest wielokrotność "
+                              "rekordu (%2 bajtów)")
+            .arg(snapshot.situationBytes)
+            .arg(TRekordKroku::Size);
+    if (snapshot.listBytes % TRekordListy::Size != 0)
+        return QStringLiteral("plik listy ma %1 bajtów, a to nie jest wielokrotność "
+                              "rekordu (%2 bajtów)")
+            .arg(snapshot.listBytes)
+            .arg(TRekordListy::Size);
+    const std::int64_t records = snapshot.situationBytes / TRekordKroku::Size;
+    if (snapshot.listBytes / TRekordListy::Size != records)
+        return QStringLiteral("plik sytuacji ma %1 rekordów, a plik listy %2")
+            .arg(records)
+            .arg(snapshot.listBytes / TRekordListy::Size);
+    if (std::int64_t(snapshot.rekordy.size()) != records)
+        return QStringLiteral("plik sytuacji ma %1 rekordów, a odczytano %2: plik "
+                              "zmienił się w trakcie odczytu")
+            .arg(records)
+            .arg(snapshot.rekordy.size());
+    return {};
 }
 
 } // namespace
@@ -51,29 +63,16 @@ int runToText(const QStringList& arguments) {
                                    kHelpCommand);
 
     const QString& kro = files.first();
-    QString text;
-    try {
-        const QByteArray situations = readWhole(kro);
-        QByteArray list;
-        try {
-            list = readWhole(listFilePath(kro));
-        } catch (const AppError& e) {
-            throw AppError(AppError::Other, listFilePath(kro) + QStringLiteral(": ") + e.message());
-        }
-        text = toText(snapshotFromBytes(situations, list));
-    } catch (const AppError& e) {
-        Console::err(QStringLiteral("tekstowki: %1: %2\n").arg(kro, e.message()));
+    const QString target = parser.isSet(output) ? parser.value(output) : Console::StandardOutput;
+    if (const std::optional<int> refused =
+            Console::refuseOutputOnInput({target}, Console::scenarioInputs(kro)))
+        return *refused;
+    const std::optional<ScenarioSnapshot> snapshot = Console::readScenario(kro);
+    if (!snapshot)
+        return Exit::Failed;
+    if (const QString why = notWholeRecords(*snapshot); !why.isEmpty()) {
+        Console::err(QStringLiteral("tekstowki: %1: %2\n").arg(kro, why));
         return Exit::Failed;
     }
-    if (!parser.isSet(output)) {
-        Console::out(text);
-        return Exit::Clean;
-    }
-    try {
-        AtomicFiles::replaceFiles({{parser.value(output), text.toUtf8()}});
-    } catch (const AppError& e) {
-        Console::err(QStringLiteral("tekstowki: %1\n").arg(e.message()));
-        return Exit::Failed;
-    }
-    return Exit::Clean;
+    return Console::writeOutput(target, toText(*snapshot).toUtf8()) ? Exit::Clean : Exit::Failed;
 }

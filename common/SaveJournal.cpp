@@ -1,10 +1,13 @@
 #include "SaveJournal.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
 
 constexpr char kTag[8] = {'T', 'K', 'J', 'O', 'U', 'R', 'N', '1'};
+constexpr char kReplaceTag[8] = {'T', 'K', 'R', 'E', 'P', 'L', 'C', '1'};
 
 std::uint64_t fnv1a(const char* bytes, qsizetype length) {
     std::uint64_t hash = 14695981039346656037ull;
@@ -66,5 +69,48 @@ std::optional<SaveJournal> SaveJournal::decode(const QByteArray& bytes) {
     std::memcpy(j.situation.data(), bytes.constData() + at, j.situation.size());
     at += qsizetype(j.situation.size());
     std::memcpy(j.list.data(), bytes.constData() + at, j.list.size());
+    return j;
+}
+
+bool SaveJournal::fits(std::int64_t situationNow, std::int64_t listNow,
+                       std::int64_t maxSituations) const {
+    const std::int64_t kro = TRekordKroku::Size;
+    const std::int64_t lis = TRekordListy::Size;
+    if (situationBytes > maxSituations * kro || listBytes > maxSituations * lis ||
+        k > maxSituations)
+        return false;
+    // A save rewrites a situation the file holds or appends one at its end.
+    if (k > (situationBytes + kro - 1) / kro)
+        return false;
+    const auto held = [](std::int64_t length, std::int64_t at, std::int64_t size) {
+        return static_cast<int>(std::clamp<std::int64_t>(length - at * size, 0, size));
+    };
+    if (situationHeld != held(situationBytes, k, kro) || listHeld != held(listBytes, k, lis))
+        return false;
+    // A save in flight changes each file by at most the one record it writes.
+    return std::abs(situationNow - situationBytes) <= kro && std::abs(listNow - listBytes) <= lis;
+}
+
+QByteArray ReplaceJournal::encode() const {
+    QByteArray out(kReplaceTag, sizeof kReplaceTag);
+    put(out, static_cast<std::uint64_t>(situationBytes), 8);
+    put(out, static_cast<std::uint64_t>(listBytes), 8);
+    put(out, fnv1a(out.constData(), out.size()), 8);
+    return out;
+}
+
+std::optional<ReplaceJournal> ReplaceJournal::decode(const QByteArray& bytes) {
+    if (bytes.size() != Size ||
+        std::memcmp(bytes.constData(), kReplaceTag, sizeof kReplaceTag) != 0)
+        return std::nullopt;
+    qsizetype at = Size - 8;
+    if (take(bytes, at, 8) != fnv1a(bytes.constData(), Size - 8))
+        return std::nullopt;
+    ReplaceJournal j;
+    at = sizeof kReplaceTag;
+    j.situationBytes = static_cast<std::int64_t>(take(bytes, at, 8));
+    j.listBytes = static_cast<std::int64_t>(take(bytes, at, 8));
+    if (j.situationBytes < 0 || j.listBytes < 0)
+        return std::nullopt;
     return j;
 }

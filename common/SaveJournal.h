@@ -35,6 +35,14 @@ struct SaveJournal {
     // another file, a checksum that does not match, fields out of range).
     static std::optional<SaveJournal> decode(const QByteArray& bytes);
 
+    // Whether this journal can belong to a save of the pair whose files are now `situationNow`
+    // and `listNow` bytes long, none of whose files may hold more than `maxSituations`
+    // records: its situation within the pair or at the append position, the held bytes those
+    // lengths give, and both lengths within one record of the files' present ones. A journal
+    // found beside a scenario may have been planted there; one that does not fit is never
+    // applied.
+    bool fits(std::int64_t situationNow, std::int64_t listNow, std::int64_t maxSituations) const;
+
     // Whether record k of both files, as they were before the save, was whole.
     bool heldWhole() const {
         return situationHeld == TRekordKroku::Size && listHeld == TRekordListy::Size;
@@ -44,4 +52,22 @@ struct SaveJournal {
         return (n + 1) * TRekordKroku::Size <= situationBytes &&
                (n + 1) * TRekordListy::Size <= listBytes;
     }
+};
+
+// The journal of a replace of the whole pair in flight (the text form written over a
+// scenario). Both new files are written whole beside the pair under fixed names and flushed
+// before this journal is written; then they are renamed over the pair and the journal is
+// removed. A journal found later is finished by the next open: what is still staged is renamed
+// over its file. It lives where a save's journal does, so no save and no replace overlap.
+struct ReplaceJournal {
+    static constexpr int Size = 8 + 8 + 8 + 8;
+
+    std::int64_t situationBytes = 0; // the new situation file's length
+    std::int64_t listBytes = 0;      // the new list file's length
+
+    // Where a new file waits beside the file it replaces.
+    static QString stagedPath(const QString& path) { return path + QStringLiteral("-new"); }
+
+    QByteArray encode() const;
+    static std::optional<ReplaceJournal> decode(const QByteArray& bytes);
 };

@@ -2,6 +2,10 @@
 
 #include "core/AppError.h"
 #include "core/FileSystem.h"
+#include "core/OutputFiles.h"
+#include "core/PosixRecordFile.h"
+
+#include <QFileInfo>
 
 #include <algorithm>
 #include <cstring>
@@ -58,8 +62,22 @@ QString listFilePath(const QString& situationFilePath) {
     return stem + QStringLiteral(".lis");
 }
 
+const QString TooLargeMessage =
+    QStringLiteral("Scenariusz ma wiecej niz %1 sytuacji").arg(MaxSituations);
+
 const QString ScenarioPair::BusyMessage =
     QStringLiteral("Inny program trzyma plik scenariusza zablokowany - nic nie zostalo zapisane");
+const QString ScenarioPair::ReplacedMessage = QStringLiteral(
+    "Inny program zastąpił pliki scenariusza, odkąd zostały otwarte - nic nie zostało zapisane");
+
+QString ScenarioPair::unfitJournalMessage(const QString& journalPath) {
+    return QStringLiteral(
+               "Obok scenariusza jest plik „%1”, który nie jest dziennikiem przerwanego zapisu "
+               "tego scenariusza. Nie został użyty, a scenariusz jest otwarty tylko do odczytu. "
+               "Usuń albo przenieś ten plik i otwórz scenariusz ponownie.")
+        .arg(journalPath);
+}
+
 const QString ScenarioPair::BusyOpenMessage = QStringLiteral(
     "Inny program trzyma plik scenariusza zablokowany - scenariusz nie zostal otwarty");
 
@@ -71,22 +89,63 @@ void ScenarioPair::openExisting(const QString& situationFilePath, RecordFile::Ac
     kroPath_ = situationFilePath;
     lisPath_ = listFilePath(situationFilePath);
     access_ = access;
+    unfitJournal_.clear();
     // "Las.lis" chosen as a situation file would be its own list file: every save would
     // write both kinds of record into one file.
     if (FileSystem::sameFile(kroPath_, lisPath_))
         throw AppError(AppError::InvalidFileName);
     try {
-        kro_->open(kroPath_, TRekordKroku::Size, access);
-        lis_->open(lisPath_, TRekordListy::Size, access);
-        if (access == RecordFile::Access::ReadWrite) {
-            const PairLock locked(*kro_, RecordFile::Lock::Exclusive);
-            if (!locked.taken)
-                throw AppError(AppError::Other, BusyOpenMessage);
-            recoverPending();
-        }
+        if (access == RecordFile::Access::ReadOnly)
+            openForReading();
+        else
+            openForWriting();
     } catch (...) {
         release();
         throw;
+    }
+}
+
+void ScenarioPair::openForReading() {
+    // A replace finishing meanwhile renames the staged files away: look again.
+    for (int attempt = 0;; ++attempt) {
+        QString kro = kroPath_;
+        QString lis = lisPath_;
+        if (inspectJournal().kind == Found::Kind::Replace) {
+            if (FileSystem::entryExists(ReplaceJournal::stagedPath(kroPath_)))
+                kro = ReplaceJournal::stagedPath(kroPath_);
+            if (FileSystem::entryExists(ReplaceJournal::stagedPath(lisPath_)))
+                lis = ReplaceJournal::stagedPath(lisPath_);
+        }
+        try {
+            kro_->open(kro, TRekordKroku::Size, RecordFile::Access::ReadOnly);
+            lis_->open(lis, TRekordListy::Size, RecordFile::Access::ReadOnly);
+            return;
+        } catch (const AppError& e) {
+            release();
+            if (attempt >= 3 || e.code() != AppError::FileNotFound ||
+                (kro == kroPath_ && lis == lisPath_))
+                throw;
+        }
+    }
+}
+
+void ScenarioPair::openForWriting() {
+    for (int attempt = 0;; ++attempt) {
+        kro_->open(kroPath_, TRekordKroku::Size, RecordFile::Access::ReadWrite);
+        lis_->open(lisPath_, TRekordListy::Size, RecordFile::Access::ReadWrite);
+        bool again = false;
+        {
+            const PairLock locked(*kro_, RecordFile::Lock::Exclusive);
+            if (!locked.taken)
+                throw AppError(AppError::Other, BusyOpenMessage);
+            // A replace that ended while this waited for the lock left the old files open.
+            again = filesReplaced() || recoverPending();
+        }
+        if (!again)
+            return;
+        if (attempt >= 3)
+            throw AppError(AppError::Other, ReplacedMessage);
+        closeOpen();
     }
 }
 
@@ -156,6 +215,8 @@ void ScenarioPair::write(std::int32_t k, const TRekordKroku& rekord, TRekordList
     if (!kro_->isOpen() || !lis_->isOpen())
         throw AppError(AppError::FileNotOpen);
     // A pair opened for reading only is refused before any call.
+    if (!unfitJournal_.isEmpty())
+        throw AppError(AppError::Other, unfitJournal_);
     if (access_ == RecordFile::Access::ReadOnly)
         throw AppError(AppError::FileNotOpenForOutput);
     if (k < 0)
@@ -163,13 +224,20 @@ void ScenarioPair::write(std::int32_t k, const TRekordKroku& rekord, TRekordList
     const PairLock locked(*kro_, RecordFile::Lock::Exclusive);
     if (!locked.taken)
         throw AppError(AppError::Other, BusyMessage);
-    recoverPending();
+    if (filesReplaced() || recoverPending())
+        throw AppError(AppError::Other, ReplacedMessage);
+    if (!unfitJournal_.isEmpty())
+        throw AppError(AppError::Other, unfitJournal_);
 
     // What the save overwrites, kept in the journal before either file is touched.
     SaveJournal journal;
     journal.k = k;
     journal.situationBytes = kro_->byteSize();
     journal.listBytes = lis_->byteSize();
+    // A save rewrites a situation or appends one; a record further on would leave a gap that
+    // no journal of one record could undo.
+    if (k > (journal.situationBytes + TRekordKroku::Size - 1) / TRekordKroku::Size)
+        throw AppError(AppError::ReadBeyondEnd);
     kro_->seek(k);
     journal.situationHeld = kro_->readUpTo(journal.situation.data());
     lis_->seek(k);
@@ -177,6 +245,11 @@ void ScenarioPair::write(std::int32_t k, const TRekordKroku& rekord, TRekordList
     const QByteArray bytes = journal.encode();
     try {
         journal_->create(SaveJournal::pathFor(kroPath_), SaveJournal::Size);
+    } catch (...) {
+        journal_->release(false); // nothing was made: what is at the path is not ours
+        throw;
+    }
+    try {
         journal_->write(bytes.constData());
     } catch (...) {
         journal_->release(true); // the files are untouched: a part of a journal means nothing
@@ -211,37 +284,102 @@ void ScenarioPair::writeRecords(std::int32_t k, const TRekordKroku& rekord, TRek
     lis_->write(&lista);
 }
 
-bool ScenarioPair::openJournal(RecordFile::Access access, QByteArray& bytes) {
-    // Most opens, saves and reads find no journal: a look at the folder tells so without a
-    // file call.
+ScenarioPair::Found ScenarioPair::inspectJournal() {
+    // Most opens, saves and reads find no journal: a look at the folder tells so without
+    // opening a file.
     const QString path = SaveJournal::pathFor(kroPath_);
-    if (!FileSystem::fileExists(path))
-        return false;
+    Found found;
+    if (!FileSystem::entryExists(path))
+        return found;
+    // A link, a folder or a pipe is nothing a save ever leaves.
+    found.kind = Found::Kind::Unfit;
+    if (OutputFiles::kindAt(path) != OutputFiles::Kind::RegularFile)
+        return found;
+    QByteArray bytes(SaveJournal::Size, '\0');
     try {
-        journal_->open(path, SaveJournal::Size, access);
-    } catch (const AppError& error) {
-        if (error.code() == AppError::FileNotFound)
-            return false; // removed meanwhile
-        throw;
-    }
-    bytes = QByteArray(SaveJournal::Size, '\0');
-    try {
+        journal_->open(path, SaveJournal::Size, RecordFile::Access::ReadOnly);
         bytes.truncate(journal_->readUpTo(bytes.data()));
-    } catch (...) {
+        journal_->close();
+    } catch (const AppError& error) {
         journal_->release(false);
+        if (error.code() == AppError::FileNotFound) {
+            found.kind = Found::Kind::None; // removed meanwhile
+            return found;
+        }
         throw;
     }
-    return true;
+    // A journal is written by one call into a new file: a crash leaves a part of it, never
+    // other bytes. The files were not touched yet.
+    const auto tagged = [&bytes](int size, const char* tag) {
+        return bytes.size() < size &&
+               (bytes.size() <= 8 ? QByteArray(tag, 8).startsWith(bytes) : bytes.startsWith(tag));
+    };
+    if (tagged(SaveJournal::Size, "TKJOURN1") || tagged(ReplaceJournal::Size, "TKREPLC1")) {
+        found.kind = Found::Kind::CutShort;
+        return found;
+    }
+    if (const std::optional<SaveJournal> save = SaveJournal::decode(bytes)) {
+        if (kro_->isOpen() && lis_->isOpen() &&
+            save->fits(kro_->byteSize(), lis_->byteSize(), MaxSituations)) {
+            found.kind = Found::Kind::Save;
+            found.save = *save;
+        }
+        return found;
+    }
+    const std::optional<ReplaceJournal> replace = ReplaceJournal::decode(bytes);
+    if (!replace || replace->situationBytes % TRekordKroku::Size != 0 ||
+        replace->listBytes % TRekordListy::Size != 0 ||
+        replace->situationBytes / TRekordKroku::Size != replace->listBytes / TRekordListy::Size ||
+        replace->situationBytes / TRekordKroku::Size > MaxSituations)
+        return found;
+    // Each new file is still staged beside its file, whole, or was renamed over it already.
+    const auto settled = [](const QString& target, std::int64_t bytes) {
+        const QString staged = ReplaceJournal::stagedPath(target);
+        switch (OutputFiles::kindAt(staged)) {
+        case OutputFiles::Kind::RegularFile:
+            return QFileInfo(staged).size() == bytes;
+        case OutputFiles::Kind::Nothing:
+            return OutputFiles::kindAt(target) == OutputFiles::Kind::RegularFile &&
+                   QFileInfo(target).size() == bytes;
+        default:
+            return false;
+        }
+    };
+    if (settled(kroPath_, replace->situationBytes) && settled(lisPath_, replace->listBytes)) {
+        found.kind = Found::Kind::Replace;
+        found.replace = *replace;
+    }
+    return found;
 }
 
-void ScenarioPair::recoverPending() {
-    QByteArray bytes;
-    if (!openJournal(RecordFile::Access::ReadWrite, bytes))
-        return;
-    // A journal cut short was being written when the save stopped: the files are untouched.
-    if (const std::optional<SaveJournal> pending = SaveJournal::decode(bytes))
-        rollBack(*pending);
-    journal_->remove();
+bool ScenarioPair::recoverPending() {
+    const Found found = inspectJournal();
+    const QString path = SaveJournal::pathFor(kroPath_);
+    switch (found.kind) {
+    case Found::Kind::None:
+        return false;
+    case Found::Kind::Unfit:
+        // Never applied, never removed: the author is told and decides.
+        unfitJournal_ = unfitJournalMessage(path);
+        access_ = RecordFile::Access::ReadOnly;
+        return false;
+    case Found::Kind::Save:
+        rollBack(found.save);
+        break;
+    case Found::Kind::Replace:
+        for (const QString& target : {kroPath_, lisPath_}) {
+            const QString staged = ReplaceJournal::stagedPath(target);
+            if (FileSystem::entryExists(staged))
+                OutputFiles::renameOver(staged, target);
+        }
+        OutputFiles::syncFolder(QFileInfo(kroPath_).absolutePath());
+        break;
+    case Found::Kind::CutShort:
+        break;
+    }
+    OutputFiles::removeEntry(path);
+    OutputFiles::syncFolder(QFileInfo(kroPath_).absolutePath());
+    return found.kind == Found::Kind::Replace;
 }
 
 void ScenarioPair::rollBack(const SaveJournal& journal) {
@@ -252,11 +390,14 @@ void ScenarioPair::rollBack(const SaveJournal& journal) {
 }
 
 std::optional<SaveJournal> ScenarioPair::pendingJournal() {
-    QByteArray bytes;
-    if (!openJournal(RecordFile::Access::ReadOnly, bytes))
+    const Found found = inspectJournal();
+    if (found.kind != Found::Kind::Save)
         return std::nullopt;
-    journal_->close();
-    return SaveJournal::decode(bytes);
+    return found.save;
+}
+
+bool ScenarioPair::filesReplaced() {
+    return kro_->replacedOnDisk() || lis_->replacedOnDisk();
 }
 
 void ScenarioPair::close() {
@@ -271,6 +412,11 @@ void ScenarioPair::release() noexcept {
 }
 
 ScenarioPair::Lengths ScenarioPair::lengths() {
+    if (access_ == RecordFile::Access::ReadOnly && kro_->isOpen() && lis_->isOpen()) {
+        const PairLock locked(*kro_, RecordFile::Lock::Shared);
+        if (const std::optional<SaveJournal> pending = pendingJournal())
+            return {pending->situationBytes, pending->listBytes};
+    }
     return {kro_->byteSize(), lis_->byteSize()};
 }
 
@@ -315,10 +461,107 @@ void ScenarioPair::readList(std::int32_t k, TRekordListy& lista) {
 
 std::int64_t ScenarioPair::readBlock(std::int32_t first, std::vector<TRekordKroku>& rekordy,
                                      std::vector<TRekordListy>& listy) {
+    // A reader sees a save in flight as it was before it, as read() does.
+    const PairLock locked(*kro_, RecordFile::Lock::Shared);
+    std::optional<SaveJournal> pending;
+    if (access_ == RecordFile::Access::ReadOnly && kro_->isOpen() && lis_->isOpen())
+        pending = pendingJournal();
     kro_->seek(first);
     lis_->seek(first);
     const auto wanted = static_cast<std::int64_t>(std::min(rekordy.size(), listy.size()));
     const std::int64_t kro = kro_->readRecords(rekordy.data(), wanted);
     const std::int64_t lis = lis_->readRecords(listy.data(), wanted);
-    return std::min(kro, lis);
+    std::int64_t got = std::min(kro, lis);
+    if (pending) {
+        const std::int64_t whole = std::min(pending->situationBytes / TRekordKroku::Size,
+                                            pending->listBytes / TRekordListy::Size);
+        got = std::clamp<std::int64_t>(whole - first, 0, got);
+        if (pending->k >= first && pending->k < first + got) {
+            const auto at = static_cast<std::size_t>(pending->k - first);
+            std::memcpy(&rekordy[at], pending->situation.data(), TRekordKroku::Size);
+            std::memcpy(&listy[at], pending->list.data(), TRekordListy::Size);
+        }
+    }
+    return got;
+}
+
+void replaceScenario(const QString& situationFilePath, const QByteArray& situations,
+                     const QByteArray& list) {
+    const QString kro = situationFilePath;
+    const QString lis = listFilePath(kro);
+    if (FileSystem::sameFile(kro, lis))
+        throw AppError(AppError::InvalidFileName);
+    const qsizetype records = situations.size() / TRekordKroku::Size;
+    if (situations.size() % TRekordKroku::Size != 0 || list.size() % TRekordListy::Size != 0 ||
+        list.size() / TRekordListy::Size != records)
+        throw AppError(AppError::Other, QStringLiteral("%1: pliki pary nie są w parze").arg(kro));
+    if (records > MaxSituations)
+        throw AppError(AppError::Other, TooLargeMessage);
+
+    // Everything that can refuse the replace is looked at before either file is touched.
+    for (const QString& path : {kro, lis}) {
+        const OutputFiles::Kind kind = OutputFiles::kindAt(path);
+        if (kind != OutputFiles::Kind::Nothing && kind != OutputFiles::Kind::RegularFile)
+            throw AppError(AppError::Other, OutputFiles::refusalFor(path, kind));
+    }
+    const QString journalPath = SaveJournal::pathFor(kro);
+    if (FileSystem::entryExists(journalPath))
+        throw AppError(AppError::Other,
+                       QStringLiteral("%1: scenariusz ma niedokończony zapis (%2); otwórz go "
+                                      "najpierw w edytorze")
+                           .arg(kro, journalPath));
+    const QString folder = QFileInfo(kro).absolutePath();
+    if (FileSystem::writeForbidden(folder))
+        throw AppError(
+            AppError::Other,
+            QStringLiteral("%1: %2").arg(folder, AppError::messageForCode(AppError::AccessDenied)));
+
+    // The pair's lock keeps the editor's saves and the players' reads out meanwhile.
+    PosixRecordFile locked;
+    bool haveLock = false;
+    if (OutputFiles::kindAt(kro) == OutputFiles::Kind::RegularFile) {
+        try {
+            locked.open(kro, TRekordKroku::Size, RecordFile::Access::ReadWrite);
+            haveLock = locked.lock(RecordFile::Lock::Exclusive);
+        } catch (const AppError&) {
+            // A file the user may not write is still replaced by a rename in the folder.
+        }
+        if (locked.isOpen() && !haveLock)
+            throw AppError(AppError::Other, ScenarioPair::BusyMessage);
+    }
+
+    // New files wait whole beside the pair. What an earlier replace stopped before its
+    // journal left there is a leftover of ours and goes first (a link is removed, never
+    // followed).
+    const std::pair<QString, const QByteArray*> files[] = {{kro, &situations}, {lis, &list}};
+    std::vector<QString> staged;
+    bool journalWritten = false;
+    try {
+        for (const auto& [path, bytes] : files) {
+            const QString at = ReplaceJournal::stagedPath(path);
+            const OutputFiles::Kind kind = OutputFiles::kindAt(at);
+            if (kind == OutputFiles::Kind::RegularFile || QFileInfo(at).isSymLink())
+                OutputFiles::removeEntry(at);
+            OutputFiles::writeNew(at, *bytes, path);
+            staged.push_back(at);
+        }
+        ReplaceJournal journal;
+        journal.situationBytes = situations.size();
+        journal.listBytes = list.size();
+        OutputFiles::writeNew(journalPath, journal.encode());
+        journalWritten = true;
+        OutputFiles::syncFolder(folder);
+    } catch (...) {
+        if (journalWritten)
+            QFile::remove(journalPath);
+        for (const QString& at : staged)
+            QFile::remove(at);
+        throw;
+    }
+    // From here the journal finishes the replace at the next open, whatever stops this one.
+    OutputFiles::renameOver(ReplaceJournal::stagedPath(kro), kro);
+    OutputFiles::renameOver(ReplaceJournal::stagedPath(lis), lis);
+    OutputFiles::syncFolder(folder);
+    OutputFiles::removeEntry(journalPath);
+    OutputFiles::syncFolder(folder);
 }

@@ -19,6 +19,21 @@ inline const QString DefaultEndName = QStringLiteral("Default Koniec");
 // ".lis" is appended. A "." in a folder name does not count.
 QString listFilePath(const QString& situationFilePath);
 
+// The most situations a scenario may have; a pair whose either file holds more records (a file
+// of another kind, a file stretched by a fault) is read by no program, and no situation is
+// added past it.
+inline constexpr std::int64_t MaxSituations = 1'000'000;
+// Why such a pair is refused.
+extern const QString TooLargeMessage;
+
+// Replaces the whole pair at `situationFilePath` (and its list file) by these bytes, all or
+// nothing, through the pair's lock and a journal that covers both files: a replace that a kill
+// or a power cut stops is finished by the next open of either program. Every check that can
+// fail (what is at either path, a pending journal, the folder's permissions, the disk's space)
+// runs before either file is touched. Throws AppError(Other) naming the file and the reason.
+void replaceScenario(const QString& situationFilePath, const QByteArray& situations,
+                     const QByteArray& list);
+
 // The scenario file pair: the situation file (*.Kro, 516-byte records) and
 // the list file (*.lis, 22-byte records), record k of each belonging to
 // situation k. Every call on the files is checked; the first failure throws
@@ -33,17 +48,29 @@ public:
     // held the scenario's lock.
     static const QString BusyMessage;
     static const QString BusyOpenMessage;
+    // The message of a save refused because another program replaced the files since they
+    // were opened: the save would land in files no longer in the folder.
+    static const QString ReplacedMessage;
+    // The message for a file at the journal's path that does not fit the pair.
+    static QString unfitJournalMessage(const QString& journalPath);
 
     explicit ScenarioPair(RecordFileFactory& files);
 
     // Opens both existing files, the situation file first. The editor opens
-    // them for reading and writing, and a save that never finished is undone;
-    // the player opens them for reading only, and reads the pair as it was
-    // before such a save. A situation file that is its own list file is
-    // "Invalid filename".
+    // them for reading and writing, and a save that never finished is undone (a replace
+    // that never finished is finished); the player opens them for reading only, and reads
+    // the pair as it was before such a save (and as after such a replace). A journal that
+    // does not fit the pair is applied by neither: the editor's pair is then open for
+    // reading only and unfitJournal() tells why; a reader reads the files as they are. A
+    // situation file that is its own list file is "Invalid filename".
     void openExisting(const QString& situationFilePath, RecordFile::Access access);
     // Whether the pair was opened for reading only: every write and cut is refused.
     bool readOnly() const { return access_ == RecordFile::Access::ReadOnly; }
+    // The message about a file at the journal's path that does not fit the pair, found when
+    // the pair was opened for writing; empty when there was none.
+    const QString& unfitJournal() const { return unfitJournal_; }
+    // True when another program replaced or removed either file since it was opened.
+    bool filesReplaced();
     // Creates both files, the situation file first, and writes the two
     // situations of a new scenario (0 "Default Koniec", 1 "Poczatek"),
     // staging each in `krok` and the record buffers, which keep the last one.
@@ -109,14 +136,27 @@ private:
     // The situation record, then the list record (its name from the situation record), at k.
     void writeRecords(std::int32_t k, const TRekordKroku& rekord, TRekordListy& lista,
                       std::uint8_t typ);
-    // Opens the journal of a save that never finished and reads it into `bytes`, leaving it
-    // open; false when there is none.
-    bool openJournal(RecordFile::Access access, QByteArray& bytes);
-    // Undoes a save that never finished, if its journal is there, and removes the journal.
-    void recoverPending();
+    // What is at the journal's path.
+    struct Found {
+        enum class Kind { None, CutShort, Save, Replace, Unfit } kind = Kind::None;
+        SaveJournal save;
+        ReplaceJournal replace;
+    };
+    // Reads what is at the journal's path and tells whether it fits the pair (a save's
+    // journal against the open files' lengths).
+    Found inspectJournal();
+    // Opens both files for reading only; a replace that never finished is read as finished.
+    void openForReading();
+    // Opens both files for writing under the lock, settling a save or a replace that never
+    // finished.
+    void openForWriting();
+    // Undoes a save that never finished or finishes a replace, if a journal that fits is
+    // there, and removes the journal. True when a replace was finished: the open files are
+    // no longer the pair's. A journal that does not fit leaves the pair for reading only.
+    bool recoverPending();
     // Puts both files back as the journal says they were.
     void rollBack(const SaveJournal& journal);
-    // The journal of a save that never finished, if there is a whole one; read only.
+    // The journal of a save that never finished, if there is a whole one that fits; read only.
     std::optional<SaveJournal> pendingJournal();
 
     std::unique_ptr<RecordFile> kro_;
@@ -125,4 +165,5 @@ private:
     RecordFile::Access access_ = RecordFile::Access::ReadWrite;
     QString kroPath_;
     QString lisPath_;
+    QString unfitJournal_;
 };

@@ -1,9 +1,11 @@
 #include "MapWindow.h"
 
+#include "core/OutputFiles.h"
 #include "ui/Guarded.h"
 #include "ui/MessageBoxes.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QFileDialog>
 #include <QFontMetricsF>
 #include <QGraphicsPathItem>
@@ -17,7 +19,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QSpinBox>
@@ -81,11 +82,16 @@ QString legendText() {
     return text + QStringLiteral("grube obramowanie: bieżąca sytuacja");
 }
 
-void writeAll(const QString& path, const std::function<bool(QSaveFile&)>& write) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || !write(file) || !file.commit())
-        throw AppError(AppError::Other,
-                       QStringLiteral("Nie można zapisać mapy w pliku %1").arg(path));
+// Writes the map's bytes the one way the kit writes files; a refusal or a failure names the
+// file and the reason.
+void writeAll(const QString& path, const QByteArray& bytes) {
+    try {
+        OutputFiles::writeOutput(path, bytes);
+    } catch (const AppError& e) {
+        throw AppError(
+            AppError::Other,
+            QStringLiteral("Nie można zapisać mapy w pliku %1\n%2").arg(path, e.message()));
+    }
 }
 
 } // namespace
@@ -397,7 +403,7 @@ void MapWindow::saveSvg(const QString& path) const {
                        QStringLiteral("Mapa układa się zbyt długo, by zapisać ją jako SVG; "
                                       "nie zapisano pliku %1")
                            .arg(path));
-    writeAll(path, [&svg](QSaveFile& file) { return file.write(*svg) == svg->size(); });
+    writeAll(path, *svg);
 }
 
 void MapWindow::savePng(const QString& path) const {
@@ -417,5 +423,10 @@ void MapWindow::savePng(const QString& path) const {
         painter.setRenderHint(QPainter::Antialiasing);
         scene_->render(&painter, QRectF(image.rect()), source);
     }
-    writeAll(path, [&image](QSaveFile& file) { return image.save(&file, "PNG"); });
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG"))
+        throw AppError(AppError::Other,
+                       QStringLiteral("Nie można zapisać mapy w pliku %1").arg(path));
+    writeAll(path, png);
 }

@@ -225,6 +225,20 @@ void TFoRPGEdit::open(const QString& path) {
     });
 }
 
+void TFoRPGEdit::offerReopen() {
+    if (!services_.boxes.question(
+            ScenarioPair::ReplacedMessage +
+            QStringLiteral(".\n\nOtworzyć scenariusz ponownie? Wpisane pola zostaną zastąpione "
+                           "tym, co jest teraz w plikach.")))
+        return;
+    reopening_ = true;
+    const struct Reopened {
+        bool& flag;
+        ~Reopened() { flag = false; }
+    } reopened{reopening_};
+    open(state_.situationFilePath());
+}
+
 TFoRPGEdit::Opened TFoRPGEdit::openBeside(ScenarioState& next, bool creating, ScenarioList& list) {
     LoadProgress progress(this, true);
     if (creating) {
@@ -234,6 +248,8 @@ TFoRPGEdit::Opened TFoRPGEdit::openBeside(ScenarioState& next, bool creating, Sc
         return Opened::Shown;
     }
     next.openExisting();
+    if (!next.unfitJournal().isEmpty())
+        services_.boxes.message(next.unfitJournal());
     if (next.tooLarge()) {
         next.release();
         services_.boxes.message(ScenarioState::TooLargeMessage +
@@ -482,7 +498,7 @@ void TFoRPGEdit::CBKrok_WybranyExit(int row, QWidget* focusTaker) {
 // --- operations ----------------------------------------------------------------------------
 
 bool TFoRPGEdit::autoSave() {
-    return !CBAuto->isChecked() || ZapiszSytuacje();
+    return reopening_ || !CBAuto->isChecked() || ZapiszSytuacje();
 }
 
 std::array<QLineEdit*, 4> TFoRPGEdit::wybory() const {
@@ -597,6 +613,11 @@ SituationFields TFoRPGEdit::fields() const {
 }
 
 bool TFoRPGEdit::ZapiszSytuacje() {
+    // A save into files no longer in the folder would be lost without a word.
+    if (state_.filesReplaced()) {
+        offerReopen();
+        return false;
+    }
     ScenarioList list;
     const ListShown shown{*this, list};
     LoadProgress progress(this, false);

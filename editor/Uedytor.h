@@ -160,6 +160,9 @@ private:
     void openStopped(const QString& path, bool creating);
     // Opens the scenario at `path`, which the dialog has confirmed.
     void open(const QString& path);
+    // Offers to open the scenario again after another program replaced its files; the fields
+    // stay as typed when the author declines.
+    void offerReopen();
     // Goes to situation `k` as a double-click on its row of the grid does, the automatic save
     // first; numbers the grid does not show change nothing.
     void jumpTo(int k);
@@ -197,6 +200,8 @@ private:
     QString savedPicture_;
     QString savedSound_;
     bool settingDescription_ = false;
+    // While the scenario is opened again after its files were replaced: no automatic save.
+    bool reopening_ = false;
     // A button whose press, already on its way, a refused field check cancels.
     QPointer<QAbstractButton> cancelledPress_;
 };

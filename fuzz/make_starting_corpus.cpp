@@ -1,10 +1,11 @@
 // Writes the starting corpus of the fuzz targets, the inputs a fuzz run starts from, with the
 // tests' own file builders: make_starting_corpus <corpus folder> (it writes the start-* files
-// of <folder>/scenario_pair, bitmap and wav).
+// of <folder>/scenario_pair, bitmap, wav and text_form).
 
 #include "ByteWriters.h"
 #include "MediaBuilders.h"
 #include "ScenarioBuilder.h"
+#include "authoring/TextForm.h"
 #include "common/ObEdKrok.h"
 #include "common/ScenarioFiles.h"
 #include "core/PosixRecordFile.h"
@@ -26,6 +27,11 @@ bool save(const QString& folder, const QString& name, const QByteArray& bytes) {
 QByteArray readAll(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A scenario pair as its text form.
+QByteArray textInput(const QString& kro) {
+    return toText(snapshotFromBytes(readAll(kro), readAll(listFilePath(kro)))).toUtf8();
 }
 
 // A scenario pair as one fuzz input: the situation file's length, then both files.
@@ -80,6 +86,33 @@ int main(int argc, char* argv[]) {
                                    sit(QStringLiteral("Trzy"), Wybory3, {1, 2, 3, -1}),
                                    sit(QStringLiteral("Jeden"), Wybory1, {4, -1, -1, -1})});
     ok = ok && save(pairs, QStringLiteral("start-every-type"), pairInput(las));
+
+    // Texts: the two scenarios above, then what the ordinary lines cannot say, escapes good
+    // and bad, and numbers past what a scenario may hold.
+    const QString texts = out + QStringLiteral("/text_form");
+    ok = ok && save(texts, QStringLiteral("start-new"), textInput(nowy));
+    ok = ok && save(texts, QStringLiteral("start-every-type"), textInput(las));
+    const QByteArray end = "== 0 Koniec\ntyp: Koniec\n\n";
+    ok = ok && save(texts, QStringLiteral("start-raw-lines"),
+                    end +
+                        "== 1 Start\ntyp: 17\nnieużywany wybór 3: ukryty -> #-7\n"
+                        "długość nazwa: 200\nsurowe opis: 00ff7f\nsurowe luka: abcd\n"
+                        "surowa lista: 05" +
+                        QByteArray(40, '4') + "\n");
+    ok = ok && save(texts, QStringLiteral("start-escapes"),
+                    "\xef\xbb\xbf== 0 A\\x7F\\x81\\\\b\\x20\r\ntyp: Wybory2\r\nopis:\r\n"
+                    "  x\\x0D\\x0A\r\n\r\n  ż\\x09\\x0D\\x0A\r\n"
+                    "wybór 1: a -> b -> #0\r\nwybór 2: -> A\\x7F\\x81\\\\b\\x20\r\n");
+    ok = ok && save(texts, QStringLiteral("start-bad-escapes"),
+                    "== 0 A\\x1 z\ntyp: Koniec\nopis:\n  \\x 1 \\x+1 \\q \\xG0 \\x\n"
+                    "wybór 1: ж 😀 -> \\\n");
+    ok = ok && save(texts, QStringLiteral("start-huge-numbers"),
+                    end + "== 1500000 Las\ntyp: 256\nwybór 1: a -> #99999999999\n\n"
+                          "== 99999999999999999999\ntyp: 4\nwybór 2: b -> #-2147483648\n"
+                          "długość opis: 1000\n");
+    ok = ok && save(texts, QStringLiteral("start-shared-names"),
+                    end + "== 1 Las\ntyp: Wybory3\nwybór 1: -> Las\nwybór 2: -> #\n"
+                          "wybór 3: x -> Brak\n\n== 2 Las\ntyp: Normalny\ntyp: Koniec\n");
 
     // Pictures the bitmap tests build: every depth, and runs of both lengths.
     const QString bitmaps = out + QStringLiteral("/bitmap");

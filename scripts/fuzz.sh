@@ -5,7 +5,7 @@
 # make_starting_corpus writes) and what earlier runs found. Inputs that reach new code are
 # merged into it, and test.sh replays it; a crash, a hang, a leak or an undefined-behaviour
 # report stops the script with the input that caused it.
-#   bash scripts/fuzz.sh                 # every target: scenario_pair bitmap wav
+#   bash scripts/fuzz.sh                 # every target: scenario_pair bitmap wav text_form
 #   FUZZ_SECONDS=600 bash scripts/fuzz.sh bitmap
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -15,7 +15,7 @@ install_missing "${RUN_PACKAGES[@]}" clang libclang-rt-14-dev
 
 seconds=${FUZZ_SECONDS:-60}
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(scenario_pair bitmap wav)
+[ ${#targets[@]} -eq 0 ] && targets=(scenario_pair bitmap wav text_form)
 
 sanitizers="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
 cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \

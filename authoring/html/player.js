@@ -10,7 +10,10 @@
 // opened: at each step one of the choices offered is taken at random (mulberry32 seeded with
 // SEED, the choice being the generator's next 32-bit value modulo the number of choices
 // offered, counted in order 1 to 4), by a click on its button and by its key in turns, until
-// the game ends, nothing is offered or N choices (200 unless given) were taken. What the page
+// the game ends, nothing is offered or N choices (200 unless given, at most MAX_STEPS: 10 000)
+// were taken; seeds past the first MAX_SEEDS (20) are left out, so no link can keep the page
+// busy for long. A fragment that does not decode (such as "#x=%ZZ") is ignored whole: the
+// page plays from the start as with no fragment. What the page
 // showed at each step goes into the element "trace" as JSON: one object per seed,
 // { seed, steps, end }, each step { n: the situation number, d: the description, c: the four
 // choice texts, o: which buttons are enabled, p: the picture shown (its name) or null, s: the
@@ -217,13 +220,29 @@
     return { seed: seed, steps: steps, end: game.over };
   }
 
+  var MAX_STEPS = 10000, MAX_SEEDS = 20;
+
+  // The fragment's parameters; none when any of them does not decode.
   function hashParameters() {
     var out = {};
-    location.hash.replace(/^#/, "").split("&").forEach(function (part) {
-      var kv = part.split("=");
-      if (kv[0]) out[kv[0]] = kv.length > 1 ? decodeURIComponent(kv[1]) : "";
-    });
+    try {
+      location.hash.replace(/^#/, "").split("&").forEach(function (part) {
+        var kv = part.split("=");
+        var key = decodeURIComponent(kv[0]);
+        if (key) out[key] = kv.length > 1 ? decodeURIComponent(kv[1]) : "";
+      });
+    } catch (e) {
+      if (!(e instanceof URIError)) throw e;
+      return {};
+    }
     return out;
+  }
+
+  // The number of choices an autoplay takes: 200 unless given, within 0 to MAX_STEPS.
+  function stepLimit(text) {
+    if (text === undefined) return 200;
+    var n = Math.floor(Number(text));
+    return n > 0 ? Math.min(n, MAX_STEPS) : 0;
   }
 
   // --- the page ---------------------------------------------------------------------------
@@ -258,8 +277,8 @@
   var params = hashParameters();
   var trace = el("trace");
   if (params.autoplay !== undefined) {
-    var limit = params.steps !== undefined ? Number(params.steps) : 200;
-    var runs = params.autoplay.split(",").map(function (seed) {
+    var limit = stepLimit(params.steps);
+    var runs = params.autoplay.split(",").slice(0, MAX_SEEDS).map(function (seed) {
       return autoplay(Number(seed) >>> 0, limit);
     });
     trace.textContent = JSON.stringify(runs);

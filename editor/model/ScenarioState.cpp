@@ -10,8 +10,6 @@ const QString ScenarioState::IncompleteMessage = QStringLiteral("Zapomniales cze
 const QString ScenarioState::NameTakenMessage = QStringLiteral("Taka nazwa sytuacji juz jest");
 const QString ScenarioState::NoSuchTypeMessage = QStringLiteral("Nie ma takiego typu");
 const QString ScenarioState::NoSuchTargetMessage = QStringLiteral("Nie ma takiej drogi");
-const QString ScenarioState::TooLargeMessage =
-    QStringLiteral("Scenariusz ma wiecej niz %1 sytuacji").arg(MaxSituations);
 
 ScenarioState::ScenarioState(RecordFileFactory& files) : pair_(files) {}
 
@@ -57,6 +55,8 @@ void ScenarioState::openExisting() {
 
 void ScenarioState::refuseIfReadOnly() const {
     // The author may not write a scenario that opened for reading only.
+    if (!pair_.unfitJournal().isEmpty())
+        throw AppError(AppError::Other, pair_.unfitJournal());
     if (pair_.readOnly())
         throw AppError(AppError::AccessDenied);
 }

@@ -59,8 +59,8 @@ public:
     // The most situations a scenario may have; a pair whose either file holds more records
     // (a file of another kind, a file stretched by a fault) is not opened, and no situation
     // is added past it.
-    static constexpr std::int64_t MaxSituations = 1'000'000;
-    static const QString TooLargeMessage;
+    static constexpr std::int64_t MaxSituations = ::MaxSituations;
+    static inline const QString& TooLargeMessage = ::TooLargeMessage;
 
     // Told how many of how many situations a rebuild of the lists has read; false cancels it.
     using Progress = std::function<bool(std::int64_t read, std::int64_t total)>;
@@ -85,6 +85,11 @@ public:
     void bind(const QString& situationFilePath);
     // Opens both files for reading and writing. Throws AppError.
     void openExisting();
+    // Why the pair opened for reading only although the author may write it: a file beside it
+    // at the journal's path that does not fit it. Empty when there is none.
+    const QString& unfitJournal() const { return pair_.unfitJournal(); }
+    // True when another program replaced or removed either file since the pair was opened.
+    bool filesReplaced() { return pair_.filesReplaced(); }
     // True when the situation file holds no byte. Throws AppError.
     bool situationFileEmpty();
     // Creates both files with the two situations of a new scenario. Throws AppError.

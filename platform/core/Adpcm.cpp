@@ -1,6 +1,7 @@
 #include "Adpcm.h"
 
-#include <QFile>
+#include "MediaFile.h"
+
 #include <QtEndian>
 #include <algorithm>
 #include <array>
@@ -56,19 +57,23 @@ std::vector<std::array<int, 2>> msCoefficients(const Format& f) {
     return {MsStandardCoefficients.begin(), MsStandardCoefficients.end()};
 }
 
-void decodeMs(const Format& f, const QByteArray& data, std::vector<qint16>& out) {
+// Both decoders return false for data whose last block is shorter than its channels'
+// headers: no encoder writes such a block, and nothing of it can be decoded.
+bool decodeMs(const Format& f, const QByteArray& data, std::vector<qint16>& out) {
     const int ch = f.channels;
     const int header = 7 * ch;
     const int perBlock = samplesPerBlock(f, (f.blockAlign - header) * 2 / ch + 2);
     const auto coefficients = msCoefficients(f);
     std::array<int, 2> coef1{}, coef2{}, delta{}, sample1{}, sample2{};
-    for (qsizetype at = 0; at + header <= data.size(); at += f.blockAlign) {
+    for (qsizetype at = 0; at < data.size(); at += f.blockAlign) {
         const char* b = data.constData() + at;
         const qsizetype size = std::min<qsizetype>(f.blockAlign, data.size() - at);
+        if (size < header)
+            return false;
         for (int c = 0; c < ch; ++c) {
             const auto predictor = static_cast<quint8>(b[c]);
             if (predictor >= coefficients.size())
-                return;
+                return true;
             coef1[c] = coefficients[predictor][0];
             coef2[c] = coefficients[predictor][1];
             delta[c] = i16(b + ch + 2 * c);
@@ -99,6 +104,7 @@ void decodeMs(const Format& f, const QByteArray& data, std::vector<qint16>& out)
                 std::clamp<qint64>((qint64(MsAdaptation[code]) * delta[c]) >> 8, 16, 1 << 24));
         }
     }
+    return true;
 }
 
 // IMA ADPCM as Windows stores it: a block starts with each channel's first sample and step
@@ -114,21 +120,23 @@ constexpr std::array<int, 89> ImaSteps{
     3660,  4026,  4428,  4871,  5358,  5894,  6484,  7132,  7845,  8630,  9493, 10442, 11487,
     12635, 13899, 15289, 16818, 18500, 20350, 22385, 24623, 27086, 29794, 32767};
 
-void decodeIma(const Format& f, const QByteArray& data, std::vector<qint16>& out) {
+bool decodeIma(const Format& f, const QByteArray& data, std::vector<qint16>& out) {
     const int ch = f.channels;
     const int header = 4 * ch;
     const int group = 4 * ch; // four bytes of each channel: eight samples of each
     const int perBlock = samplesPerBlock(f, (f.blockAlign - header) / group * 8 + 1);
     std::array<int, 2> predictor{}, index{};
     std::vector<qint16> block;
-    for (qsizetype at = 0; at + header <= data.size(); at += f.blockAlign) {
+    for (qsizetype at = 0; at < data.size(); at += f.blockAlign) {
         const char* b = data.constData() + at;
         const qsizetype size = std::min<qsizetype>(f.blockAlign, data.size() - at);
+        if (size < header)
+            return false;
         for (int c = 0; c < ch; ++c) {
             predictor[c] = i16(b + 4 * c);
             index[c] = static_cast<quint8>(b[4 * c + 2]);
             if (index[c] >= int(ImaSteps.size()))
-                return;
+                return true;
         }
         const qsizetype frames = std::min<qsizetype>(perBlock - 1, (size - header) / group * 8);
         block.assign((frames + 1) * ch, 0);
@@ -155,6 +163,7 @@ void decodeIma(const Format& f, const QByteArray& data, std::vector<qint16>& out
         }
         out.insert(out.end(), block.begin(), block.end());
     }
+    return true;
 }
 
 QByteArray pcmWav(const Format& f, const std::vector<qint16>& samples) {
@@ -202,12 +211,14 @@ QByteArray toPcmWav(const Format& format, const QByteArray& data) {
     if (!decodes(format) || format.channels < 1 || format.channels > 2 ||
         format.blockAlign < (format.tag == WavHeader::MsAdpcm ? 7 : 4) * format.channels)
         return {};
-    const QByteArray used = data.left(MaxDataBytes);
+    // Data past the limit is left out in whole blocks.
+    const QByteArray used = data.size() > MaxDataBytes
+                                ? data.left(MaxDataBytes / format.blockAlign * format.blockAlign)
+                                : data;
     std::vector<qint16> samples;
-    if (format.tag == WavHeader::MsAdpcm)
-        decodeMs(format, used, samples);
-    else
-        decodeIma(format, used, samples);
+    if (!(format.tag == WavHeader::MsAdpcm ? decodeMs(format, used, samples)
+                                           : decodeIma(format, used, samples)))
+        return {};
     // Some writers leave the count 0 until the end, and never fill it in.
     if (format.factCount && *format.factCount > 0)
         samples.resize(std::min<std::size_t>(samples.size(),
@@ -216,15 +227,13 @@ QByteArray toPcmWav(const Format& format, const QByteArray& data) {
 }
 
 QByteArray fileToPcmWav(const QString& path, const Format& format) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || !file.seek(format.dataOffset))
-        return {};
+    const MediaFile file(path);
     const qint64 size =
         std::min<qint64>({qint64(format.dataSize), MaxDataBytes, file.size() - format.dataOffset});
-    const QByteArray data = file.read(std::max<qint64>(size, 0));
-    if (data.size() != std::max<qint64>(size, 0))
+    const std::optional<QByteArray> data = file.read(format.dataOffset, std::max<qint64>(size, 0));
+    if (!data || data->size() != std::max<qint64>(size, 0))
         return {};
-    return toPcmWav(format, data);
+    return toPcmWav(format, *data);
 }
 
 } // namespace Adpcm

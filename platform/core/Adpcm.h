@@ -17,7 +17,8 @@ bool decodes(const WavHeader::Format& format);
 // The samples of `data`, the body of the "data" chunk of a file of `format`, as a 16-bit PCM
 // WAV file of the same rate and channels. Decoding stops at a block whose header is damaged,
 // at a block cut short (its whole sample frames are kept), and after the number of samples a
-// "fact" chunk gives. Empty when `format` is not ADPCM.
+// "fact" chunk gives. Empty, as a file that cannot be decoded, when `format` is not ADPCM or
+// when a block (the last one too) is shorter than its channels' headers.
 QByteArray toPcmWav(const WavHeader::Format& format, const QByteArray& data);
 
 // The same for the file at `path`, whose headers read() gave as `format`; empty when it

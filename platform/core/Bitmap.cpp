@@ -1,17 +1,13 @@
 #include "Bitmap.h"
 
 #include "AppError.h"
+#include "MediaFile.h"
 
 #include <QBuffer>
-#include <QFile>
 #include <QImageReader>
 #include <QtEndian>
 #include <algorithm>
-#include <cerrno>
 #include <cstdlib>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -194,61 +190,36 @@ QImage decodeRle(const QByteArray& bytes, const Header& h) {
     return image;
 }
 
-// The picture file, opened without waiting on a pipe and kept only when it is a regular
-// file: a pipe or a device may never begin, or never end.
+// The picture file as a media file: refused at once when it is no regular file or is larger
+// than media files may be; its headers and pixels are read from the one descriptor opened.
 class PictureFile {
 public:
-    explicit PictureFile(const QString& path) : path_(path) {
-        const QByteArray native = QFile::encodeName(path);
-        int fd;
-        do {
-            fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-        } while (fd < 0 && errno == EINTR);
-        if (fd < 0)
+    explicit PictureFile(const QString& path) : path_(path), file_(path) {
+        if (file_.status() == MediaFile::Status::TooLarge)
+            throw AppError(AppError::Other, MediaFile::tooLargeText(path));
+        if (!file_.isOpen())
             cannotOpen();
-        struct stat st {};
-        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-            ::close(fd);
-            cannotOpen();
-        }
-        fd_ = fd;
-        size_ = st.st_size;
     }
-    ~PictureFile() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    PictureFile(const PictureFile&) = delete;
-    PictureFile& operator=(const PictureFile&) = delete;
 
-    qint64 size() const { return size_; }
+    qint64 size() const { return file_.size(); }
 
     // The first `length` bytes of the file; a file that has shrunk since is cut short.
-    QByteArray read(qint64 length) {
-        QByteArray bytes(length, Qt::Uninitialized);
-        qint64 done = 0;
-        while (done < length) {
-            const ssize_t n =
-                ::pread(fd_, bytes.data() + done, static_cast<size_t>(length - done), done);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0)
-                cannotOpen();
-            if (n == 0)
-                readError();
-            done += n;
-        }
-        return bytes;
+    QByteArray read(qint64 length) const {
+        const std::optional<QByteArray> bytes = file_.read(0, length);
+        if (!bytes)
+            cannotOpen();
+        if (bytes->size() < length)
+            readError();
+        return *bytes;
     }
 
 private:
-    [[noreturn]] void cannotOpen() {
+    [[noreturn]] void cannotOpen() const {
         throw AppError(AppError::Other, QStringLiteral("Cannot open file ") + path_);
     }
 
     QString path_;
-    int fd_ = -1;
-    qint64 size_ = 0;
+    MediaFile file_;
 };
 
 } // namespace

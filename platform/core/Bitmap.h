@@ -8,10 +8,11 @@
 class Bitmap {
 public:
     // Loads the BMP at `path`. Throws AppError with the message
-    // "Cannot open file <path>" (cannot be opened), "Bitmap image is not valid"
-    // (does not begin with "BM", or cannot be decoded) or "Stream read error"
-    // (the file ends before its header or pixel data does). A zero-byte file
-    // is an empty bitmap (0 x 0), not an error.
+    // "Cannot open file <path>" (cannot be opened, or is no regular file),
+    // MediaFile::tooLargeText(path) (larger than MediaFile::MaxBytes; nothing is read),
+    // "Bitmap image is not valid" (does not begin with "BM", or cannot be decoded) or
+    // "Stream read error" (the file ends before its header or pixel data does). A zero-byte
+    // file is an empty bitmap (0 x 0), not an error.
     static Bitmap load(const QString& path);
 
     int width() const { return image_.width(); }

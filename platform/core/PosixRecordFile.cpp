@@ -2,6 +2,7 @@
 
 #include "AppError.h"
 #include "LockWait.h"
+#include "OutputFiles.h"
 
 #include <QFile>
 #include <cerrno>
@@ -65,7 +66,26 @@ void PosixRecordFile::open(const QString& path, int recordSize, Access access) {
 }
 
 void PosixRecordFile::create(const QString& path, int recordSize) {
-    openWith(path, recordSize, O_RDWR | O_CREAT | O_TRUNC, Access::ReadWrite);
+    // A link or anything else planted at the path is never followed nor emptied: a new file
+    // is made, or nothing.
+    if (fd_ >= 0)
+        close();
+    if (path.isEmpty())
+        throw AppError(AppError::FileNotFound);
+    int fd;
+    do {
+        fd = ::open(QFile::encodeName(path).constData(),
+                    O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, 0666);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0 && (errno == EEXIST || errno == ELOOP))
+        throw AppError(AppError::Other, OutputFiles::refusalFor(path, OutputFiles::kindAt(path)));
+    if (fd < 0)
+        throwErrno(errno);
+    fd_ = fd;
+    path_ = path;
+    recordSize_ = recordSize;
+    position_ = 0;
+    access_ = Access::ReadWrite;
     // A failure here leaves the new file open for the caller to clean up.
     syncFolder();
 }
@@ -116,6 +136,17 @@ void PosixRecordFile::openWith(const QString& path, int recordSize, int flags, A
     recordSize_ = recordSize;
     position_ = 0;
     access_ = access;
+}
+
+bool PosixRecordFile::replacedOnDisk() {
+    if (fd_ < 0)
+        return false;
+    struct stat open {};
+    struct stat named {};
+    if (::fstat(fd_, &open) != 0)
+        return false;
+    return ::stat(QFile::encodeName(path_).constData(), &named) != 0 ||
+           open.st_dev != named.st_dev || open.st_ino != named.st_ino;
 }
 
 void PosixRecordFile::requireOpen() const {

@@ -29,6 +29,7 @@ public:
     void remove() override;
     void release(bool removeFile) noexcept override;
     bool isOpen() const override { return fd_ >= 0; }
+    bool replacedOnDisk() override;
     bool lock(Lock kind) override;
     void unlock() override;
 

@@ -16,8 +16,9 @@ public:
 
     // Opens an existing file; others may still read and write it.
     virtual void open(const QString& path, int recordSize, Access access) = 0;
-    // Creates an empty file (an existing one is emptied) for reading and writing; its entry
-    // in the folder has reached the device when this returns.
+    // Creates a new, empty file for reading and writing; anything already at the path (a
+    // file, a folder, a link, a dangling one too) is refused and nothing is created. Its
+    // entry in the folder has reached the device when this returns.
     virtual void create(const QString& path, int recordSize) = 0;
     // Moves to record `record`; a negative number throws 131. A position
     // past the end is allowed; reading there fails.
@@ -52,6 +53,9 @@ public:
     // removes it, reporting nothing. It is no step of an action and never fails one.
     virtual void release(bool removeFile) noexcept = 0;
     virtual bool isOpen() const = 0;
+    // True when the path the file was opened at no longer names the open file (another
+    // program renamed a new file over it, or removed it). A file that is not open: false.
+    virtual bool replacedOnDisk() { return false; }
 
     // An advisory lock on the whole file for a step of a few calls, against other programs
     // that take it too: shared for reading, exclusive for writing. False when another program

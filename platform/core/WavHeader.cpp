@@ -1,13 +1,11 @@
 #include "WavHeader.h"
 
+#include "MediaFile.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QFileInfo>
 #include <QtEndian>
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace WavHeader {
 namespace {
@@ -122,24 +120,23 @@ bool isPlayable(QIODevice& device) {
     return read(device).has_value();
 }
 
-std::optional<Format> readFile(const QString& path) {
-    // Opened without waiting on a pipe, and read only when it is a regular file: the sound
-    // back end would wait on a pipe for ever, and read a device without end.
-    int fd;
-    do {
-        fd = ::open(QFile::encodeName(path).constData(),
-                    O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0)
-        return std::nullopt;
-    struct stat st {};
+namespace {
+
+// The headers of an open media file, read through its own descriptor.
+std::optional<Format> readOpen(const MediaFile& media) {
     QFile file;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
-        !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
+    if (!file.open(media.handle(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
         return std::nullopt;
-    }
     return read(file);
+}
+
+} // namespace
+
+std::optional<Format> readFile(const QString& path) {
+    // Read only when it is a regular file within the media limit: the sound back end would wait
+    // on a pipe for ever, and read a device without end.
+    const MediaFile media(path);
+    return media.isOpen() ? readOpen(media) : std::nullopt;
 }
 
 bool isPlayableFile(const QString& path) {
@@ -152,10 +149,21 @@ Refusal refusal(const QString& path, bool chosenByName) {
         return Refusal::NotWavName;
     if (!QFileInfo(path).isFile())
         return Refusal::NotAFile;
-    return isPlayableFile(path) ? Refusal::None : Refusal::NotPlayable;
+    const MediaFile media(path);
+    switch (media.status()) {
+    case MediaFile::Status::TooLarge:
+        return Refusal::TooLarge;
+    case MediaFile::Status::NotRegular:
+        return Refusal::NotAFile;
+    case MediaFile::Status::CannotOpen:
+        return Refusal::NotPlayable;
+    case MediaFile::Status::Open:
+        break;
+    }
+    return readOpen(media) ? Refusal::None : Refusal::NotPlayable;
 }
 
-QString refusalText(Refusal refusal) {
+QString refusalText(Refusal refusal, const QString& path) {
     switch (refusal) {
     case Refusal::NotWavName:
         return QStringLiteral(
@@ -167,6 +175,8 @@ QString refusalText(Refusal refusal) {
         return QStringLiteral(
             "The specified file cannot be played on the specified MCI device. The file may be "
             "corrupt, not in the correct format, or no file handler available for this format.");
+    case Refusal::TooLarge:
+        return MediaFile::tooLargeText(path);
     case Refusal::None:
         break;
     }

@@ -49,16 +49,19 @@ std::optional<Format> read(QIODevice& device);
 // Whether read() finds a format.
 bool isPlayable(QIODevice& device);
 
-// The same for the file at `path`; nothing, and false, when it cannot be read.
+// The same for the file at `path`; nothing, and false, when it cannot be read, is no regular
+// file or is larger than MediaFile::MaxBytes (MediaFile.h).
 std::optional<Format> readFile(const QString& path);
 bool isPlayableFile(const QString& path);
 
 // Why the sound device refuses the file at `path` before it plays a sample, by the rules that
 // need no device: a device chosen by the file name takes a ".wav" name alone (any letter
-// case); the file must be there and isPlayableFile.
-enum class Refusal { None, NotWavName, NotAFile, NotPlayable };
+// case); the file must be there, a regular file, within MediaFile::MaxBytes, and
+// isPlayableFile.
+enum class Refusal { None, NotWavName, NotAFile, NotPlayable, TooLarge };
 Refusal refusal(const QString& path, bool chosenByName);
-// The sound device's error text for a refusal (empty for None).
-QString refusalText(Refusal refusal);
+// The sound device's error text for a refusal of the file at `path` (empty for None); only
+// TooLarge names the file.
+QString refusalText(Refusal refusal, const QString& path = {});
 
 } // namespace WavHeader

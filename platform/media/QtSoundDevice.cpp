@@ -2,10 +2,10 @@
 
 #include "core/Adpcm.h"
 #include "core/AppError.h"
+#include "core/MediaFile.h"
 #include "core/WavHeader.h"
 
 #include <QAudioOutput>
-#include <QFile>
 #include <QFileInfo>
 #include <QMediaDevices>
 #include <QUrl>
@@ -34,15 +34,13 @@ const QString WaveAudio = QStringLiteral("WaveAudio");
 std::optional<QByteArray> replacement(const QString& path, const WavHeader::Format& format) {
     if (Adpcm::decodes(format))
         return Adpcm::fileToPcmWav(path, format);
-    const qint64 after = QFileInfo(path).size() - (format.dataOffset + format.dataSize);
-    if (after <= 0 || after >= 8)
-        return std::nullopt;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray();
+    const MediaFile file(path);
     const qint64 size = format.dataOffset + format.dataSize;
-    QByteArray bytes = file.read(size);
-    return bytes.size() == size ? bytes : QByteArray();
+    const qint64 after = file.size() - size;
+    if (file.isOpen() && (after <= 0 || after >= 8))
+        return std::nullopt;
+    const std::optional<QByteArray> bytes = file.read(0, size);
+    return bytes && bytes->size() == size ? *bytes : QByteArray();
 }
 
 } // namespace
@@ -72,6 +70,12 @@ void QtSoundDevice::open(const QString& file, const QString& deviceType) {
 // Hands the back end the file, or what replaces it. Throws the device's error for a file
 // that has gone or cannot be read since it was checked.
 void QtSoundDevice::setSource(const QString& file) {
+    // A file that has since grown past the limit, or been replaced by a pipe or a device, is
+    // never handed over: the back end would read it to its end, or wait on it for ever.
+    if (const MediaFile media(file); !media.isOpen())
+        throw AppError(AppError::Other, media.status() == MediaFile::Status::TooLarge
+                                            ? MediaFile::tooLargeText(file)
+                                            : FileNotFoundText);
     const auto format = WavHeader::readFile(file);
     if (auto bytes = format ? replacement(file, *format) : std::nullopt) {
         if (bytes->isEmpty())
@@ -95,7 +99,7 @@ void QtSoundDevice::checkCanOpen(const QString& file, const QString& deviceType)
         throw AppError(AppError::Other, UnknownDeviceText);
     if (const WavHeader::Refusal refused = check_(file, deviceType.isEmpty());
         refused != WavHeader::Refusal::None)
-        throw AppError(AppError::Other, WavHeader::refusalText(refused));
+        throw AppError(AppError::Other, WavHeader::refusalText(refused, file));
     if (QMediaDevices::audioOutputs().isEmpty())
         throw AppError(AppError::Other, NoDriverText);
 }

@@ -4,10 +4,15 @@
 #include "DemoScenario.h"
 #include "ScenarioBuilder.h"
 #include "authoring/ScenarioCheck.h"
+#include "core/MediaFile.h"
 #include "core/PosixRecordFile.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QTest>
 #include <functional>
+#include <sys/stat.h>
 
 namespace {
 
@@ -126,6 +131,40 @@ private slots:
         row("sound missing", {[](S s, D) { s[5].wav = "brak.wav"; }}, {"MissingSound 5/0 błąd"});
         row("sound not a WAV", wav("ton.wav", "RIFF"), {"BadSound 5/0 błąd"});
         row("sound not named .wav", wav("ton.mp3", toneWav(20)), {"BadSound 5/0 błąd"});
+        // Media past the size limit (sparse files), or that are no regular file.
+        const auto made = [](bool picture, const QString& name,
+                             std::function<bool(const QString&)> make) {
+            return Fault{[=](S s, D d) {
+                (picture ? s[3].bmp : s[5].wav) = name;
+                const QString path = d.filePath((picture ? "Obrazki/" : "Dzwieki/") + name);
+                QVERIFY(QDir().mkpath(QFileInfo(path).path()) && make(path));
+            }};
+        };
+        const auto sized = [](const QByteArray& bytes, qint64 size) {
+            return [=](const QString& path) {
+                return writeFile(path, bytes) && QFile::resize(path, size);
+            };
+        };
+        const qint64 limit = MediaFile::MaxBytes;
+        row("picture at the size limit", made(true, "duzy.bmp", sized(good, limit)), {});
+        row("picture past the size limit", made(true, "duzy.bmp", sized(good, limit + 1)),
+            {"BadPicture 3/0 błąd"}, "Obrazki/duzy.bmp jest większy niż 64 MB");
+        row("sound past the size limit", made(false, "duzy.wav", sized(toneWav(20), limit + 1)),
+            {"BadSound 5/0 błąd"}, "Dzwieki/duzy.wav jest większy niż 64 MB");
+        const QString notAFile = "nie jest zwykłym plikiem";
+        row("picture is a named pipe",
+            made(true, "rura.bmp",
+                 [](const QString& path) {
+                     return ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0;
+                 }),
+            {"MissingPicture 3/0 błąd"}, "Obrazki/rura.bmp” " + notAFile);
+        row("sound is a folder",
+            made(false, "folder.wav", [](const QString& path) { return QDir().mkpath(path); }),
+            {"MissingSound 5/0 błąd"}, notAFile);
+        row("sound links to /dev/zero",
+            made(false, "zero.wav",
+                 [](const QString& path) { return QFile::link("/dev/zero", path); }),
+            {"MissingSound 5/0 błąd"}, notAFile);
         row("media name leaves its folder", {[](S s, D) { s[3].bmp = "../Las.Kro"; }},
             {"BadMediaName 3/0 błąd"}, {}, false);
         row("media name ..", {[](S s, D) { s[5].wav = ".."; }}, {"BadMediaName 5/0 błąd"});

@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSpinBox>
+#include <QTemporaryDir>
 #include <QXmlStreamReader>
 #include <QtMath>
 #include <random>
@@ -154,18 +155,38 @@ private slots:
         QTest::addColumn<QString>("name"); // empty: the chooser is cancelled
         QTest::addColumn<bool>("fails");
         QTest::addColumn<bool>("outOfTime");
-        QTest::newRow("svg") << QStringLiteral("mapa.svg") << false << false;
-        QTest::newRow("png") << QStringLiteral("mapa.PNG") << false << false;
-        QTest::newRow("cancelled") << QString() << false << false;
-        QTest::newRow("folder missing") << QStringLiteral("brak/mapa.svg") << true << false;
-        QTest::newRow("png, folder missing") << QStringLiteral("brak/mapa.png") << true << false;
-        QTest::newRow("svg out of time") << QStringLiteral("mapa.svg") << true << true;
+        QTest::addColumn<QString>("why"); // after the path of a refused file
+        QTest::newRow("svg") << QStringLiteral("mapa.svg") << false << false << QString();
+        QTest::newRow("png") << QStringLiteral("mapa.PNG") << false << false << QString();
+        QTest::newRow("cancelled") << QString() << false << false << QString();
+        const QString missing = QStringLiteral(": No such file or directory");
+        QTest::newRow("folder missing")
+            << QStringLiteral("brak/mapa.svg") << true << false << missing;
+        QTest::newRow("png, folder missing")
+            << QStringLiteral("brak/mapa.png") << true << false << missing;
+        QTest::newRow("svg out of time") << QStringLiteral("mapa.svg") << true << true << QString();
+        const QString link = QStringLiteral(": nic nie zostało zapisane, bo jest tam dowiązanie "
+                                            "symboliczne; program nie zapisuje przez dowiązania, "
+                                            "bo mogą prowadzić poza folder");
+        QTest::newRow("a dangling link") << QStringLiteral("link.svg") << true << false << link;
+        QTest::newRow("a link to a file elsewhere")
+            << QStringLiteral("plik.png") << true << false << link;
     }
     void saveWritesTheChosenFile() {
         QFETCH(QString, name);
         QFETCH(bool, fails);
         QFETCH(bool, outOfTime);
+        QFETCH(QString, why);
         const QString path = name.isEmpty() ? QString() : folder_.filePath(name);
+        // What a shared folder may hold at the chosen name: links to files outside it.
+        QTemporaryDir elsewhere;
+        const QString victim = elsewhere.filePath(QStringLiteral("authorized_keys"));
+        if (name == u"plik.png")
+            QVERIFY(writeFile(victim, "klucz"));
+        if (name == u"link.svg" || name == u"plik.png")
+            QVERIFY(QFile::link(victim, path));
+        if (!why.isEmpty())
+            why.prepend(path);
         RecordingMessageBoxes boxes;
         int asked = 0;
         MapWindow window(boxes, nullptr, [&] {
@@ -181,13 +202,17 @@ private slots:
                                              "nie zapisano pliku %1")
                                   .arg(path));
         else if (fails)
-            boxes.expectError(QStringLiteral("Nie można zapisać mapy w pliku %1").arg(path));
+            boxes.expectError(
+                QStringLiteral("Nie można zapisać mapy w pliku %1\n%2").arg(path, why));
         QTest::mouseClick(window.save, Qt::LeftButton);
         QCOMPARE(asked, 1);
         QVERIFY(boxes.verifyAllShown());
         if (name.isEmpty() || fails) {
-            QCOMPARE(QDir(folder_.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
-                     QStringList());
+            QCOMPARE(QDir(folder_.path())
+                         .entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::System),
+                     QFileInfo(path).isSymLink() ? QStringList{name} : QStringList());
+            QCOMPARE(readFile(victim), QByteArray(name == u"plik.png" ? "klucz" : ""));
+            QCOMPARE(QFileInfo::exists(victim), name == u"plik.png");
             return;
         }
         if (name.endsWith(QStringLiteral(".svg"))) {

@@ -1,12 +1,17 @@
-// tekstowki to-text and from-text run as processes: the pair through text and back, a failed
-// from-text that leaves the old pair alone, a good one that replaces it whole.
+// tekstowki to-text and from-text run as processes: the pair through text and back, a pair
+// to-text refuses, an unfinished save it reads past, a failed from-text that leaves the old
+// pair alone, a good one that replaces it whole.
 
 #include "RunProgram.h"
 #include "ScenarioBuilder.h"
+#include "common/SaveJournal.h"
+#include "common/ScenarioFiles.h"
 
 #include <QDir>
 #include <QProcess>
 #include <QTest>
+#include <algorithm>
+#include <sys/stat.h>
 
 namespace {
 
@@ -38,6 +43,16 @@ private slots:
             << QStringList{"to-text", "Brak.Kro"} << 2 << "tekstowki: Brak.Kro: File not found";
         QTest::newRow("to-text, part of a record")
             << QStringList{"to-text", "Cut.Kro"} << 2 << "tekstowki: Cut.Kro: plik sytuacji";
+        QTest::newRow("to-text, part of a list record")
+            << QStringList{"to-text", "CutList.Kro"} << 2 << "tekstowki: CutList.Kro: plik listy";
+        QTest::newRow("to-text, a list record fewer")
+            << QStringList{"to-text", "Short.Kro"} << 2
+            << "tekstowki: Short.Kro: plik sytuacji ma 4 rekordów, a plik listy 3";
+        QTest::newRow("to-text, a pipe")
+            << QStringList{"to-text", "Rura.Kro"} << 2 << "tekstowki: Rura.Kro: ";
+        QTest::newRow("to-text, too many situations")
+            << QStringList{"to-text", "Wielki.Kro"} << 2
+            << "tekstowki: Wielki.Kro: " + TooLargeMessage;
         QTest::newRow("from-text without -o")
             << QStringList{"from-text", "t.txt"} << 2 << "tekstowki: podaj plik sytuacji";
         QTest::newRow("from-text, missing text")
@@ -53,6 +68,16 @@ private slots:
         QVERIFY(writeFile("Cut.Kro", readFile("Las.Kro").chopped(1)));
         QVERIFY(writeFile("Cut.lis", readFile("Las.lis")));
         QVERIFY(writeFile("latin.txt", "== 0 \xb3\xb9ka\ntyp: Koniec\n"));
+        const QByteArray situations = readFile("Las.Kro");
+        const QByteArray list = readFile("Las.lis");
+        QVERIFY(writeFile("CutList.Kro", situations) && writeFile("CutList.lis", list.chopped(1)));
+        QVERIFY(writeFile("Short.Kro", situations));
+        QVERIFY(writeFile("Short.lis", list.chopped(TRekordListy::Size)));
+        // A pipe nobody writes into, and a file stretched far past the limit (no disk used).
+        QCOMPARE(::mkfifo("Rura.Kro", 0600), 0);
+        QVERIFY(writeFile("Rura.lis", list) && writeFile("Wielki.lis", list));
+        QFile huge("Wielki.Kro");
+        QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(10'000'000'000));
         const ProgramRun run = tekstowki(arguments);
         QCOMPARE(run.status, status);
         QVERIFY2(run.err.startsWith(stderrStart), qPrintable(run.err));
@@ -70,6 +95,29 @@ private slots:
         QVERIFY(in.err.isEmpty());
         QCOMPARE(readFile("Nowy.Kro"), readFile("Las.Kro"));
         QCOMPARE(readFile("Nowy.lis"), readFile("Las.lis"));
+    }
+
+    void toTextReadsPastAnUnfinishedSave() {
+        const ProgramRun before = tekstowki({"to-text", "Las.Kro"});
+        QCOMPARE(before.status, 0);
+        // A save of situation 2 stopped after it overwrote the record: its journal holds the
+        // record as it was.
+        SaveJournal journal;
+        journal.k = 2;
+        journal.situationBytes = readFile("Las.Kro").size();
+        journal.listBytes = readFile("Las.lis").size();
+        journal.situationHeld = TRekordKroku::Size;
+        journal.listHeld = TRekordListy::Size;
+        const QByteArray situation = readFile("Las.Kro").mid(2 * TRekordKroku::Size);
+        const QByteArray list = readFile("Las.lis").mid(2 * TRekordListy::Size);
+        std::copy_n(situation.constData(), journal.situation.size(), journal.situation.begin());
+        std::copy_n(list.constData(), journal.list.size(), journal.list.begin());
+        QVERIFY(writeFile(SaveJournal::pathFor("Las.Kro"), journal.encode()));
+        QVERIFY(writeRiver("Las.Kro", "Bród"));
+
+        const ProgramRun after = tekstowki({"to-text", "Las.Kro"});
+        QCOMPARE(after.status, 0);
+        QCOMPARE(after.out, before.out);
     }
 
     void failedFromTextLeavesThePair() {

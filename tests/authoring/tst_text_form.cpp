@@ -196,6 +196,15 @@ void compareRoundTrip(const PairBytes& pair) {
     QCOMPARE(back.pair.list, pair.list);
 }
 
+// A text of `count` situations, each a header and its type.
+QString manyBlocks(int count) {
+    QString text;
+    text.reserve(qsizetype(count) * 24);
+    for (int k = 0; k < count; ++k)
+        text += QStringLiteral("== %1\ntyp: Koniec\n").arg(k);
+    return text;
+}
+
 } // namespace
 
 class TestTextForm : public QObject {
@@ -270,6 +279,39 @@ private slots:
         }
     }
 
+    // Every byte value, wherever a text may hold it, comes back; the text shows no control
+    // character but its line breaks, nor DEL, nor a C1 control.
+    void everyByteRoundTrip_data() {
+        QTest::addColumn<int>("byte");
+        for (int b = 0; b < 256; ++b)
+            QTest::newRow(qPrintable(QStringLiteral("0x%1").arg(b, 2, 16, QLatin1Char('0')))) << b;
+    }
+    void everyByteRoundTrip() {
+        QFETCH(int, byte);
+        const char b = char(byte);
+        ScenarioSnapshot s;
+        for (const QByteArray& name : {QByteArray("Koniec"), QByteArray() + b + "a" + b + b}) {
+            TRekordKroku r{};
+            TRekordListy l{};
+            r.Nazwa.assign(name);
+            r.Opis.assign(QByteArray() + b + "x" + b + "\r\n" + b + "\r\n" + b);
+            r.Wybor1.assign(QByteArray() + b + " -> " + b);
+            r.Bmp.assign(QByteArray() + b + ".bmp" + b);
+            l.Typ = Poczatek;
+            l.Nazwa.assign(r.Nazwa);
+            s.rekordy.push_back(r);
+            s.listy.push_back(l);
+        }
+        compareRoundTrip(pairBytes(s));
+        const QString text = toText(s);
+        for (const QChar c : text) {
+            const char16_t u = c.unicode();
+            QVERIFY2(
+                (u >= 0x20 || u == u'\n') && (u < 0x7F || u > 0x9F),
+                qPrintable(QStringLiteral("U+%1 in:\n").arg(u, 4, 16, QLatin1Char('0')) + text));
+        }
+    }
+
     void refusesPartialRecords_data() {
         QTest::addColumn<int>("situations");
         QTest::addColumn<int>("list");
@@ -307,7 +349,7 @@ private slots:
         QTest::newRow("picture name too long") << start + "obrazek: " + QString(17, u'a') + ".bmp\n"
                                                << 6 << 10 << "21 bajtów";
         QTest::newRow("no Windows-1250 character") << start + "wybór 1: Idź ж -> Koniec\n"
-                                                   << 6 << 14 << "U+0436";
+                                                   << 6 << 14 << "znaku U+0436 nie ma";
         QTest::newRow("no Windows-1250 character in a description")
             << start + "opis:\n  Dobrze\n  Źle 😀\n"
             << 8 << 7 << "U+1F600";
@@ -324,6 +366,21 @@ private slots:
         QTest::newRow("bad number") << start + "wybór 1: Idź -> #x\n" << 6 << 17 << "po „#”";
         QTest::newRow("bad escape") << start + "wybór 1: I\\q -> Koniec\n" << 6 << 11 << "„\\q";
         QTest::newRow("short escape") << "== 0 A\\x4\ntyp: Koniec\n" << 1 << 7 << "\\xNN";
+        QTest::newRow("escape of one digit and a space") << start + "wybór 1: A\\x1 z -> Koniec\n"
+                                                         << 6 << 11 << "nieznana sekwencja „\\x1 ”";
+        QTest::newRow("escape of a space and one digit") << "== 0 A\\x 1\ntyp: Koniec\n"
+                                                         << 1 << 7 << "„\\x 1”";
+        QTest::newRow("escape with a sign") << end + "opis:\n  a\\x+1\n" << 5 << 4 << "\\xNN";
+        QTest::newRow("escape of one digit at a line's end") << end + "opis:\n  a\\xF\n  b\n"
+                                                             << 5 << 4 << "\\xNN";
+        const QString most = QStringLiteral("najwyżej 1000000 sytuacji");
+        QTest::newRow("header past the most situations") << end + "== 1500000 Las\ntyp: Koniec\n"
+                                                         << 4 << 4 << most;
+        QTest::newRow("header past any integer") << "== 99999999999999999999999\ntyp: Koniec\n"
+                                                 << 1 << 4 << most;
+        QTest::newRow("1 000 001 situations") << manyBlocks(1'000'001) << 2'000'001 << 1 << most;
+        QTest::newRow("1 000 001 headers alone")
+            << QStringLiteral("==\n").repeated(1'000'001) << 1'000'001 << 1 << most;
         QTest::newRow("odd hex") << end + "surowe nazwa: abc\n" << 4 << 18 << "parzystej";
         QTest::newRow("not hex") << end + "surowe luka: 0g00\n" << 4 << 15 << "szesnastkowej";
         QTest::newRow("gap size") << end + "surowe luka: 000000\n" << 4 << 14 << "dokładnie 2";

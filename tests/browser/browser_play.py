@@ -3,7 +3,8 @@
 For the demo and the test scenarios: the page's seeded plays (its "#autoplay") must show what
 the game model shows for the same seeds; a screenshot must show situation 1's picture as the
 player's box draws it; the page must ask for nothing but itself; and on a phone-sized window
-nothing may stick out sideways. Also the exit statuses of "tekstowki export-html".
+nothing may stick out sideways. A fragment that does not decode is ignored, and no link can
+make an autoplay run long. Also the exit statuses of "tekstowki export-html".
 
 usage: browser_play.py --tekstowki PATH --trace PATH --demo FOLDER
 """
@@ -47,8 +48,11 @@ class Browser:
                    "--disable-component-update", "--disable-sync", "--hide-scrollbars",
                    "--force-color-profile=srgb", "--force-device-scale-factor=1",
                    "--user-data-dir=" + profile, "--window-size=%d,%d" % window, *extra, url]
-        done = subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
-                              timeout=120)
+        try:
+            done = subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                                  timeout=120)
+        except subprocess.TimeoutExpired:
+            sys.exit("chromium was still busy with %s after 120 s" % url)
         if done.returncode != 0:
             sys.exit("chromium failed (%d): %s" % (done.returncode, done.stderr.decode()[-2000:]))
         return done.stdout.decode("utf-8")
@@ -212,6 +216,48 @@ def check_phone(checks, browser, name, page):
                   "%s: on a phone the picture box fits and is no smaller (%s)" % (name, box))
 
 
+def opening(dom):
+    """What a page shows when it opens: the description, the choices' texts, the buttons
+    enabled, and the trace (empty when no autoplay ran)."""
+    def text(pattern):
+        found = re.search(pattern, dom, re.S)
+        return html.unescape(found.group(1)) if found else None
+    buttons = re.findall(r'<button class="wybor"[^>]*>', dom)
+    return {"d": text(r'<div id="opis"[^>]*>(.*?)</div>'),
+            "c": [text(r'<span class="etykieta" id="wybor%d">(.*?)</span>' % n)
+                  for n in range(1, 5)],
+            "o": ["disabled" not in b for b in buttons],
+            "trace": text(r'<pre id="trace"[^>]*>(.*?)</pre>') or ""}
+
+
+def check_fragments(checks, browser, page):
+    """A fragment that does not decode is ignored whole: the page opens as with none."""
+    plain = opening(browser.run(page_url(page), "--dump-dom"))
+    checks.expect(plain["d"] and plain["o"] == [True, False, False, False],
+                  "demo: the page opens at situation 1 offering choice 1: %s" % plain)
+    for fragment in ("x=%ZZ", "autoplay=1&steps=%ZZ", "%E0%A4%A=1", "autoplay=%"):
+        shown = opening(browser.run(page_url(page) + "#" + fragment, "--dump-dom"))
+        checks.expect(shown == plain, "demo: #%s opens as with no fragment: %s" % (fragment,
+                                                                                 shown))
+
+
+def check_bounded_autoplay(checks, browser, trace_program, kro, page):
+    """On a road that never ends, an autoplay takes at most 10 000 choices a seed and plays at
+    most 20 seeds, however many a link asks for."""
+    for fragment, seeds, steps in (("autoplay=1&steps=1e8", "1", 10000),
+                                   ("autoplay=5&steps=Infinity", "5", 10000),
+                                   ("autoplay=%s&steps=3" % ",".join(map(str, range(1, 31))),
+                                    ",".join(map(str, range(1, 21))), 3)):
+        shown = browser.trace(page, fragment)
+        model = json.loads(subprocess.run([trace_program, "trace", kro, seeds, str(steps)],
+                                          stdout=subprocess.PIPE, check=True).stdout)
+        checks.expect(shown == model and all(len(run["steps"]) == steps + 1 for run in shown),
+                      "petla: #%s plays %d seed(s) of %d choices; %s"
+                      % (fragment[:40], len(model), steps, first_difference(shown, model)))
+        print("petla: #%s played %d seed(s), %d steps" % (
+            fragment[:40], len(shown), sum(len(run["steps"]) for run in shown)))
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--tekstowki", required=True)
@@ -242,8 +288,15 @@ def main():
                 check_picture(checks, browser, options.trace, name, kro, page, work)
                 check_no_network(checks, browser, name, page, work)
                 check_phone(checks, browser, name, page)
+                check_fragments(checks, browser, page)
             if name == "media":
                 check_picture(checks, browser, options.trace, name, kro, page, work)
+
+        loop = os.path.join(scenarios, "petla", "Petla.Kro")
+        loop_page = os.path.join(work, "petla.html")
+        status, warning = export(options.tekstowki, loop, loop_page)
+        checks.expect(status == 0, "petla: exported (status %d: %s)" % (status, warning))
+        check_bounded_autoplay(checks, browser, options.trace, loop, loop_page)
 
         missing, _ = export(options.tekstowki, os.path.join(work, "nie-ma.Kro"),
                             os.path.join(work, "x.html"))

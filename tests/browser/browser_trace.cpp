@@ -1,7 +1,8 @@
 // The player's side of the browser tests: test scenarios, seeded plays through the game model,
 // and situation 1's picture as the player's box draws it.
 //
-//   browser_trace scenarios FOLDER          writes the test scenarios into FOLDER
+//   browser_trace scenarios FOLDER          writes the test scenarios into FOLDER (drogi, media,
+//                                           pusty and petla, a road that never ends)
 //   browser_trace trace FILE.Kro SEEDS N    prints the plays of the seeds (comma-separated),
 //                                           in the page's trace format
 //   browser_trace box FILE.Kro OUT.png      writes situation 1's picture drawn in the box
@@ -239,6 +240,14 @@ bool writeEmpty(const QString& folder) {
                          {describedSituation(QStringLiteral("Default Koniec"), Koniec)});
 }
 
+// A road that never ends: situation 1's only choice leads back to it.
+bool writeLoop(const QString& folder) {
+    return writeScenario(folder + QStringLiteral("/petla/Petla.Kro"),
+                         {describedSituation(QStringLiteral("Default Koniec"), Koniec),
+                          describedSituation(QStringLiteral("Pętla"), Poczatek, {1, 0, 0, 0},
+                                             {QStringLiteral("Jeszcze raz")})});
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -249,8 +258,12 @@ int main(int argc, char* argv[]) {
         return list;
     }();
     try {
-        if (args.size() == 2 && args[0] == QStringLiteral("scenarios"))
-            return writeRoads(args[1]) && writeMedia(args[1]) && writeEmpty(args[1]) ? 0 : 1;
+        if (args.size() == 2 && args[0] == QStringLiteral("scenarios")) {
+            const QString& folder = args[1];
+            const bool written =
+                writeRoads(folder) && writeMedia(folder) && writeEmpty(folder) && writeLoop(folder);
+            return written ? 0 : 1;
+        }
         if (args.size() == 4 && args[0] == QStringLiteral("trace"))
             return trace(args[1], args[2], args[3].toInt());
         if (args.size() == 3 && args[0] == QStringLiteral("box"))

@@ -6,12 +6,15 @@
 #include "ScenarioBuilder.h"
 #include "authoring/HtmlExport.h"
 #include "common/Description.h"
+#include "core/MediaFile.h"
 #include "core/PosixRecordFile.h"
 
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTest>
+#include <sys/stat.h>
 
 namespace {
 
@@ -124,6 +127,38 @@ private slots:
         QCOMPARE(embedded == wav, asItIs);
         QCOMPARE(embedded.mid(20, 2), le16(1));        // PCM
         QCOMPARE(embedded.mid(24, 4), wav.mid(24, 4)); // the rate
+    }
+
+    // A picture or sound past the size limit is refused, as the player refuses it, naming the
+    // file and unread; a named pipe is no media file, and the player finds nothing there.
+    void mediaPastTheLimitOrAPipe_data() {
+        QTest::addColumn<bool>("picture");
+        QTest::addColumn<bool>("pipe");
+        QTest::newRow("picture past the limit") << true << false;
+        QTest::newRow("sound past the limit") << false << false;
+        QTest::newRow("picture that is a pipe") << true << true;
+        QTest::newRow("sound that is a pipe") << false << true;
+    }
+    void mediaPastTheLimitOrAPipe() {
+        QFETCH(bool, picture);
+        QFETCH(bool, pipe);
+        const QString name = picture ? QStringLiteral("duzy.bmp") : QStringLiteral("duzy.wav");
+        const QString path = folder_.write((picture ? "Obrazki/" : "Dzwieki/") + name,
+                                           picture ? solidBmp(2, 2, 0) : toneWav(20));
+        QVERIFY(pipe ? QFile::remove(path) &&
+                           ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0
+                     : QFile::resize(path, MediaFile::MaxBytes + 1));
+        Situation start = describedSituation(QStringLiteral("Start"), Poczatek);
+        (picture ? start.bmp : start.wav) = name;
+        const QJsonObject data =
+            embedded(exportOf({describedSituation("Default Koniec", Koniec), start}));
+        const QJsonArray table = data[picture ? "pictures" : "sounds"].toArray();
+        QCOMPARE(table.size(), 1);
+        const QString missing = picture ? "Nie masz obrazu \"%1\"" : "Nie masz dzwieku \"%1\"";
+        const QJsonObject expected =
+            pipe ? QJsonObject{{"m", missing.arg(name)}}
+                 : QJsonObject{{"m", MediaFile::tooLargeText(path)}, {"f", true}};
+        QCOMPARE(table[0].toObject(), expected);
     }
 
 private:

@@ -85,13 +85,28 @@ private slots:
             return QDir(f.path()).mkdir(QStringLiteral("Las.lis"))
                        ? f.filePath(QStringLiteral("Las.Kro"))
                        : QString();
-        }) << 0 << denied;
-        QTest::newRow("new scenario, its list file a pipe") << Build([](const TestFolder& f) {
-            const QString lis = f.filePath(QStringLiteral("Las.lis"));
-            return ::mkfifo(QFile::encodeName(lis).constData(), 0644) == 0
-                       ? f.filePath(QStringLiteral("Las.Kro"))
-                       : QString();
-        }) << 0 << denied;
+        }) << 0 << QStringLiteral("%1/Las.lis: nic nie zostało zapisane, bo jest tam folder");
+        QTest::newRow("new scenario, its list file a pipe")
+            << Build([](const TestFolder& f) {
+                   const QString lis = f.filePath(QStringLiteral("Las.lis"));
+                   return ::mkfifo(QFile::encodeName(lis).constData(), 0644) == 0
+                              ? f.filePath(QStringLiteral("Las.Kro"))
+                              : QString();
+               })
+            << 0
+            << QStringLiteral("%1/Las.lis: nic nie zostało zapisane, bo to potok albo urządzenie, "
+                              "a ma tu powstać nowy plik");
+        QTest::newRow("new scenario, its list file a dangling link")
+            << Build([](const TestFolder& f) {
+                   const QString lis = f.filePath(QStringLiteral("Las.lis"));
+                   return QFile::link(f.filePath(QStringLiteral("victim/authorized_keys")), lis)
+                              ? f.filePath(QStringLiteral("Las.Kro"))
+                              : QString();
+               })
+            << 0
+            << QStringLiteral("%1/Las.lis: nic nie zostało zapisane, bo jest tam dowiązanie "
+                              "symboliczne; program nie zapisuje przez dowiązania, bo mogą "
+                              "prowadzić poza folder");
     }
     void refusedOpenLeavesNothingToSaveInto() {
         QFETCH(Build, build);
@@ -103,7 +118,7 @@ private slots:
         Editor e;
         if (failAt > 0)
             e.files.failCall(failAt, AppError::AccessDenied);
-        e.boxes.expectError(error);
+        e.boxes.expectError(error.arg(folder_.path()));
         e.open(path);
         QVERIFY(e.w.ENazwa->isEnabled());
         e.typeAnEnd();

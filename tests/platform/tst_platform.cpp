@@ -8,7 +8,9 @@
 #include "core/Bitmap.h"
 #include "core/FileSystem.h"
 #include "core/LockWait.h"
+#include "core/MediaFile.h"
 #include "core/PosixRecordFile.h"
+#include "core/WavHeader.h"
 #include "ui/FileDialog.h"
 #include "ui/MessageBoxes.h"
 #include "ui/PaintBox.h"
@@ -28,6 +30,7 @@
 #include <QTest>
 #include <QTimer>
 #include <functional>
+#include <sys/stat.h>
 
 namespace {
 
@@ -57,6 +60,20 @@ QString loadError(const QString& path, Bitmap* loaded = nullptr) {
     } catch (const AppError& e) {
         return e.code() == AppError::Other ? e.message() : QStringLiteral("wrong code");
     }
+}
+
+// Makes at `path` a media file of `shape`: "under" and "over" are `bytes` grown, sparse, to
+// the media size limit or one byte past it; "pipe", "folder" and "link to a device" are no
+// regular file. False when it cannot be made.
+bool makeMedia(const QString& path, const QString& shape, const QByteArray& bytes) {
+    if (shape == u"pipe")
+        return ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0;
+    if (shape == u"folder")
+        return QDir().mkpath(path);
+    if (shape == u"link to a device")
+        return QFile::link(QStringLiteral("/dev/zero"), path);
+    return writeFile(path, bytes) &&
+           QFile::resize(path, MediaFile::MaxBytes + (shape == u"over" ? 1 : 0));
 }
 
 // The picture box as the screen shows it.
@@ -222,6 +239,50 @@ private slots:
         QFETCH(QString, name);
         const QString path = dir_.filePath(name);
         QCOMPARE(loadError(path), QStringLiteral("Cannot open file ") + path);
+    }
+
+    // Pictures and sounds past the size limit, or that are no regular file, are refused
+    // before a byte is read (a pipe would hold the reader for ever, /dev/zero never ends);
+    // a file just within the limit is read.
+    void mediaPastTheLimitOrNotAFileIsRefusedUnread_data() {
+        QTest::addColumn<QString>("shape");
+        QTest::addColumn<QString>("refusal"); // empty: read; "size": too large; "file": no file
+        QTest::newRow("at the limit") << "under"
+                                      << "";
+        QTest::newRow("one byte past the limit") << "over"
+                                                 << "size";
+        QTest::newRow("named pipe") << "pipe"
+                                    << "file";
+        QTest::newRow("folder") << "folder"
+                                << "file";
+        QTest::newRow("link to /dev/zero") << "link to a device"
+                                           << "file";
+    }
+
+    void mediaPastTheLimitOrNotAFileIsRefusedUnread() {
+        QFETCH(QString, shape);
+        QFETCH(QString, refusal);
+        const QString picture = dir_.filePath(QStringLiteral("a.bmp"));
+        const QString sound = dir_.filePath(QStringLiteral("a.wav"));
+        QVERIFY(makeMedia(picture, shape, solidBmp(2, 3, qRgb(1, 2, 3))));
+        QVERIFY(makeMedia(sound, shape, toneWav(20)));
+        Bitmap bitmap;
+        const QString pictureError = loadError(picture, &bitmap);
+        const WavHeader::Refusal why = WavHeader::refusal(sound, true);
+        QCOMPARE(WavHeader::readFile(sound).has_value(), refusal.isEmpty());
+        if (refusal.isEmpty()) {
+            QCOMPARE(pictureError, QString());
+            QCOMPARE(bitmap.height(), 3);
+            QCOMPARE(why, WavHeader::Refusal::None);
+        } else if (refusal == u"size") {
+            QCOMPARE(pictureError, MediaFile::tooLargeText(picture));
+            QVERIFY(pictureError.contains(picture));
+            QCOMPARE(why, WavHeader::Refusal::TooLarge);
+            QCOMPARE(WavHeader::refusalText(why, sound), MediaFile::tooLargeText(sound));
+        } else {
+            QCOMPARE(pictureError, QStringLiteral("Cannot open file ") + picture);
+            QCOMPARE(why, WavHeader::Refusal::NotAFile);
+        }
     }
 
     void zeroByteFileIsAnEmptyPictureAndLeavesTheBoxPlain() {
@@ -529,7 +590,8 @@ private slots:
     // --- locks --------------------------------------------------------------
 
     // A lock that another program holds is waited for once in a user action: the wait gives
-    // up at the end of the action's budget, and the later locks of the action do not wait.
+    // up at the end of the action's budget, and the later locks of the action do not wait,
+    // not even those of an action started inside it (which shares the outer budget).
     void lockHeldElsewhereIsWaitedForOncePerAction() {
         const QString path = dir_.write(QStringLiteral("Las.Kro"), QByteArray(516, 'x'));
         PosixRecordFile holder;
@@ -542,6 +604,14 @@ private slots:
             const LockWait::Action action([&](bool waiting) { waits << waiting; });
             QVERIFY(!waiter.lock(RecordFile::Lock::Shared));
             QCOMPARE(waits, (QList<bool>{true, false}));
+            QVERIFY(LockWait::remaining() <= LockWait::Clock::duration::zero());
+            QVERIFY(!waiter.lock(RecordFile::Lock::Shared));
+            QCOMPARE(waits.size(), 2);
+            {
+                const LockWait::Action nested([&](bool) { waits << false; });
+                QVERIFY(LockWait::remaining() <= LockWait::Clock::duration::zero());
+                QVERIFY(!waiter.lock(RecordFile::Lock::Shared));
+            }
             QVERIFY(LockWait::remaining() <= LockWait::Clock::duration::zero());
             QVERIFY(!waiter.lock(RecordFile::Lock::Shared));
             QCOMPARE(waits.size(), 2);

@@ -5,7 +5,9 @@
 #include "SoundButtons.h"
 #include "TestFiles.h"
 #include "TestMain.h"
+#include "core/Adpcm.h"
 #include "core/AppError.h"
+#include "core/MediaFile.h"
 #include "core/WavHeader.h"
 #include "media/QtSoundDevice.h"
 #include "ui/SoundControl.h"
@@ -18,6 +20,7 @@
 #include <QTest>
 #include <QtEndian>
 #include <cmath>
+#include <sys/stat.h>
 
 using State = SoundDevice::State;
 using Position = FakeSoundDevice::Position;
@@ -100,6 +103,9 @@ private slots:
     void wavHeader_data();
     void wavHeader();
 
+    void adpcmBlocksHoldTheirHeaders_data();
+    void adpcmBlocksHoldTheirHeaders();
+
     void controlSequence_data();
     void controlSequence();
     void failedOpen_data();
@@ -110,6 +116,8 @@ private slots:
 
     void realDeviceRefusesAtOnce_data();
     void realDeviceRefusesAtOnce();
+    void realDeviceRefusesPastTheLimitOrAPipe_data();
+    void realDeviceRefusesPastTheLimitOrAPipe();
     void realDeviceWithoutFile();
     void realDevicePlaysToEndAndAgain();
     void realDeviceStopKeepsPosition();
@@ -188,6 +196,57 @@ void TestSound::wavHeader() {
     QBuffer buffer(&bytes);
     QVERIFY(buffer.open(QIODevice::ReadOnly));
     QCOMPARE(WavHeader::isPlayable(buffer), playable);
+}
+
+// Every ADPCM block starts with its channels' headers (IMA: 4 bytes a channel, Microsoft: 7);
+// data whose blocks, or whose last block, are shorter cannot be decoded, while whole blocks
+// and a last block of its headers alone decode to their frames.
+void TestSound::adpcmBlocksHoldTheirHeaders_data() {
+    QTest::addColumn<int>("tag");
+    QTest::addColumn<int>("channels");
+    QTest::addColumn<int>("blockAlign");
+    QTest::addColumn<int>("dataBytes");
+    QTest::addColumn<int>("frames"); // -1: cannot be decoded
+
+    // IMA: one frame in the header, eight a group of four bytes a channel.
+    QTest::newRow("IMA mono, two blocks") << 0x11 << 1 << 36 << 72 << 2 * 65;
+    QTest::newRow("IMA mono, last block its header alone") << 0x11 << 1 << 36 << 40 << 66;
+    QTest::newRow("IMA mono, last block shorter than its header") << 0x11 << 1 << 36 << 39 << -1;
+    QTest::newRow("IMA mono, less than one header") << 0x11 << 1 << 36 << 3 << -1;
+    QTest::newRow("IMA stereo, last block shorter than its headers")
+        << 0x11 << 2 << 72 << 72 + 7 << -1;
+    QTest::newRow("IMA stereo, block align below its headers") << 0x11 << 2 << 7 << 70 << -1;
+    // Microsoft: two frames in the header, two a byte after it.
+    QTest::newRow("MS mono, two blocks") << 2 << 1 << 32 << 64 << 2 * 52;
+    QTest::newRow("MS mono, last block shorter than its header") << 2 << 1 << 32 << 32 + 6 << -1;
+    QTest::newRow("MS stereo, last block shorter than its headers")
+        << 2 << 2 << 64 << 64 + 13 << -1;
+    QTest::newRow("MS stereo, block align below its headers") << 2 << 2 << 13 << 65 << -1;
+}
+
+void TestSound::adpcmBlocksHoldTheirHeaders() {
+    QFETCH(int, tag);
+    QFETCH(int, channels);
+    QFETCH(int, blockAlign);
+    QFETCH(int, dataBytes);
+    QFETCH(int, frames);
+    WavHeader::Format format;
+    format.tag = quint16(tag);
+    format.channels = quint16(channels);
+    format.rate = 8000;
+    format.blockAlign = quint16(blockAlign);
+    format.bits = 4;
+    QByteArray pcm = Adpcm::toPcmWav(format, QByteArray(dataBytes, '\0'));
+    if (frames < 0) {
+        QCOMPARE(pcm, QByteArray());
+        return;
+    }
+    QBuffer buffer(&pcm);
+    QVERIFY(buffer.open(QIODevice::ReadOnly));
+    const auto decoded = WavHeader::read(buffer);
+    QVERIFY(decoded);
+    QCOMPARE(decoded->channels, format.channels);
+    QCOMPARE(qint64(decoded->dataSize), qint64(frames) * channels * 2);
 }
 
 void TestSound::controlSequence_data() {
@@ -451,6 +510,25 @@ void TestSound::realDeviceRefusesAtOnce() {
     QTest::qWait(200);
     QCOMPARE(device->state(), State::Closed);
     QCOMPARE(changes.count(), openFirst ? 1 : 0);
+}
+
+void TestSound::realDeviceRefusesPastTheLimitOrAPipe_data() {
+    QTest::addColumn<bool>("pipe"); // else a sound one byte past the size limit
+    QTest::newRow("one byte past the limit") << false;
+    QTest::newRow("named pipe") << true;
+}
+
+// Refused before the back end sees the file, which it would read to its end, or wait on.
+void TestSound::realDeviceRefusesPastTheLimitOrAPipe() {
+    QFETCH(bool, pipe);
+    const QString path = dir_.filePath(QStringLiteral("duży.wav"));
+    QVERIFY(pipe ? ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0
+                 : writeFile(path, toneWav(20)) && QFile::resize(path, MediaFile::MaxBytes + 1));
+    auto device = makeQtSoundDevice();
+    expectError(AppError::Other,
+                pipe ? QtSoundDevice::FileNotFoundText : MediaFile::tooLargeText(path),
+                [&] { device->open(path, QStringLiteral("WaveAudio")); });
+    QCOMPARE(device->state(), State::Closed);
 }
 
 void TestSound::realDeviceWithoutFile() {

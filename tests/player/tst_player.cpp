@@ -6,6 +6,7 @@
 #include "TestMain.h"
 #include "core/AppError.h"
 #include "core/Bitmap.h"
+#include "core/MediaFile.h"
 #include "player/CommandLine.h"
 #include "player/PlayerWindows.h"
 #include "ui/PaintBox.h"
@@ -13,6 +14,7 @@
 #include "ui/SoundControl.h"
 
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -554,15 +556,25 @@ private slots:
         QCOMPARE(boxCentre(p.gra), PictureBox::buttonFace());
     }
 
+    void badPictureIsReportedOnceAndStopsTheSound_data() {
+        QTest::addColumn<bool>("tooLarge"); // else not a picture
+        QTest::newRow("not a picture") << false;
+        QTest::newRow("past the size limit") << true;
+    }
     void badPictureIsReportedOnceAndStopsTheSound() {
+        QFETCH(bool, tooLarge);
         const QString kro = dir_.filePath(QStringLiteral("Zly.Kro"));
-        QVERIFY(writeFile(dir_.filePath(QStringLiteral("Obrazki/zly.bmp")), "to nie obraz"));
+        const QString bmp = dir_.filePath(QStringLiteral("Obrazki/zly.bmp"));
+        QVERIFY(writeFile(bmp, tooLarge ? solidBmp(2, 2, 0) : "to nie obraz"));
+        // Sparse: the picture would load, were it not past the limit.
+        QVERIFY(!tooLarge || QFile::resize(bmp, MediaFile::MaxBytes + 1));
         QVERIFY(writeFile(dir_.filePath(QStringLiteral("Dzwieki/las.wav")), toneWav(50)));
         QVERIFY(writeScenario(kro, {sit("Koniec", Koniec),
                                     sit("Start", Wybory2, {2, 0, 0, 0}, "zly.bmp", "las.wav")}));
         Player p;
         p.choose(kro);
-        p.boxes.expectError(QStringLiteral("Bitmap image is not valid"));
+        p.boxes.expectError(tooLarge ? MediaFile::tooLargeText(bmp)
+                                     : QStringLiteral("Bitmap image is not valid"));
         p.start();
         QVERIFY(p.boxes.verifyAllShown());
         // The texts were shown before the picture failed; the sound never started.

@@ -8,6 +8,7 @@
 #include "TestMain.h"
 #include "core/AppError.h"
 #include "core/Bitmap.h"
+#include "core/MediaFile.h"
 #include "core/PosixRecordFile.h"
 #include "core/WavHeader.h"
 #include "editor/Uedytor.h"
@@ -278,6 +279,8 @@ private slots:
                                     bmpHeader(65535, 65535, 32, 0xFFFFFFF0u));
                })
             << QStringList{notValid, notValid} << QStringList{notValid, notValid};
+        const QString tooLargePicture =
+            QStringLiteral("error: ") + MediaFile::tooLargeText(QStringLiteral("%1/Obrazki/a.bmp"));
         QTest::newRow("64 GB sparse picture")
             << Build([](const QString& folder, const QString& kro) {
                    const QString bmp = folder + QStringLiteral("/Obrazki/a.bmp");
@@ -285,7 +288,7 @@ private slots:
                           writeFile(bmp, bmpHeader(2, 2, 24, 0xFFFFFFF0u)) &&
                           resize(bmp, qint64(64) << 30);
                })
-            << QStringList{} << QStringList{};
+            << QStringList(2, tooLargePicture) << QStringList(2, tooLargePicture);
         QTest::newRow("largest picture accepted")
             << Build([](const QString& folder, const QString& kro) {
                    const QString bmp = folder + QStringLiteral("/Obrazki/a.bmp");
@@ -314,6 +317,7 @@ private slots:
         QCOMPARE(openDescriptors(QFileInfo(dir.path()).canonicalFilePath()), 0);
         QVERIFY2(timer.elapsed() < 20000, "too slow");
         QVERIFY2(peakMegabytes() - peak < 300, "too much memory");
+        player.replaceInStrings(QStringLiteral("%1"), dir.path());
         QCOMPARE(playerBoxes, player);
         editor.replaceInStrings(QStringLiteral("%1"), dir.path());
         QCOMPARE(editorBoxes, editor);

@@ -75,7 +75,6 @@ private slots:
         QTest::newRow("rewrite") << 3 << false << 1;
         QTest::newRow("append") << 3 << false << 3;
         QTest::newRow("over a part of a record") << 3 << true << 3;
-        QTest::newRow("past the end of both files") << 3 << false << 5;
     }
 
     // Every call of a save failing in turn (a full disk, a refused write): an error, both files
@@ -233,9 +232,6 @@ private slots:
         QTest::newRow("empty") << QByteArray();
         QTest::newRow("half") << bytes.left(SaveJournal::Size / 2);
         QTest::newRow("last byte missing") << bytes.left(SaveJournal::Size - 1);
-        QByteArray flipped = bytes;
-        flipped[30] = char(flipped[30] ^ 1);
-        QTest::newRow("a byte changed") << flipped;
     }
     void journalCutShortIsRemoved() {
         QFETCH(QByteArray, journal);

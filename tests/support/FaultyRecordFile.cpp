@@ -50,6 +50,7 @@ public:
         const int read = real_.readUpTo(record);
         return read;
     }
+    bool replacedOnDisk() override { return real_.replacedOnDisk(); }
     void write(const void* record) override {
         step();
         const Observed observed(*plan_);

@@ -7,6 +7,7 @@
 #include "ScenarioBuilder.h"
 #include "TestMain.h"
 #include "common/SaveJournal.h"
+#include "common/ScenarioFiles.h"
 #include "core/PosixRecordFile.h"
 #include "editor/LoadProgress.h"
 #include "editor/SituationGrid.h"
@@ -276,6 +277,57 @@ private slots:
         holder.unlock();
         Editor::click(e.w.BuZapisz);
         QVERIFY(readFile(kro).contains("Start zmieniony"));
+    }
+
+    // A file at the journal's path that does not fit the pair: the editor says so, shows the
+    // scenario for reading, refuses every save with the same words and changes no file.
+    void unfitJournalOpensForReadingOnly() {
+        const QString kro = folder_.filePath(QStringLiteral("Las.Kro"));
+        QVERIFY(writeScenario(kro, twoSituations(QStringLiteral("Start"))));
+        const QString journal = SaveJournal::pathFor(kro);
+        QVERIFY(writeFile(journal, QByteArray(SaveJournal::Size, 'x')));
+        const auto before = folderFiles(folder_.path());
+        const QString unfit = ScenarioPair::unfitJournalMessage(journal);
+        Editor e;
+        e.boxes.expectMessage(unfit);
+        e.open(kro);
+        QCOMPARE(e.w.ENazwa->text(), QStringLiteral("Start"));
+        e.w.ENazwa->setText(QStringLiteral("Zmiana"));
+        e.boxes.expectError(unfit);
+        Editor::click(e.w.BuZapisz);
+        QVERIFY(e.boxes.verifyAllShown());
+        QCOMPARE(folderFiles(folder_.path()), before);
+    }
+
+    // Another program replaced the pair while the editor had it open: a save would land in
+    // files no longer in the folder, so it is refused with the fields kept, and the scenario
+    // is opened again when the author agrees.
+    void saveAfterTheFilesWereReplaced() {
+        const QString kro = folder_.filePath(QStringLiteral("Las.Kro"));
+        QVERIFY(writeScenario(kro, twoSituations(QStringLiteral("Start"))));
+        const QString other = folder_.filePath(QStringLiteral("inne/Nowy.Kro"));
+        QVERIFY(writeScenario(other, twoSituations(QStringLiteral("Nowy start"))));
+        Editor e;
+        e.open(kro);
+        replaceScenario(kro, readFile(other), readFile(listFilePath(other)));
+        const QByteArray replaced = readFile(kro);
+        const QString question =
+            ScenarioPair::ReplacedMessage +
+            QStringLiteral(".\n\nOtworzyć scenariusz ponownie? Wpisane pola zostaną zastąpione "
+                           "tym, co jest teraz w plikach.");
+        e.w.ENazwa->setText(QStringLiteral("Zmiana"));
+        e.boxes.expectQuestion(question, false);
+        Editor::click(e.w.BuZapisz);
+        QCOMPARE(e.w.ENazwa->text(), QStringLiteral("Zmiana"));
+        QCOMPARE(readFile(kro), replaced);
+        e.boxes.expectQuestion(question, true);
+        Editor::click(e.w.BuZapisz);
+        QVERIFY(e.boxes.verifyAllShown());
+        QCOMPARE(e.w.ENazwa->text(), QStringLiteral("Nowy start"));
+        e.w.ENazwa->setText(QStringLiteral("Zapisany"));
+        Editor::click(e.w.BuZapisz);
+        QVERIFY(e.boxes.verifyAllShown());
+        QVERIFY(readFile(kro).contains("Zapisany"));
     }
 
 private:

@@ -748,25 +748,28 @@ TextFormResult fromText(const QString& text) {
     return Reader(text).read();
 }
 
+QString wholeRecordsFault(std::int64_t situationBytes, std::int64_t listBytes) {
+    if (situationBytes % TRekordKroku::Size != 0)
+        return QStringLiteral("plik sytuacji ma %1 bajtów, a to nie jest wielokrotność "
+                              "rekordu (%2 bajtów)")
+            .arg(situationBytes)
+            .arg(TRekordKroku::Size);
+    if (listBytes % TRekordListy::Size != 0)
+        return QStringLiteral("plik listy ma %1 bajtów, a to nie jest wielokrotność "
+                              "rekordu (%2 bajtów)")
+            .arg(listBytes)
+            .arg(TRekordListy::Size);
+    if (listBytes / TRekordListy::Size != situationBytes / TRekordKroku::Size)
+        return QStringLiteral("plik sytuacji ma %1 rekordów, a plik listy %2")
+            .arg(situationBytes / TRekordKroku::Size)
+            .arg(listBytes / TRekordListy::Size);
+    return {};
+}
+
 ScenarioSnapshot snapshotFromBytes(const QByteArray& situations, const QByteArray& list) {
-    if (situations.size() % TRekordKroku::Size != 0)
-        throw AppError(AppError::Other,
-                       QStringLiteral("plik sytuacji ma %1 bajtów, a to nie jest wielokrotność "
-                                      "rekordu (%2 bajtów)")
-                           .arg(situations.size())
-                           .arg(TRekordKroku::Size));
-    if (list.size() % TRekordListy::Size != 0)
-        throw AppError(AppError::Other,
-                       QStringLiteral("plik listy ma %1 bajtów, a to nie jest wielokrotność "
-                                      "rekordu (%2 bajtów)")
-                           .arg(list.size())
-                           .arg(TRekordListy::Size));
+    if (const QString fault = wholeRecordsFault(situations.size(), list.size()); !fault.isEmpty())
+        throw AppError(AppError::Other, fault);
     const qsizetype n = situations.size() / TRekordKroku::Size;
-    if (list.size() / TRekordListy::Size != n)
-        throw AppError(AppError::Other,
-                       QStringLiteral("plik sytuacji ma %1 rekordów, a plik listy %2")
-                           .arg(n)
-                           .arg(list.size() / TRekordListy::Size));
     ScenarioSnapshot snapshot;
     snapshot.rekordy.resize(std::size_t(n));
     snapshot.listy.resize(std::size_t(n));

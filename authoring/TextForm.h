@@ -38,6 +38,11 @@ QString toText(const ScenarioSnapshot& snapshot);
 // The pair a text describes; every fault of the text is listed, in the order of its lines.
 TextFormResult fromText(const QString& text);
 
+// Why files of these lengths are not a pair of whole records that the text form gives back
+// byte for byte (a part of a record at an end, different numbers of records), or an empty
+// string when they are.
+QString wholeRecordsFault(std::int64_t situationBytes, std::int64_t listBytes);
+
 // The files' bytes as a snapshot. Throws AppError(Other) when a file's length is not a whole
 // number of records or the two files hold different numbers of records.
 ScenarioSnapshot snapshotFromBytes(const QByteArray& situations, const QByteArray& list);

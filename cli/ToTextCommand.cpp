@@ -25,21 +25,10 @@ const QString kHelp = QStringLiteral(
 // record, files of different numbers of records, a file that shrank while it was read), or an
 // empty string when it can.
 QString notWholeRecords(const ScenarioSnapshot& snapshot) {
-    if (snapshot.situationBytes % TRekordKroku::Size != 0)
-        return QStringLiteral("plik sytuacji ma %1 bajtów, a to nie jest wielokrotność "
-                              "rekordu (%2 bajtów)")
-            .arg(snapshot.situationBytes)
-            .arg(TRekordKroku::Size);
-    if (snapshot.listBytes % TRekordListy::Size != 0)
-        return QStringLiteral("plik listy ma %1 bajtów, a to nie jest wielokrotność "
-                              "rekordu (%2 bajtów)")
-            .arg(snapshot.listBytes)
-            .arg(TRekordListy::Size);
+    if (QString fault = wholeRecordsFault(snapshot.situationBytes, snapshot.listBytes);
+        !fault.isEmpty())
+        return fault;
     const std::int64_t records = snapshot.situationBytes / TRekordKroku::Size;
-    if (snapshot.listBytes / TRekordListy::Size != records)
-        return QStringLiteral("plik sytuacji ma %1 rekordów, a plik listy %2")
-            .arg(records)
-            .arg(snapshot.listBytes / TRekordListy::Size);
     if (std::int64_t(snapshot.rekordy.size()) != records)
         return QStringLiteral("plik sytuacji ma %1 rekordów, a odczytano %2: plik "
                               "zmienił się w trakcie odczytu")

@@ -31,6 +31,15 @@ std::uint64_t take(const QByteArray& in, qsizetype& at, int bytes) {
     return value;
 }
 
+// Whether `bytes` are a whole journal of `size` bytes under `tag` whose checksum, over every
+// byte before it, matches.
+bool sealed(const QByteArray& bytes, int size, const char (&tag)[8]) {
+    if (bytes.size() != size || std::memcmp(bytes.constData(), tag, sizeof tag) != 0)
+        return false;
+    qsizetype at = size - 8;
+    return take(bytes, at, 8) == fnv1a(bytes.constData(), size - 8);
+}
+
 } // namespace
 
 QString SaveJournal::pathFor(const QString& situationFilePath) {
@@ -51,13 +60,10 @@ QByteArray SaveJournal::encode() const {
 }
 
 std::optional<SaveJournal> SaveJournal::decode(const QByteArray& bytes) {
-    if (bytes.size() != Size || std::memcmp(bytes.constData(), kTag, sizeof kTag) != 0)
-        return std::nullopt;
-    qsizetype at = Size - 8;
-    if (take(bytes, at, 8) != fnv1a(bytes.constData(), Size - 8))
+    if (!sealed(bytes, Size, kTag))
         return std::nullopt;
     SaveJournal j;
-    at = sizeof kTag;
+    qsizetype at = sizeof kTag;
     j.k = static_cast<std::int32_t>(take(bytes, at, 4));
     j.situationBytes = static_cast<std::int64_t>(take(bytes, at, 8));
     j.listBytes = static_cast<std::int64_t>(take(bytes, at, 8));
@@ -100,14 +106,10 @@ QByteArray ReplaceJournal::encode() const {
 }
 
 std::optional<ReplaceJournal> ReplaceJournal::decode(const QByteArray& bytes) {
-    if (bytes.size() != Size ||
-        std::memcmp(bytes.constData(), kReplaceTag, sizeof kReplaceTag) != 0)
-        return std::nullopt;
-    qsizetype at = Size - 8;
-    if (take(bytes, at, 8) != fnv1a(bytes.constData(), Size - 8))
+    if (!sealed(bytes, Size, kReplaceTag))
         return std::nullopt;
     ReplaceJournal j;
-    at = sizeof kReplaceTag;
+    qsizetype at = sizeof kReplaceTag;
     j.situationBytes = static_cast<std::int64_t>(take(bytes, at, 8));
     j.listBytes = static_cast<std::int64_t>(take(bytes, at, 8));
     if (j.situationBytes < 0 || j.listBytes < 0)

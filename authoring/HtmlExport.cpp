@@ -90,8 +90,8 @@ private:
                 return refused(e.message());
             }
         }
-        // The player's sound device refuses some files before it plays a sample; the step
-        // stops there with the device's error.
+        // The player's sound device refuses some files before it plays a sample; the page
+        // shows the device's error, and the step goes on without the sound.
         if (const WavHeader::Refusal why = WavHeader::refusal(file, true);
             why != WavHeader::Refusal::None)
             return refused(WavHeader::refusalText(why, file));

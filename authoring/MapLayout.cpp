@@ -246,12 +246,24 @@ Built build(const MapScenario& scenario, const MapRequest& request, const Prepar
 
     std::unordered_map<std::int32_t, Agnode_t*> byNumber;
     byNumber.reserve(chosen.situations.size());
-    built.nodes.reserve(chosen.situations.size());
     const auto set = [](void* object, Agsym_t* attribute, const std::string& value) {
         if (agxset(object, attribute, text(value)) != 0)
             fail(QStringLiteral("atrybut %1").arg(QString::fromUtf8(attribute->name)));
     };
-    for (std::size_t i = 0; i < chosen.situations.size(); ++i) {
+    // dot ranks from the nodes in the order they are made (its search for the roads that
+    // close cycles starts at the first): situation 1 first, then by number, so that the
+    // current situation (first in the selection) does not move the boxes around.
+    std::vector<std::size_t> order(chosen.situations.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    const auto rank = [&chosen](std::size_t i) {
+        const std::int32_t k = chosen.situations[i];
+        return std::pair(k != 1, k);
+    };
+    std::sort(order.begin(), order.end(),
+              [&rank](std::size_t a, std::size_t b) { return rank(a) < rank(b); });
+    built.nodes.resize(chosen.situations.size());
+    for (std::size_t i : order) {
         const std::int32_t k = chosen.situations[i];
         const std::string id = "s" + std::to_string(k);
         Agnode_t* node = checked(agnode(g, text(id), 1), "brak węzła");
@@ -266,7 +278,7 @@ Built build(const MapScenario& scenario, const MapRequest& request, const Prepar
             set(node, height, inches(size.height()));
         }
         byNumber.emplace(k, node);
-        built.nodes.push_back(node);
+        built.nodes[i] = node;
     }
     built.edges.reserve(chosen.roads.size());
     for (const ScenarioGraph::Road& road : chosen.roads) {
@@ -527,11 +539,4 @@ std::optional<MapLayout> layoutMapWithin(const MapScenario& scenario, const MapR
     if (!received)
         return std::nullopt;
     return readWhole(*received, [](QDataStream& in) { return readLayout(in); });
-}
-
-std::optional<QByteArray> toSvgWithin(const MapScenario& scenario, const MapRequest& request,
-                                      std::chrono::milliseconds deadline) {
-    const Prepared prepared = prepare(scenario, request);
-    return ChildWork::runWithin(
-        deadline, [&] { return svgOf(scenario, request, prepared); }, kChildFailure);
 }

@@ -114,15 +114,17 @@ struct MapLayout {
 };
 
 // Lays the requested situations and every road between them out with Graphviz's "dot" engine
-// (top to bottom). Throws AppError(Other, ...) with a Polish message when Graphviz fails; needs
-// no Graphviz configuration on the machine. Graphviz keeps global state: call it from one thread.
+// (top to bottom), ranked from situation 1 whichever situation is current. Throws
+// AppError(Other, ...) with a Polish message when Graphviz fails; needs no Graphviz
+// configuration on the machine. Graphviz keeps global state: call it from one thread.
 MapLayout layoutMap(const MapScenario& scenario, const MapRequest& request);
 
-// The same drawing as an SVG document written by Graphviz itself, boxes filled in the roles'
-// colours, labels in UTF-8. Throws as layoutMap does.
+// The same layout drawn by Graphviz itself as an SVG document, boxes filled in the roles'
+// colours, labels in UTF-8; the bench compares its time with the layout's. The map window saves
+// what it draws instead (editor/MapSvg.h). Throws as layoutMap does.
 QByteArray toSvg(const MapScenario& scenario, const MapRequest& request);
 
-// The same two, laid out in a child process that is killed when `deadline` passes first: dot's
+// The layout done in a child process that is killed when `deadline` passes first: dot's
 // time grows steeply with the crossings of roads that lead anywhere, and no cheap measure of a
 // scenario tells in advance. nullopt: the deadline passed (the child is killed and reaped, and
 // nothing of it is left). A child that fails as Graphviz fails throws the same AppError; one
@@ -131,5 +133,3 @@ QByteArray toSvg(const MapScenario& scenario, const MapRequest& request);
 // child starts, so it may use the window's fonts. POSIX only (fork).
 std::optional<MapLayout> layoutMapWithin(const MapScenario& scenario, const MapRequest& request,
                                          std::chrono::milliseconds deadline);
-std::optional<QByteArray> toSvgWithin(const MapScenario& scenario, const MapRequest& request,
-                                      std::chrono::milliseconds deadline);

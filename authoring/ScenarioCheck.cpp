@@ -3,6 +3,7 @@
 #include "common/Cp1250.h"
 #include "common/MediaFiles.h"
 #include "common/ObEdKrok.h"
+#include "common/ScenarioFiles.h"
 #include "core/AppError.h"
 #include "core/Bitmap.h"
 #include "core/FileSystem.h"
@@ -17,11 +18,11 @@
 namespace {
 
 // The names of the kinds, in the enum's order.
-constexpr std::array<const char*, 18> kKindNames = {
-    "NoStart",        "UnknownType",      "NameMismatch",    "TargetNegative", "TargetOutOfRange",
-    "TargetMismatch", "TargetDefaultEnd", "Unreachable",     "Trap",           "EmptyName",
-    "DuplicateName",  "EmptyDescription", "EmptyChoiceText", "BadMediaName",   "MissingPicture",
-    "BadPicture",     "MissingSound",     "BadSound",
+constexpr std::array<const char*, 20> kKindNames = {
+    "NoStart",        "UnknownType",      "NameMismatch",   "TargetNegative",   "TargetOutOfRange",
+    "TargetMismatch", "TargetDefaultEnd", "TargetNamedEnd", "UnofferedChoice",  "Unreachable",
+    "Trap",           "EmptyName",        "DuplicateName",  "EmptyDescription", "EmptyChoiceText",
+    "BadMediaName",   "MissingPicture",   "BadPicture",     "MissingSound",     "BadSound",
 };
 static_assert(kKindNames.size() == std::size_t(FindingKind::BadSound) + 1);
 
@@ -84,6 +85,36 @@ template <int N> bool isBlank(const ShortString<N>& text) {
             return false;
     }
     return true;
+}
+
+// What situation 0 is to the choices that lead there.
+enum class SituationZero : std::uint8_t {
+    DefaultEnd, // as a new scenario writes it: a choice there was never pointed anywhere
+    NamedEnd,   // an ending of the author's under the default end's name, which the editor
+                // still gives every choice not yet pointed elsewhere
+    OwnEnd,     // an ending of the author's under a name of its own: only a choice meant for
+                // it leads there, as the editor stores a choice not pointed anywhere as -1
+};
+
+SituationZero situationZero(const ScenarioSnapshot& snapshot) {
+    if (snapshot.size() == 0)
+        return SituationZero::DefaultEnd;
+    const TRekordKroku& zero = snapshot.rekordy.front();
+    if (zero.Nazwa.text() != DefaultEndName)
+        return SituationZero::OwnEnd;
+    return zero.Opis.text() == DefaultEndText ? SituationZero::DefaultEnd : SituationZero::NamedEnd;
+}
+
+// What a choice the type does not offer still holds, for its message: its text and where it
+// leads, or an empty string when it holds neither. A target of -1 is what the editor stores,
+// and 0 what a new scenario's records hold, so neither is a road of the author's.
+QString unofferedContents(const ShortString<45>& text, std::int32_t target) {
+    QStringList held;
+    if (!text.isEmpty())
+        held << QStringLiteral("tekst %1").arg(quoted(text.text()));
+    if (target != -1 && target != 0)
+        held << QStringLiteral("drogę do sytuacji %1").arg(target);
+    return held.join(QStringLiteral(" i "));
 }
 
 const ShortString<45>& choiceText(const TRekordKroku& rekord, int n) {
@@ -382,6 +413,8 @@ Severity severityOf(FindingKind kind) {
     case FindingKind::DuplicateName:
     case FindingKind::EmptyDescription:
     case FindingKind::EmptyChoiceText:
+    case FindingKind::TargetNamedEnd:
+    case FindingKind::UnofferedChoice:
         return Severity::Warning;
     default:
         return Severity::Error;
@@ -403,6 +436,7 @@ CheckReport checkScenario(const ScenarioSnapshot& snapshot, const ScenarioGraph&
     const std::int32_t n = snapshot.size();
     const std::vector<bool> reachable = graph.reachableFromStart();
     const std::vector<bool> canEnd = graph.reachesEnding();
+    const SituationZero zero = situationZero(snapshot);
     MediaLookup media(snapshot.folder, options.media);
     NameIndex names(n);
     // Whether each situation's two records give it the same name, found in one pass in
@@ -439,8 +473,17 @@ CheckReport checkScenario(const ScenarioSnapshot& snapshot, const ScenarioGraph&
                     .arg(quoted(lista.Nazwa.text()), quoted(rekord.Nazwa.text())));
 
         for (int c = 1; c <= 4; ++c) {
-            if (!ScenarioGraph::offers(snapshot, k, c))
+            if (!ScenarioGraph::offers(snapshot, k, c)) {
+                if (const QString held =
+                        unofferedContents(choiceText(rekord, c), TKrok::cel(rekord, c));
+                    !held.isEmpty())
+                    add(FindingKind::UnofferedChoice, c,
+                        QStringLiteral("wybór %1 nie jest oferowany przez typ %2, a ma %3; "
+                                       "gracz go nie pokaże (usuń go albo zmień typ)")
+                            .arg(c)
+                            .arg(TypeNames[lista.Typ], held));
                 continue;
+            }
             stats.choiceWords += wordsIn(choiceText(rekord, c));
             if (isBlank(choiceText(rekord, c)))
                 add(FindingKind::EmptyChoiceText, c,
@@ -458,11 +501,18 @@ CheckReport checkScenario(const ScenarioSnapshot& snapshot, const ScenarioGraph&
                         .arg(c)
                         .arg(to)
                         .arg(n));
-            else if (to == 0)
+            else if (to == 0 && zero == SituationZero::DefaultEnd)
                 add(FindingKind::TargetDefaultEnd, c,
                     QStringLiteral("wybór %1 został przy sytuacji 0 (domyślny koniec) i kończy "
                                    "tam grę; wskaż, dokąd prowadzi")
                         .arg(c));
+            else if (to == 0 && zero == SituationZero::NamedEnd)
+                add(FindingKind::TargetNamedEnd, c,
+                    QStringLiteral("wybór %1 prowadzi do sytuacji 0 %2, do której edytor "
+                                   "kieruje też wybory jeszcze nie wskazane; sprawdź, czy to "
+                                   "zamierzone zakończenie")
+                        .arg(c)
+                        .arg(quoted(DefaultEndName)));
             else if (!sameName(to))
                 add(FindingKind::TargetMismatch, c,
                     QStringLiteral("wybór %1 prowadzi do sytuacji %2, której nazwy w plikach "

@@ -20,7 +20,10 @@ enum class FindingKind : std::uint8_t {
     TargetNegative,   // an offered choice leads to a negative number
     TargetOutOfRange, // an offered choice leads past the last situation
     TargetMismatch,   // an offered choice leads to a situation whose two records disagree
-    TargetDefaultEnd, // an offered choice was left on situation 0
+    TargetDefaultEnd, // an offered choice was left on situation 0, still the default end
+    TargetNamedEnd,   // an offered choice leads to situation 0, an ending the author wrote
+                      // that keeps the default end's name, where the editor leaves choices
+    UnofferedChoice,  // a choice the type does not offer still holds a text or a road
     Unreachable,      // no road from situation 1 comes here
     Trap,             // reached from 1, but no road from here reaches a Koniec situation
     EmptyName,        // the situation has no name (spaces alone count as none)

@@ -282,8 +282,13 @@ public:
         std::stable_sort(
             result.errors.begin(), result.errors.end(),
             [](const TextFormError& a, const TextFormError& b) { return a.line < b.line; });
-        if (!result.errors.empty())
+        if (!result.errors.empty()) {
             result.pair = {};
+            return result;
+        }
+        result.situationLines.reserve(drafts_.size());
+        for (const Draft& d : drafts_)
+            result.situationLines.push_back(d.line);
         return result;
     }
 
@@ -303,18 +308,46 @@ private:
         const bool digits =
             !number.isEmpty() && std::all_of(number.begin(), number.end(),
                                              [](QChar c) { return c >= u'0' && c <= u'9'; });
-        if (text.startsWith(QStringLiteral("== ")) && digits && (!ok || n >= MaxSituations)) {
+        const bool spaced = text.startsWith(QStringLiteral("== "));
+        if (spaced && digits && (!ok || n >= MaxSituations)) {
             error(line, 4, tooManySituations());
             return;
         }
-        if (!text.startsWith(QStringLiteral("== ")) || !ok || n != qlonglong(drafts_.size()) ||
-            number.startsWith(u'+')) {
-            error(line, text.startsWith(QStringLiteral("== ")) ? 4 : 1,
+        const qlonglong expected = expected_++;
+        if (!spaced || !digits) {
+            error(line, spaced ? 4 : 1,
                   QStringLiteral("oczekiwano nagłówka sytuacji „== %1 NAZWA” (sytuacje po kolei "
                                  "od 0)")
-                      .arg(drafts_.size()));
+                      .arg(expected));
             return;
         }
+        // A header out of order is one fault: the blocks after it are numbered on from it, and
+        // its name still names it, so that no fault follows from it.
+        if (n > expected) {
+            const QString missing =
+                n - 1 == expected
+                    ? QStringLiteral("brak bloku sytuacji %1").arg(expected)
+                    : QStringLiteral("brak bloków sytuacji %1–%2").arg(expected).arg(n - 1);
+            error(line, 4,
+                  expected == 0 ? QStringLiteral("%1: tekst zaczyna się od sytuacji %2, a "
+                                                 "pierwsza jest sytuacja 0, domyślny koniec; "
+                                                 "oczekiwano najpierw „== 0 NAZWA”")
+                                      .arg(missing)
+                                      .arg(n)
+                                : QStringLiteral("%1: po sytuacji %2 następuje %3; oczekiwano "
+                                                 "„== %4 NAZWA” (sytuacje po kolei od 0)")
+                                      .arg(missing)
+                                      .arg(expected - 1)
+                                      .arg(n)
+                                      .arg(expected));
+        } else if (n < expected) {
+            error(line, 4,
+                  QStringLiteral("oczekiwano nagłówka sytuacji „== %1 NAZWA”: sytuacja %2 już "
+                                 "była (sytuacje po kolei od 0)")
+                      .arg(expected)
+                      .arg(n));
+        }
+        expected_ = n + 1;
         if (space >= 0)
             setText(line, int(space) + 2, text.mid(space + 1), Nazwa);
     }
@@ -326,7 +359,8 @@ private:
         const qsizetype colon = text.indexOf(u':');
         if (colon <= 0 || text.startsWith(u' ')) {
             error(line, 1,
-                  QStringLiteral("oczekiwano „pole: wartość” albo nagłówka „== NUMER NAZWA”"));
+                  QStringLiteral("oczekiwano „pole: wartość” albo nagłówka „== NUMER NAZWA” "
+                                 "(wiersze opisu idą pod „opis:”, wcięte dwiema spacjami)"));
             return i;
         }
         const QString key = text.left(colon);
@@ -484,10 +518,16 @@ private:
         }
         const int last = skipDescription(i);
         QByteArray opis;
+        bool indented = true;
         for (int k = i + 1; k <= last; ++k) {
             if (k > i + 1)
                 opis += kLineBreak;
             const QString& line = lines_.at(k);
+            if (!line.isEmpty() && !line.startsWith(kIndent)) {
+                error(k + 1, 1, notIndented(line));
+                indented = false;
+                continue;
+            }
             Fault fault;
             const std::optional<QByteArray> bytes = unescaped(line.mid(2), fault);
             if (!bytes) {
@@ -496,6 +536,8 @@ private:
             }
             opis += *bytes;
         }
+        if (!indented)
+            return last;
         if (opis.size() > TRekordKroku().Opis.Capacity) {
             error(i + 1, 1,
                   QStringLiteral("opis ma %1 bajtów w Windows-1250 (podział wiersza liczy się za "
@@ -508,17 +550,46 @@ private:
         return last;
     }
 
-    // The last line of the description that starts after line index i.
+    // The last line of the description that starts after line index i: up to the next header
+    // or fact. A line that is neither, indented or not, belongs to it, so that a line the
+    // author forgot to indent is one fault of its own and not the end of the description.
     int skipDescription(int i) const {
         int last = i;
         for (int k = i + 1; k < lines_.size(); ++k) {
             const QString& line = lines_.at(k);
-            if (!line.isEmpty() && !line.startsWith(kIndent))
+            if (line.startsWith(QStringLiteral("==")) || isFact(line))
                 break;
             if (!line.isEmpty())
                 last = k;
         }
         return last;
+    }
+
+    // Why a line of a description is not indented as one.
+    static QString notIndented(const QString& line) {
+        const QString rule =
+            QStringLiteral("wiersze opisu wcina się dwiema spacjami („  %1”)").arg(line.trimmed());
+        const qsizetype colon = line.indexOf(u':');
+        return colon > 0 && !line.startsWith(u' ')
+                   ? QStringLiteral("nieznane pole „%1” albo wiersz opisu bez wcięcia; %2")
+                         .arg(line.left(colon), rule)
+                   : QStringLiteral("wiersz opisu bez wcięcia; %1").arg(rule);
+    }
+
+    // Whether the line is a fact this reader knows, "pole: wartość" of a known field.
+    static bool isFact(const QString& line) {
+        const qsizetype colon = line.indexOf(u':');
+        if (colon <= 0 || line.startsWith(u' '))
+            return false;
+        const QString key = line.left(colon);
+        if (key.startsWith(QStringLiteral("nieużywany ")))
+            return choiceField(key.mid(11)) >= 0;
+        return key == QStringLiteral("typ") || key == QStringLiteral("opis") ||
+               key == QStringLiteral("obrazek") || key == QStringLiteral("dźwięk") ||
+               key == QStringLiteral("surowe luka") || key == QStringLiteral("surowa lista") ||
+               choiceField(key) >= 0 ||
+               (key.startsWith(QStringLiteral("długość ")) && fieldNamed(key.mid(8)) >= 0) ||
+               (key.startsWith(QStringLiteral("surowe ")) && fieldNamed(key.mid(7)) >= 0);
     }
 
     void length(int line, int column, const QString& value, int f) {
@@ -572,7 +643,7 @@ private:
             return;
         if (!seen_.contains(QStringLiteral("typ")))
             error(draft_->line, 1,
-                  QStringLiteral("brak wiersza „typ:” w sytuacji %1").arg(drafts_.size()));
+                  QStringLiteral("brak wiersza „typ:” w sytuacji %1").arg(expected_ - 1));
         for (int f = 0; f < FieldCount; ++f) {
             const FieldDraft& d = draft_->fields[std::size_t(f)];
             const int capacity = field(probe_, f).capacity;
@@ -649,6 +720,7 @@ private:
 
     QStringList lines_;
     std::optional<Draft> draft_;
+    qlonglong expected_ = 0;   // the number the next header should have
     QHash<QString, int> seen_; // the first line of each key of the block being read
     std::vector<Draft> drafts_;
     std::vector<TextFormError> errors_;
@@ -741,7 +813,7 @@ TextFormResult fromText(const QString& text) {
     for (qsizetype at = start; at < text.size(); ++at) {
         if ((at == start || text.at(at - 1) == u'\n') &&
             QStringView(text).mid(at, 2) == QStringLiteral("==") && ++headers > MaxSituations)
-            return {{}, {{line, 1, tooManySituations()}}};
+            return {{}, {{line, 1, tooManySituations()}}, {}};
         if (text.at(at) == u'\n')
             ++line;
     }

@@ -25,6 +25,8 @@ struct TextFormError {
 struct TextFormResult {
     PairBytes pair;
     std::vector<TextFormError> errors;
+    // The line of each situation's header, by situation number (empty with the faults).
+    std::vector<int> situationLines;
 
     bool ok() const { return errors.empty(); }
 };
@@ -35,7 +37,8 @@ struct TextFormResult {
 // gives back every byte.
 QString toText(const ScenarioSnapshot& snapshot);
 
-// The pair a text describes; every fault of the text is listed, in the order of its lines.
+// The pair a text describes; every fault of the text is listed, in the order of its lines,
+// each cause once (a block left out is one fault, not one for every header after it).
 TextFormResult fromText(const QString& text);
 
 // Why files of these lengths are not a pair of whole records that the text form gives back

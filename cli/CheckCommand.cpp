@@ -1,9 +1,10 @@
-// tekstowki check FILE.Kro [--json]: the scenario check, one line per finding or one JSON
-// document.
+// tekstowki check FILE.Kro|FILE.txt [--json]: the scenario check of a pair or of a scenario's
+// text, one line per finding or one JSON document.
 
 #include "Command.h"
 #include "authoring/ScenarioCheck.h"
 #include "authoring/ScenarioSnapshot.h"
+#include "authoring/TextForm.h"
 #include "core/AppError.h"
 
 #include <QCommandLineParser>
@@ -16,18 +17,34 @@ namespace {
 const QString kHelpCommand = QStringLiteral("tekstowki check");
 
 const QString kHelp = QStringLiteral(
-    "Użycie: tekstowki check PLIK.Kro [--json]\n\n"
-    "Sprawdza scenariusz (plik sytuacji i plik listy obok niego): drogi prowadzące poza\n"
-    "scenariusz lub do domyślnego końca, sytuacje nieosiągalne i pułapki bez wyjścia, puste\n"
-    "nazwy, opisy i teksty wyborów, powtórzone nazwy oraz obrazki i dźwięki, których gracz\n"
-    "nie znajdzie albo nie przyjmie. Każde znalezisko to jeden wiersz\n"
-    "  PLIK:NUMER \"NAZWA\": błąd|ostrzeżenie: OPIS\n"
-    "a na końcu podsumowanie ze statystykami scenariusza.\n\n"
+    "Użycie: tekstowki check PLIK.Kro|PLIK.txt [--json]\n\n"
+    "Sprawdza scenariusz (plik sytuacji i plik listy obok niego) albo tekst scenariusza\n"
+    "(zapisany przez to-text): drogi prowadzące poza scenariusz lub do domyślnego końca,\n"
+    "sytuacje nieosiągalne i pułapki bez wyjścia, puste nazwy, opisy i teksty wyborów,\n"
+    "wybory, których typ sytuacji nie oferuje, powtórzone nazwy oraz obrazki i dźwięki,\n"
+    "których gracz nie znajdzie albo nie przyjmie. Każde znalezisko to jeden wiersz\n"
+    "  PLIK.Kro:NUMER \"NAZWA\": błąd|ostrzeżenie: OPIS\n"
+    "  PLIK.txt:WIERSZ: sytuacja NUMER \"NAZWA\": błąd|ostrzeżenie: OPIS\n"
+    "(WIERSZ to wiersz nagłówka bloku sytuacji), a na końcu podsumowanie ze statystykami\n"
+    "scenariusza. Błędy zapisu tekstu są wypisywane tak jak przez from-text.\n\n"
     "Opcje:\n"
     "  --json      wypisuje wynik jako jeden dokument JSON\n"
     "  -h, --help  pokazuje tę pomoc\n\n"
     "Kod wyjścia: 0 gdy nie ma błędów (ostrzeżenia są dozwolone), 1 gdy jest choć jeden\n"
-    "błąd, 2 gdy scenariusza nie da się odczytać albo polecenie jest błędne.\n");
+    "błąd, 2 gdy scenariusza nie da się odczytać (także gdy tekst ma błędy zapisu) albo\n"
+    "polecenie jest błędne.\n");
+
+// The line of the block of each situation, by number, when the scenario checked is a text;
+// empty for a pair.
+using BlockLines = std::vector<int>;
+
+// The line of the block a finding is about, or 0 when it has none (a pair, a missing start).
+int lineOf(const Finding& f, const BlockLines& lines) {
+    return f.kind != FindingKind::NoStart && f.situation >= 0 &&
+                   std::size_t(f.situation) < lines.size()
+               ? lines[std::size_t(f.situation)]
+               : 0;
+}
 
 // A name on a finding's line: control characters would break the line.
 QString printable(QString text) {
@@ -38,20 +55,29 @@ QString printable(QString text) {
     return text;
 }
 
-QString plain(const QString& file, const CheckReport& report) {
+QString plain(const QString& file, const CheckReport& report, const BlockLines& lines) {
     QString text;
     for (const Finding& f : report.findings) {
-        text += QStringLiteral("%1:%2 \"%3\": %4: %5\n")
-                    .arg(file)
-                    .arg(f.situation)
-                    .arg(printable(f.name), severityName(f.severity), f.message);
+        const int line = lineOf(f, lines);
+        if (lines.empty())
+            text +=
+                QStringLiteral("%1:%2 \"%3\": ").arg(file).arg(f.situation).arg(printable(f.name));
+        else if (line > 0)
+            text += QStringLiteral("%1:%2: sytuacja %3 \"%4\": ")
+                        .arg(file)
+                        .arg(line)
+                        .arg(f.situation)
+                        .arg(printable(f.name));
+        else
+            text += QStringLiteral("%1: ").arg(file);
+        text += QStringLiteral("%1: %2\n").arg(severityName(f.severity), f.message);
     }
     if (!report.findings.empty())
         text += u'\n';
     return text + reportSummary(report);
 }
 
-QByteArray json(const QString& file, const CheckReport& report) {
+QByteArray json(const QString& file, const CheckReport& report, const BlockLines& lines) {
     QJsonArray findings;
     for (const Finding& f : report.findings) {
         QJsonObject o{
@@ -64,6 +90,8 @@ QByteArray json(const QString& file, const CheckReport& report) {
         };
         if (f.choice != 0)
             o.insert(QStringLiteral("choice"), f.choice);
+        if (const int line = lineOf(f, lines); line > 0)
+            o.insert(QStringLiteral("line"), line);
         findings.append(o);
     }
     const CheckStatistics& s = report.statistics;
@@ -87,6 +115,30 @@ QByteArray json(const QString& file, const CheckReport& report) {
     return QJsonDocument(document).toJson(QJsonDocument::Indented);
 }
 
+// The scenario a text describes, with the line of each block, or nothing after its faults
+// (as from-text prints them) on stderr. Its media are looked up beside the text.
+std::optional<ScenarioSnapshot> readTextScenario(const QString& file, BlockLines& lines) {
+    const std::optional<QString> text = Console::readText(file);
+    if (!text)
+        return std::nullopt;
+    const TextFormResult result = fromText(*text);
+    if (!result.ok()) {
+        Console::printTextErrors(file, result.errors);
+        return std::nullopt;
+    }
+    try {
+        ScenarioSnapshot snapshot = snapshotFromBytes(result.pair.situations, result.pair.list);
+        snapshot.folder = folderOfScenario(file);
+        snapshot.situationBytes = result.pair.situations.size();
+        snapshot.listBytes = result.pair.list.size();
+        lines = result.situationLines;
+        return snapshot;
+    } catch (const AppError& e) {
+        Console::err(QStringLiteral("tekstowki: %1: %2\n").arg(file, e.message()));
+        return std::nullopt;
+    }
+}
+
 } // namespace
 
 int runCheck(const QStringList& arguments) {
@@ -94,26 +146,31 @@ int runCheck(const QStringList& arguments) {
     const QCommandLineOption asJson(QStringLiteral("json"),
                                     QStringLiteral("wypisuje wynik jako dokument JSON"));
     parser.addOption(asJson);
-    parser.addPositionalArgument(QStringLiteral("plik"), QStringLiteral("plik sytuacji *.Kro"));
+    parser.addPositionalArgument(QStringLiteral("plik"),
+                                 QStringLiteral("plik sytuacji *.Kro albo tekst scenariusza"));
     if (const std::optional<int> done = Console::parse(parser, arguments, kHelpCommand, kHelp))
         return *done;
     const QStringList files = parser.positionalArguments();
     if (files.isEmpty())
-        return Console::usageError(QStringLiteral("podaj plik scenariusza (*.Kro)"), kHelpCommand);
+        return Console::usageError(QStringLiteral("podaj plik scenariusza (*.Kro) albo jego tekst"),
+                                   kHelpCommand);
     if (files.size() > 1)
         return Console::usageError(
             QStringLiteral("sprawdzam jeden scenariusz naraz, a podano %1").arg(files.size()),
             kHelpCommand);
 
     const QString& file = files.first();
-    const std::optional<ScenarioSnapshot> read = Console::readScenario(file);
+    BlockLines lines;
+    const std::optional<ScenarioSnapshot> read =
+        Console::fileKindAt(file) == Console::FileKind::Text ? readTextScenario(file, lines)
+                                                             : Console::readScenario(file);
     if (!read)
         return Exit::Failed;
     const ScenarioSnapshot& snapshot = *read;
     const CheckReport report = checkScenario(snapshot);
     if (parser.isSet(asJson))
-        Console::out(QString::fromUtf8(json(file, report)));
+        Console::out(QString::fromUtf8(json(file, report, lines)));
     else
-        Console::out(plain(file, report));
+        Console::out(plain(file, report, lines));
     return report.errors() > 0 ? Exit::Findings : Exit::Clean;
 }

@@ -2,11 +2,13 @@
 // The sub-commands of tekstowki: their table, their exit statuses and the output they share.
 
 #include "authoring/ScenarioSnapshot.h"
+#include "authoring/TextForm.h"
 
 #include <QByteArray>
 #include <QCommandLineParser>
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -52,6 +54,32 @@ std::optional<int> parse(QCommandLineParser& parser, const QStringList& argument
 
 // The scenario at `file` read whole, or nothing after "tekstowki: <file>: <why>" on stderr.
 std::optional<ScenarioSnapshot> readScenario(const QString& file);
+
+// What a file given to a command holds, told by its first bytes.
+enum class FileKind : std::uint8_t {
+    Records, // a file of records (*.Kro, *.lis): it holds control bytes no text here has
+    Text,    // a scenario's text: after a byte order mark and blank lines, a header "=="
+    Unknown, // neither, or nothing could be read: the command's own reading tells why
+};
+FileKind fileKindOf(const QByteArray& head);
+// The kind of the regular file at `path` from its first record's length of bytes; Unknown for
+// anything else (a pipe is never read here, so that the command still gets its bytes).
+FileKind fileKindAt(const QString& path);
+
+// Exit::Failed after "tekstowki: <file>: to jest tekst scenariusza, nie plik sytuacji *.Kro;
+// użyj: tekstowki from-text <file> -o <file>.Kro" on stderr when `file` is a scenario's text,
+// for a command that reads a pair; nothing otherwise.
+std::optional<int> refuseText(const QString& file);
+
+// `path` with the suffix of its file name ("Las.txt" -> "Las") replaced by `suffix` (".Kro").
+QString withSuffix(const QString& path, const QString& suffix);
+
+// The text in the file at `file`, decoded from UTF-8, or nothing after "tekstowki: <file>:
+// <why>" on stderr.
+std::optional<QString> readText(const QString& file);
+
+// Each fault of a text as "tekstowki: <file>:LINE:COLUMN: message" on stderr.
+void printTextErrors(const QString& file, const std::vector<TextFormError>& errors);
 
 // The path that names standard output for a command's output file.
 inline const QString StandardOutput = QStringLiteral("-");

@@ -7,6 +7,9 @@
 #include "core/OutputFiles.h"
 #include "core/PosixRecordFile.h"
 
+#include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
 #include <cstdio>
 
 const std::vector<Command>& commands() {
@@ -75,6 +78,90 @@ std::optional<ScenarioSnapshot> readScenario(const QString& file) {
         err(QStringLiteral("tekstowki: %1: %2\n").arg(file, e.message()));
         return std::nullopt;
     }
+}
+
+FileKind fileKindOf(const QByteArray& head) {
+    qsizetype at = head.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    while (at < head.size() &&
+           (head[at] == ' ' || head[at] == '\t' || head[at] == '\r' || head[at] == '\n'))
+        ++at;
+    if (head.mid(at, 2) == "==")
+        return FileKind::Text;
+    // A record starts with a name's length byte and pads its fields with zeros; a text written
+    // by to-text holds no control character but its line breaks (tabs and CR are allowed in
+    // one written by hand).
+    for (const char byte : head) {
+        if (std::uint8_t(byte) < 0x20 && byte != '\t' && byte != '\r' && byte != '\n')
+            return FileKind::Records;
+    }
+    return FileKind::Unknown;
+}
+
+FileKind fileKindAt(const QString& path) {
+    if (!QFileInfo(path).isFile())
+        return FileKind::Unknown;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return FileKind::Unknown;
+    const QByteArray head = file.read(TRekordKroku::Size);
+    return file.error() == QFileDevice::NoError ? fileKindOf(head) : FileKind::Unknown;
+}
+
+std::optional<int> refuseText(const QString& file) {
+    if (fileKindAt(file) != FileKind::Text)
+        return std::nullopt;
+    err(QStringLiteral("tekstowki: %1: to jest tekst scenariusza, nie plik sytuacji *.Kro; "
+                       "użyj: tekstowki from-text %1 -o %2\n")
+            .arg(file, withSuffix(file, QStringLiteral(".Kro"))));
+    return Exit::Failed;
+}
+
+QString withSuffix(const QString& path, const QString& suffix) {
+    const qsizetype name = path.lastIndexOf(u'/') + 1;
+    const qsizetype dot = path.lastIndexOf(u'.');
+    return (dot > name ? path.left(dot) : path) + suffix;
+}
+
+std::optional<QString> readText(const QString& file) {
+    QFile text(file);
+    if (!text.open(QIODevice::ReadOnly)) {
+        err(QStringLiteral("tekstowki: %1: %2\n")
+                .arg(file, text.exists() ? text.errorString()
+                                         : AppError::messageForCode(AppError::FileNotFound)));
+        return std::nullopt;
+    }
+    const QByteArray bytes = text.readAll();
+    if (text.error() != QFileDevice::NoError) {
+        err(QStringLiteral("tekstowki: %1: %2\n").arg(file, text.errorString()));
+        return std::nullopt;
+    }
+    if (fileKindOf(bytes.left(TRekordKroku::Size)) == FileKind::Records) {
+        const bool list = file.endsWith(QStringLiteral(".lis"), Qt::CaseInsensitive);
+        const QString pair = list ? withSuffix(file, QStringLiteral(".Kro")) : file;
+        err(QStringLiteral("tekstowki: %1: to jest %2, nie tekst scenariusza; użyj: tekstowki "
+                           "to-text %3 -o %4\n")
+                .arg(file,
+                     list ? QStringLiteral("plik listy *.lis")
+                          : QStringLiteral("plik sytuacji *.Kro"),
+                     pair, withSuffix(file, QStringLiteral(".txt"))));
+        return std::nullopt;
+    }
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString decoded = utf8(bytes);
+    if (utf8.hasError()) {
+        err(QStringLiteral("tekstowki: %1: to nie jest tekst UTF-8\n").arg(file));
+        return std::nullopt;
+    }
+    return decoded;
+}
+
+void printTextErrors(const QString& file, const std::vector<TextFormError>& errors) {
+    for (const TextFormError& e : errors)
+        err(QStringLiteral("tekstowki: %1:%2:%3: %4\n")
+                .arg(file)
+                .arg(e.line)
+                .arg(e.column)
+                .arg(e.message));
 }
 
 QStringList scenarioInputs(const QString& situationFile) {

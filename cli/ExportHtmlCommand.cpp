@@ -59,6 +59,8 @@ int runExportHtml(const QStringList& arguments) {
     if (const std::optional<int> refused =
             Console::refuseOutputOnInput({target}, Console::scenarioInputs(file)))
         return *refused;
+    if (const std::optional<int> refused = Console::refuseText(file))
+        return *refused;
     const std::optional<ScenarioSnapshot> read = Console::readScenario(file);
     if (!read)
         return Exit::Failed;

@@ -9,8 +9,6 @@
 #include "core/FileSystem.h"
 
 #include <QCommandLineParser>
-#include <QFile>
-#include <QStringDecoder>
 
 namespace {
 
@@ -18,10 +16,11 @@ const QString kHelpCommand = QStringLiteral("tekstowki from-text");
 
 const QString kHelp = QStringLiteral(
     "Użycie: tekstowki from-text PLIK.txt -o PLIK.Kro\n\n"
-    "Tworzy scenariusz z tekstu (opis formatu: docs/TEXT-FORMAT.md): plik sytuacji i plik\n"
-    "listy obok niego. Nic nie jest zapisywane, jeśli tekst ma choć jeden błąd; istniejący\n"
-    "scenariusz jest zastępowany w całości albo wcale, pod blokadą scenariusza, jak zapis\n"
-    "edytora.\n"
+    "Tworzy scenariusz z tekstu zapisanego przez to-text albo napisanego ręcznie: plik\n"
+    "sytuacji i plik listy obok niego. Opis formatu: /usr/share/doc/tekstowki/TEXT-FORMAT.md\n"
+    "(w źródłach docs/TEXT-FORMAT.md).\n"
+    "Nic nie jest zapisywane, jeśli tekst ma choć jeden błąd; istniejący scenariusz jest\n"
+    "zastępowany w całości albo wcale, pod blokadą scenariusza, jak zapis edytora.\n"
     "Każdy błąd to jeden wiersz\n"
     "  tekstowki: PLIK:WIERSZ:KOLUMNA: OPIS\n\n"
     "Opcje:\n"
@@ -58,34 +57,12 @@ int runFromText(const QStringList& arguments) {
     if (const std::optional<int> refused = Console::refuseOutputOnInput({kro, lis}, {txt}))
         return *refused;
 
-    QFile file(txt);
-    if (!file.open(QIODevice::ReadOnly)) {
-        Console::err(QStringLiteral("tekstowki: %1: %2\n")
-                         .arg(txt, file.exists()
-                                       ? file.errorString()
-                                       : AppError::messageForCode(AppError::FileNotFound)));
+    const std::optional<QString> text = Console::readText(txt);
+    if (!text)
         return Exit::Failed;
-    }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        Console::err(QStringLiteral("tekstowki: %1: %2\n").arg(txt, file.errorString()));
-        return Exit::Failed;
-    }
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    const QString text = utf8(bytes);
-    if (utf8.hasError()) {
-        Console::err(QStringLiteral("tekstowki: %1: to nie jest tekst UTF-8\n").arg(txt));
-        return Exit::Failed;
-    }
-
-    const TextFormResult result = fromText(text);
+    const TextFormResult result = fromText(*text);
     if (!result.ok()) {
-        for (const TextFormError& e : result.errors)
-            Console::err(QStringLiteral("tekstowki: %1:%2:%3: %4\n")
-                             .arg(txt)
-                             .arg(e.line)
-                             .arg(e.column)
-                             .arg(e.message));
+        Console::printTextErrors(txt, result.errors);
         return Exit::Failed;
     }
     // A save of the editor that never finished would be undone over the new files at the next

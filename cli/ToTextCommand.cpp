@@ -12,8 +12,9 @@ const QString kHelpCommand = QStringLiteral("tekstowki to-text");
 const QString kHelp = QStringLiteral(
     "Użycie: tekstowki to-text PLIK.Kro [-o PLIK.txt]\n\n"
     "Zapisuje scenariusz (plik sytuacji i plik listy obok niego) jako tekst UTF-8: jeden blok\n"
-    "na sytuację, jeden fakt w wierszu (opis formatu: docs/TEXT-FORMAT.md). Polecenie\n"
-    "from-text odtwarza z niego oba pliki bajt w bajt.\n\n"
+    "na sytuację, jeden fakt w wierszu. Polecenie from-text odtwarza z niego oba pliki bajt\n"
+    "w bajt. Opis formatu: /usr/share/doc/tekstowki/TEXT-FORMAT.md (w źródłach\n"
+    "docs/TEXT-FORMAT.md).\n\n"
     "Opcje:\n"
     "  -o PLIK     zapisuje tekst do pliku zamiast na standardowe wyjście (\"-\" to\n"
     "              standardowe wyjście; potok albo urządzenie dostaje tekst strumieniem)\n"
@@ -55,6 +56,8 @@ int runToText(const QStringList& arguments) {
     const QString target = parser.isSet(output) ? parser.value(output) : Console::StandardOutput;
     if (const std::optional<int> refused =
             Console::refuseOutputOnInput({target}, Console::scenarioInputs(kro)))
+        return *refused;
+    if (const std::optional<int> refused = Console::refuseText(kro))
         return *refused;
     const std::optional<ScenarioSnapshot> snapshot = Console::readScenario(kro);
     if (!snapshot)

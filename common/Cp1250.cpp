@@ -36,6 +36,23 @@ const QHash<char16_t, char>& reverseTable() {
     return table;
 }
 
+// Calls `visit(c, length)` for each character of `text` in order, a surrogate pair being one
+// character of length 2 and a lone surrogate one of length 1.
+template <class Visit> void eachCharacter(QStringView text, Visit&& visit) {
+    for (qsizetype i = 0; i < text.size();) {
+        const QChar c = text[i];
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            if (!visit(QChar::surrogateToUcs4(c, text[i + 1]), 2))
+                return;
+            i += 2;
+        } else {
+            if (!visit(char32_t(c.unicode()), 1))
+                return;
+            ++i;
+        }
+    }
+}
+
 } // namespace
 
 namespace Cp1250 {
@@ -66,6 +83,40 @@ QByteArray encode(const QString& text) {
         out.append(reverse.value(c, '?'));
     }
     return out;
+}
+
+bool holds(char32_t c) {
+    return c < 0x80 || (c <= 0xFFFF && reverseTable().contains(static_cast<char16_t>(c)));
+}
+
+std::optional<char32_t> firstRefused(QStringView text) {
+    std::optional<char32_t> first;
+    eachCharacter(text, [&first](char32_t c, int) {
+        if (!holds(c))
+            first = c;
+        return !first;
+    });
+    return first;
+}
+
+QString held(QStringView text) {
+    QString kept;
+    kept.reserve(text.size());
+    qsizetype at = 0;
+    eachCharacter(text, [&](char32_t c, int length) {
+        if (holds(c))
+            kept.append(text.mid(at, length));
+        at += length;
+        return true;
+    });
+    return kept;
+}
+
+QString refusedMessage(char32_t c) {
+    return QStringLiteral("Znaku „%1” (U+%2) nie da się zapisać: pliki scenariusza znają tylko "
+                          "znaki Windows-1250")
+        .arg(QString::fromUcs4(&c, 1),
+             QString::number(static_cast<uint>(c), 16).toUpper().rightJustified(4, u'0'));
 }
 
 } // namespace Cp1250

@@ -3,6 +3,8 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringView>
+#include <optional>
 
 // The Windows-1250 code page of the scenario files. Every byte value
 // survives decode then encode: the five bytes the code page leaves
@@ -16,5 +18,15 @@ inline QString decode(const QByteArray& bytes) {
 
 // One byte per character; a character the code page cannot hold becomes "?".
 QByteArray encode(const QString& text);
+
+// Whether the code page holds the character `c` (a code point). A surrogate on its own is
+// never held; the five undefined bytes' C1 controls are.
+bool holds(char32_t c);
+// The first character of `text` the code page cannot hold, or nothing when it holds them all.
+std::optional<char32_t> firstRefused(QStringView text);
+// `text` without the characters the code page cannot hold.
+QString held(QStringView text);
+// Tells the author that `c` cannot be stored, naming it and its code.
+QString refusedMessage(char32_t c);
 
 } // namespace Cp1250

@@ -11,11 +11,12 @@
 #include <cstring>
 #include <vector>
 
-namespace {
-
-const QString kDefaultEndText =
+const QString DefaultEndText =
     QStringLiteral("Default!!! Koniec gry dla slepych drog (niedopatrzenie scenarzysty)."
                    "Jesli masz edytor sprawdz wszystkie drogi");
+
+namespace {
+
 const QString kDefaultStartName = QStringLiteral("Poczatek");
 const QString kDefaultStartChoice = QStringLiteral("Default!!! Zaczynamy gre?");
 const QString kDefaultStartText =
@@ -164,7 +165,7 @@ void ScenarioPair::createNew(const QString& situationFilePath, TKrok& krok, TRek
     try {
         kro_->create(kroPath_, TRekordKroku::Size);
         lis_->create(lisPath_, TRekordListy::Size);
-        krok.Ustaw(DefaultEndName, {}, {}, {}, {}, kDefaultEndText, {}, 0, 0, 0, 0);
+        krok.Ustaw(DefaultEndName, {}, {}, {}, {}, DefaultEndText, {}, 0, 0, 0, 0);
         writeDirect(0, Koniec);
         krok.Ustaw(kDefaultStartName, kDefaultStartChoice, {}, {}, {}, kDefaultStartText, {}, 0, 0,
                    0, 0);

@@ -13,6 +13,8 @@
 
 // The name of situation 0, where every choice not pointed elsewhere ends the game.
 inline const QString DefaultEndName = QStringLiteral("Default Koniec");
+// The description a new scenario gives situation 0.
+extern const QString DefaultEndText;
 
 // The list file's path for a situation file's path: everything before the
 // first "." of the file's own name, then ".lis"; with no "." in the name,

@@ -2,12 +2,30 @@
 
 #include <QHeaderView>
 #include <QLabel>
+#include <QStyledItemDelegate>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
 namespace {
 
 enum Column { SeverityColumn, NumberColumn, NameColumn, MessageColumn };
+
+// A tree view asks its delegate for a row's height without the cell's width, so that wrapped
+// text would measure as one line: this delegate measures it within its column.
+class WrappingDelegate : public QStyledItemDelegate {
+public:
+    explicit WrappingDelegate(QTreeView* view) : QStyledItemDelegate(view), view_(view) {}
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QStyleOptionViewItem within = option;
+        within.rect = QRect(0, 0, view_->columnWidth(index.column()), 1);
+        return QStyledItemDelegate::sizeHint(within, index);
+    }
+
+private:
+    QTreeView* view_;
+};
 
 } // namespace
 
@@ -28,7 +46,11 @@ CheckWindow::CheckWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     findings->setAccessibleDescription(
         QStringLiteral("Podwójne kliknięcie lub Enter przechodzi do sytuacji"));
     findings->setRootIsDecorated(false);
-    findings->setUniformRowHeights(true);
+    // A long finding wraps within its column, its row as high as its lines, never cut short.
+    findings->setUniformRowHeights(false);
+    findings->setWordWrap(true);
+    findings->setTextElideMode(Qt::ElideNone);
+    findings->setItemDelegate(new WrappingDelegate(findings));
     findings->setAllColumnsShowFocus(true);
     findings->setSelectionMode(QAbstractItemView::SingleSelection);
     findings->setHeaderLabels({QStringLiteral("Waga"), QStringLiteral("Nr"),
@@ -37,6 +59,14 @@ CheckWindow::CheckWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     findings->setColumnWidth(SeverityColumn, 90);
     findings->setColumnWidth(NumberColumn, 50);
     findings->setColumnWidth(NameColumn, 150);
+    // A column of another width wraps its texts anew, once the header has stored the widths
+    // (it tells of a stretched section before it does) and once for many changes in a row.
+    auto* relayout = new QTimer(this);
+    relayout->setSingleShot(true);
+    relayout->setInterval(0);
+    connect(relayout, &QTimer::timeout, findings, &QTreeWidget::doItemsLayout);
+    connect(findings->header(), &QHeaderView::sectionResized, relayout,
+            qOverload<>(&QTimer::start));
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(summary);
@@ -62,7 +92,6 @@ void CheckWindow::showReport(const CheckReport& report) {
         // An empty name (a finding of its own) is no silence to a screen reader.
         if (finding.name.isEmpty())
             item->setData(NameColumn, Qt::AccessibleTextRole, QStringLiteral("bez nazwy"));
-        item->setToolTip(MessageColumn, finding.message);
         item->setForeground(SeverityColumn, finding.severity == Severity::Error
                                                 ? QColor(0xb0, 0x00, 0x00)
                                                 : QColor(0x90, 0x60, 0x00));

@@ -9,8 +9,9 @@
 class QLabel;
 class QTreeWidget;
 
-// Lists the findings of a check (severity, number, name, message) and a summary of the
-// scenario's figures. Double-click or Enter on a finding asks for a jump to its situation.
+// Lists the findings of a check (severity, number, name, message; a long one wraps) and a
+// summary of the scenario's figures. Double-click or Enter on a finding asks for a jump to its
+// situation.
 class CheckWindow : public QWidget {
     Q_OBJECT
 

@@ -63,9 +63,16 @@ void EditorMedia::pokaz() {
     }
     c_.LaWAV.setText(state_.krok().Wav.text());
     const QString file = MediaFiles::findSound(state_.folder(), state_.krok().Wav.text());
-    if (!file.isEmpty()) {
-        c_.MPwav.setFileName(file);
+    if (file.isEmpty())
+        return;
+    c_.MPwav.setFileName(file);
+    try {
         c_.MPwav.open();
+    } catch (const AppError& error) {
+        c_.MPwav.setFileName(QString());
+        if (!soundReport_)
+            throw;
+        soundReport_(error);
     }
 }
 

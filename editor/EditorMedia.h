@@ -5,7 +5,9 @@
 #include "ui/PictureBox.h"
 
 #include <QString>
+#include <functional>
 
+class AppError;
 class QLabel;
 class QPainter;
 class PaintBox;
@@ -30,9 +32,16 @@ public:
     // a new situation also loses its media names.
     void czysc();
     // Shows the picture and opens the sound (without playing). Throws AppError
-    // when the picture cannot be read or the sound device refuses the file;
-    // what came before stays shown.
+    // when the picture cannot be read; what came before stays shown. A sound the
+    // device cannot open (no sound server, no device, a file it refuses) leaves the
+    // control closed and without a file, so that nothing opens it again unasked, and
+    // goes to the sound report when one is set; without one, pokaz throws its AppError.
     void pokaz();
+    // Where pokaz reports a sound that cannot be opened: a situation needs no sound,
+    // so the showing goes on past it.
+    void setSoundReport(std::function<void(const AppError&)> report) {
+        soundReport_ = std::move(report);
+    }
     // Repaints the box: the picture when its file exists, else plain. Sets LaBmp.
     void maluj(QPainter& painter);
     // A file chosen in the media chooser (an empty name: none) becomes the situation's
@@ -52,4 +61,5 @@ private:
     QString pictureFolder_;
     QString pictureFile_;
     PictureBox::Shown picture_;
+    std::function<void(const AppError&)> soundReport_;
 };

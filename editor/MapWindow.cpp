@@ -1,12 +1,15 @@
 #include "MapWindow.h"
 
+#include "MapSvg.h"
 #include "core/OutputFiles.h"
 #include "ui/Guarded.h"
 #include "ui/MessageBoxes.h"
 
 #include <QApplication>
 #include <QBuffer>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontMetricsF>
 #include <QGraphicsPathItem>
 #include <QGraphicsScene>
@@ -19,6 +22,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QSpinBox>
@@ -41,7 +45,7 @@ const QColor kCurrentOutline(0x10, 0x30, 0xa0);
 
 QFont labelFont() {
     QFont font = QApplication::font();
-    font.setPixelSize(12);
+    font.setPixelSize(MapWindow::LabelPixels);
     return font;
 }
 QFont smallFont() {
@@ -103,10 +107,10 @@ MapWindow::MapWindow(MessageBoxes& boxes, QWidget* parent, FileChooser chooser)
     setWindowTitle(QStringLiteral("Mapa scenariusza"));
     resize(900, 640);
     if (!chooser_) {
-        chooser_ = [this] {
+        chooser_ = [this](const QString& proposed) {
             QString filter;
             QString path =
-                QFileDialog::getSaveFileName(this, QStringLiteral("Zapisz mapę"), QString(),
+                QFileDialog::getSaveFileName(this, QStringLiteral("Zapisz mapę"), proposed,
                                              QStringLiteral("SVG (*.svg);;PNG (*.png)"), &filter);
             if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty())
                 path += filter.startsWith(QStringLiteral("PNG")) ? QStringLiteral(".png")
@@ -140,6 +144,8 @@ MapWindow::MapWindow(MessageBoxes& boxes, QWidget* parent, FileChooser chooser)
                  QStringLiteral("Zapisz mapę jako SVG lub PNG"));
     info = named(new QLabel(this), "info", QStringLiteral("Co pokazuje mapa"));
     info->setTextFormat(Qt::PlainText);
+    // Long texts wrap rather than widen the window past the screen.
+    info->setWordWrap(true);
     view = named(new QGraphicsView(scene_, this), "view", QStringLiteral("Mapa"));
     view->setRenderHint(QPainter::Antialiasing);
     view->setDragMode(QGraphicsView::ScrollHandDrag);
@@ -151,6 +157,7 @@ MapWindow::MapWindow(MessageBoxes& boxes, QWidget* parent, FileChooser chooser)
         "Ramki sytuacji i strzałki dróg; kliknięcie ramki przechodzi do jej sytuacji"));
     legend = named(new QLabel(legendText(), this), "legend", QStringLiteral("Legenda kolorów"));
     legend->setTextFormat(Qt::RichText);
+    legend->setWordWrap(true);
 
     auto* tools = new QHBoxLayout;
     tools->addWidget(stepsLabel);
@@ -259,6 +266,7 @@ void MapWindow::relayout() {
             shown.arg(request_.current).arg(layout_.nodes.size()).arg(scenario_->size()).arg(cut));
     }
     highlight(request_.current);
+    keepOnScreen();
 }
 
 // The neighbourhood within its deadline, with half as many situations after each layout that
@@ -347,9 +355,50 @@ void MapWindow::zoom(double factor) {
     view->scale(factor, factor);
 }
 
+// The whole map when it can be read so; else as wide as the window, but neither below the least
+// zoom nor above the map's own size, and the map scrolls. The current situation stays in view.
 void MapWindow::fitMap() {
-    view->fitInView(scene_->sceneRect(), Qt::KeepAspectRatio);
-    zoom(1); // within the zoom's bounds
+    const QRectF map = scene_->sceneRect();
+    const QSizeF room = view->maximumViewportSize();
+    if (map.isEmpty() || room.isEmpty())
+        return;
+    const double across = room.width() / map.width();
+    double scale = std::min(across, room.height() / map.height());
+    if (scale < LeastFitZoom) {
+        // Fitted to the width, the vertical scroll bar takes a part of it.
+        const double narrower =
+            (room.width() - view->verticalScrollBar()->sizeHint().width()) / map.width();
+        scale = std::clamp(narrower, LeastFitZoom, 1.0);
+    }
+    scale = std::clamp(scale, kMinScale, kMaxScale);
+    view->setTransform(QTransform::fromScale(scale, scale));
+    if (QAbstractGraphicsShapeItem* item = box(request_.current))
+        view->centerOn(item);
+}
+
+void MapWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    keepOnScreen();
+}
+
+// Shrinks the window to the available area of its screen (without the panels) and moves it
+// into it, its frame included; the frame's size is known once the window is shown.
+void MapWindow::keepOnScreen() {
+    const QScreen* on = screen();
+    if (on == nullptr || isMaximized() || isFullScreen())
+        return;
+    const QRect area = on->availableGeometry();
+    const QSize frame = frameGeometry().size() - geometry().size();
+    const QSize most = (area.size() - frame).expandedTo(minimumSizeHint());
+    if (width() > most.width() || height() > most.height())
+        resize(size().boundedTo(most));
+    QRect placed = frameGeometry();
+    placed.moveLeft(
+        std::max(area.left(), std::min(placed.left(), area.right() - placed.width() + 1)));
+    placed.moveTop(
+        std::max(area.top(), std::min(placed.top(), area.bottom() - placed.height() + 1)));
+    if (placed.topLeft() != frameGeometry().topLeft())
+        move(placed.topLeft());
 }
 
 bool MapWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -383,7 +432,7 @@ bool MapWindow::eventFilter(QObject* watched, QEvent* event) {
 void MapWindow::saveAs() {
     if (!scenario_)
         return;
-    const QString path = chooser_();
+    const QString path = chooser_(proposedFileName());
     if (path.isEmpty())
         return;
     if (QFileInfo(path).suffix().compare(QStringLiteral("png"), Qt::CaseInsensitive) == 0)
@@ -392,18 +441,17 @@ void MapWindow::saveAs() {
         saveSvg(path);
 }
 
+QString MapWindow::proposedFileName() const {
+    const QString scenario = scenario_ ? scenario_->snapshot().situationFilePath : QString();
+    if (scenario.isEmpty())
+        return QStringLiteral("mapa.svg");
+    const QFileInfo file(scenario);
+    return file.dir().filePath(file.completeBaseName() + QStringLiteral("-mapa.svg"));
+}
+
+// The items the window draws, so that the file shows what the window shows.
 void MapWindow::saveSvg(const QString& path) const {
-    std::optional<QByteArray> svg;
-    {
-        const BusyCursor busy;
-        svg = toSvgWithin(*scenario_, request_, deadlines_.svg);
-    }
-    if (!svg)
-        throw AppError(AppError::Other,
-                       QStringLiteral("Mapa układa się zbyt długo, by zapisać ją jako SVG; "
-                                      "nie zapisano pliku %1")
-                           .arg(path));
-    writeAll(path, *svg);
+    writeAll(path, sceneSvg(*scene_, scene_->sceneRect()));
 }
 
 void MapWindow::savePng(const QString& path) const {

@@ -24,26 +24,32 @@ struct MapDeadlines {
     // A neighbourhood; then it is laid out again with half as many situations, down to
     // MapWindow::SmallestNeighbourhood, and below that the layout fails with an error box.
     std::chrono::milliseconds neighbourhood{2000};
-    // The SVG to save; then the error box says so and nothing is written.
-    std::chrono::milliseconds svg{5000};
 };
 
 // Draws the map that Graphviz lays out: the whole scenario up to 1,000 situations, else the
 // neighbourhood of the current situation. Zoom with Ctrl+wheel, "+" and "-", fit with
-// "Dopasuj" or "0"; drag to pan. A click on a box asks the editor to go to its situation.
-// Every layout runs in a child process under a deadline (MapDeadlines), under a busy cursor:
-// a scenario whose roads lead anywhere can take dot minutes, and the editor must not freeze.
+// "Dopasuj" or "0" (to the window's width, never so small that the boxes cannot be read);
+// drag to pan. The window, frame and all, stays within the available area of its screen.
+// "Zapisz jako SVG/PNG" saves the picture the window draws. A click on a box asks the editor to go
+// to its situation. Every layout runs in a child process under a deadline (MapDeadlines), under a
+// busy cursor: a scenario whose roads lead anywhere can take dot minutes, and the editor must not
+// freeze.
 class MapWindow : public QWidget {
     Q_OBJECT
 
 public:
-    // Asks for the file to save the map to; an empty name cancels. The name's ending (".svg"
-    // or ".png") chooses the format.
-    using FileChooser = std::function<QString()>;
+    // Asks for the file to save the map to, proposing `proposed` (the scenario's name with
+    // "-mapa.svg", in its folder); an empty name cancels. The name's ending (".svg" or ".png")
+    // chooses the format.
+    using FileChooser = std::function<QString(const QString& proposed)>;
 
     // Without a chooser, the standard save dialog asks (filters "SVG (*.svg)", "PNG (*.png)").
     // The fewest situations a neighbourhood is cut down to when its layout runs out of time.
     static constexpr std::size_t SmallestNeighbourhood = 25;
+    // The pixel size of a box's label at zoom 1, and the least zoom "Dopasuj" goes down to:
+    // below it the labels are too small to read, and the map scrolls instead.
+    static constexpr int LabelPixels = 12;
+    static constexpr double LeastFitZoom = 8.0 / LabelPixels;
 
     explicit MapWindow(MessageBoxes& boxes, QWidget* parent = nullptr, FileChooser chooser = {});
     ~MapWindow() override;
@@ -60,6 +66,8 @@ public:
     void setCurrent(std::int32_t k);
 
     const MapLayout& layout() const { return layout_; }
+    // The file the save dialog proposes: "<scenario>-mapa.svg" beside the scenario.
+    QString proposedFileName() const;
     // The box of situation k, or null when it is not on the map.
     QAbstractGraphicsShapeItem* box(std::int32_t k) const;
 
@@ -78,6 +86,7 @@ signals:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void relayout();
@@ -86,6 +95,7 @@ private:
     void highlight(std::int32_t k);
     void zoom(double factor);
     void fitMap();
+    void keepOnScreen();
     void saveAs();
     void saveSvg(const QString& path) const;
     void savePng(const QString& path) const;

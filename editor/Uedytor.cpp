@@ -2,6 +2,7 @@
 
 #include "LoadProgress.h"
 #include "SituationGrid.h"
+#include "common/Cp1250.h"
 #include "common/Description.h"
 #include "ui/Controls.h"
 #include "ui/Guarded.h"
@@ -14,6 +15,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -24,10 +26,13 @@
 #include <QTableView>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QToolTip>
+#include <vector>
 
 const QString TFoRPGEdit::EditingOffCaption = QStringLiteral("Edycja wyłączona!!!");
 
 namespace {
+const QString kTitle = QStringLiteral("Diziru tekstówek");
 const QString kNewScenarioCaption = QStringLiteral("Tworzenie nowego scenariusza");
 // The description field of a situation record holds this many bytes.
 constexpr int kDescriptionCapacity = decltype(TRekordKroku::Opis)::Capacity;
@@ -41,7 +46,7 @@ template <class Step> void TFoRPGEdit::act(Step&& step) {
 TFoRPGEdit::TFoRPGEdit(EditorServices services)
     : services_(std::move(services)), state_(services_.files) {
     setObjectName(QStringLiteral("FoRPGEdit"));
-    setWindowTitle(QStringLiteral("Diziru tekstówek"));
+    setWindowTitle(kTitle);
     WindowFrame::makeFixed(this, 558, 522, true);
     setFont(Controls::times(13));
     buildControls();
@@ -49,6 +54,8 @@ TFoRPGEdit::TFoRPGEdit(EditorServices services)
     media_ = std::make_unique<EditorMedia>(
         EditorMedia::Controls{*LaBmp, *LaWAV, *PaObrazek, *MPwav}, state_);
     PaObrazek->setPaintHandler([this](QPainter& painter) { media_->maluj(painter); });
+    // A sound that cannot play is told in its box, and showing the situation goes on.
+    media_->setSoundReport([this](const AppError& error) { services_.boxes.error(error); });
     tools_ = std::make_unique<EditorTools>(this, services_.boxes, services_.files);
     connectHandlers();
 
@@ -137,14 +144,54 @@ void TFoRPGEdit::onFocusChanged(QWidget* old, QWidget* now) {
     }
 }
 
-// The description holds at most 250 bytes, a line break counting two: what goes past the
-// limit is cut from the end of what was just typed or pasted, leaving the cursor after it.
+// What is typed or pasted into the description must be storable. Characters Windows-1250
+// cannot hold are dropped (the author is told of the first), then the description holds at
+// most 250 bytes, a line break counting two: what goes past the limit is cut from the end of
+// what was just typed or pasted. The cursor stays after what is kept.
 void TFoRPGEdit::limitDescription(int position, int, int added) {
     if (settingDescription_ || added <= 0)
         return;
-    const QString text = memoText();
-    if (position + added > text.size())
-        added = static_cast<int>(text.size()) - position;
+    const struct Editing {
+        bool& flag;
+        explicit Editing(bool& f) : flag(f) { flag = true; }
+        ~Editing() { flag = false; }
+    } editing{settingDescription_};
+    QString text = memoText();
+    added = std::min(added, static_cast<int>(text.size()) - position);
+    // The refused characters of what was added, as runs of positions, first to last.
+    struct Run {
+        int at;
+        int length;
+    };
+    std::vector<Run> refused;
+    std::optional<char32_t> first;
+    for (int i = position; i < position + added;) {
+        const QChar c = text.at(i);
+        const bool pair =
+            c.isHighSurrogate() && i + 1 < position + added && text.at(i + 1).isLowSurrogate();
+        const int length = pair ? 2 : 1;
+        const char32_t code = pair ? QChar::surrogateToUcs4(c, text.at(i + 1)) : c.unicode();
+        if (!Cp1250::holds(code)) {
+            if (!first)
+                first = code;
+            if (!refused.empty() && refused.back().at + refused.back().length == i)
+                refused.back().length += length;
+            else
+                refused.push_back({i, length});
+        }
+        i += length;
+    }
+    QTextCursor cursor(MeOpis->document());
+    for (auto run = refused.rbegin(); run != refused.rend(); ++run) {
+        cursor.setPosition(run->at);
+        cursor.setPosition(run->at + run->length, QTextCursor::KeepAnchor);
+        cursor.removeSelectedText();
+        added -= run->length;
+    }
+    if (first) {
+        text = memoText();
+        hintRefused(MeOpis, *first);
+    }
     int excess = Description::storedLength(text) - kDescriptionCapacity;
     if (excess <= 0)
         return;
@@ -154,12 +201,14 @@ void TFoRPGEdit::limitDescription(int position, int, int added) {
         excess -= c == u'\n' ? 2 : 1;
         ++cut;
     }
-    QTextCursor cursor(MeOpis->document());
     cursor.setPosition(position + added - cut);
     cursor.setPosition(position + added, QTextCursor::KeepAnchor);
-    settingDescription_ = true;
     cursor.removeSelectedText();
-    settingDescription_ = false;
+}
+
+void TFoRPGEdit::hintRefused(QWidget* field, char32_t refused) {
+    QToolTip::showText(field->mapToGlobal(QPoint(0, field->height())),
+                       Cp1250::refusedMessage(refused), field);
 }
 
 // --- handlers ----------------------------------------------------------------------------------
@@ -214,8 +263,8 @@ void TFoRPGEdit::open(const QString& path) {
             throw;
         }
         setNotice(creating ? kNewScenarioCaption : QString());
-        FileNameS->setText(path);
         state_ = std::move(next);
+        showScenario(path, state_.readOnly());
         CzyscPola();
         if (opened == Opened::Empty)
             return;
@@ -284,7 +333,7 @@ void TFoRPGEdit::openStopped(const QString& path, bool creating) {
         // The open's own failure is the one reported; the sound device tells its own later.
     }
     setNotice(creating ? kNewScenarioCaption : QString());
-    FileNameS->setText(path);
+    showScenario(path, false);
     CzyscPola();
     tools_->closeAll();
 }
@@ -442,6 +491,22 @@ void TFoRPGEdit::mediaChooserClosed() {
 void TFoRPGEdit::setNotice(const QString& caption) {
     LEdycja->setText(caption);
     LEdycja->adjustSize();
+}
+
+void TFoRPGEdit::showScenario(const QString& path, bool readOnly) {
+    // A scenario the author may not write says so when it opens, not at the first save. The
+    // path line shows its end: the hint is what stays in view, the whole in its tooltip.
+    setWindowTitle(readOnly ? kTitle + QStringLiteral(" (tylko do odczytu)") : kTitle);
+    QString shown = path;
+    if (readOnly && state_.unfitJournal().isEmpty())
+        shown +=
+            QStringLiteral(" — tylko do odczytu; zapisz kopię w folderze, do którego masz "
+                           "prawo zapisu, np. %1")
+                .arg(QDir::toNativeSeparators(QDir::homePath() + QStringLiteral("/Tekstowki")));
+    else if (readOnly)
+        shown += QStringLiteral(" — tylko do odczytu");
+    FileNameS->setText(shown);
+    FileNameS->setToolTip(readOnly ? shown : QString());
 }
 
 void TFoRPGEdit::PaObrazekRepaint() {

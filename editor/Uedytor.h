@@ -129,6 +129,12 @@ private:
     void connectHandlers();
     void onFocusChanged(QWidget* old, QWidget* now);
     void limitDescription(int position, int removed, int added);
+    // Tells the author, beside `field` and without stopping the typing, that `refused` was not
+    // taken: Windows-1250 cannot hold it.
+    void hintRefused(QWidget* field, char32_t refused);
+    // The window's title and the path line for the scenario at `path`; one the author may not
+    // write says so, and where a copy can be written.
+    void showScenario(const QString& path, bool readOnly);
 
     // Operations of the editor, named as the editor has always named them.
     bool FormClose();

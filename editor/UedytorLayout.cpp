@@ -2,6 +2,7 @@
 
 #include "SituationGrid.h"
 #include "Uedytor.h"
+#include "common/Cp1250.h"
 #include "ui/Controls.h"
 #include "ui/PaintBox.h"
 #include "ui/PictureBox.h"
@@ -19,6 +20,8 @@
 #include <QPushButton>
 #include <QStringListModel>
 #include <QTableView>
+#include <QValidator>
+#include <functional>
 
 using Controls::button;
 using Controls::label;
@@ -33,18 +36,58 @@ QFont bold(int pixelHeight) {
     return f;
 }
 
-QLineEdit* edit(QWidget* parent, const char* name, const QRect& geometry, int maxLength) {
+// Keeps a field's text storable: every character Windows-1250 cannot hold is dropped, whether
+// typed or pasted, and `refused` is told the first one; then what goes past `maximum`
+// characters is cut from the end of what was just typed or pasted, which the cursor follows.
+// The field's own limit would count the characters dropped and cut held ones in their stead.
+class HeldTextValidator : public QValidator {
+public:
+    HeldTextValidator(QObject* parent, int maximum, std::function<void(char32_t)> refused)
+        : QValidator(parent), maximum_(maximum), refused_(std::move(refused)) {}
+
+    State validate(QString& input, int& pos) const override {
+        const std::optional<char32_t> first = Cp1250::firstRefused(input);
+        if (first) {
+            pos = static_cast<int>(Cp1250::held(QStringView(input).left(pos)).size());
+            input = Cp1250::held(input);
+        }
+        if (input.size() > maximum_) {
+            const int cut = std::min(static_cast<int>(input.size()) - maximum_, pos);
+            input.remove(pos - cut, cut);
+            pos -= cut;
+            input.truncate(maximum_);
+            pos = std::min(pos, maximum_);
+        }
+        if (first)
+            refused_(*first);
+        return Acceptable;
+    }
+
+private:
+    int maximum_;
+    std::function<void(char32_t)> refused_;
+};
+
+// Told which field refused which character.
+using Refused = std::function<void(QWidget* field, char32_t refused)>;
+
+// A text field of at most `maxLength` characters.
+QLineEdit* edit(QWidget* parent, const char* name, const QRect& geometry, int maxLength,
+                const Refused& refused) {
     auto* e = make<QLineEdit>(parent, name, geometry, times(11));
-    e->setMaxLength(maxLength);
+    e->setValidator(
+        new HeldTextValidator(e, maxLength, [e, refused](char32_t c) { refused(e, c); }));
     return e;
 }
 
 // An editable combo box whose typed text never becomes an item of its own.
-QComboBox* combo(QWidget* parent, const char* name, const QRect& geometry, int maxLength) {
+QComboBox* combo(QWidget* parent, const char* name, const QRect& geometry, int maxLength,
+                 const Refused& refused) {
     auto* c = make<QComboBox>(parent, name, geometry, times(11));
     c->setEditable(true);
     c->setInsertPolicy(QComboBox::NoInsert);
-    c->lineEdit()->setMaxLength(maxLength);
+    c->lineEdit()->setValidator(new HeldTextValidator(c->lineEdit(), maxLength,
+                                                      [c, refused](char32_t r) { refused(c, r); }));
     return c;
 }
 
@@ -52,6 +95,9 @@ QComboBox* combo(QWidget* parent, const char* name, const QRect& geometry, int m
 
 void TFoRPGEdit::buildControls() {
     const QFont f13 = times(13);
+    // No field takes a character Windows-1250 cannot hold (the description drops it in
+    // limitDescription): the author is told beside the field.
+    const Refused refused = [this](QWidget* field, char32_t c) { hintRefused(field, c); };
     Label9 = label(this, "Label9", QStringLiteral("Nazwa sytuacji:"), {4, 45, 83, 15}, f13);
     Label16 = label(this, "Label16", QStringLiteral("Typ sytuacji:"), {280, 45, 70, 15}, f13);
     Label8 = label(this, "Label8", QStringLiteral("Opis sytuacji:"), {4, 90, 73, 15}, f13);
@@ -90,8 +136,8 @@ void TFoRPGEdit::buildControls() {
     PaObrazek->setToolTip(QStringLiteral("Obraz jest zawsze wysrodkowany"));
 
     BuOtworz = button(this, "BuOtworz", QStringLiteral("&Otwórz/Nowy"), {4, 4, 101, 23}, f13);
-    ENazwa = edit(this, "ENazwa", {4, 65, 269, 22}, 20);
-    CBTyp = combo(this, "CBTyp", {280, 65, 145, 22}, 10);
+    ENazwa = edit(this, "ENazwa", {4, 65, 269, 22}, 20, refused);
+    CBTyp = combo(this, "CBTyp", {280, 65, 145, 22}, 10, refused);
     CBTyp->addItems({QStringLiteral("Normalny"), QStringLiteral("Koniec"),
                      QStringLiteral("Wybory1"), QStringLiteral("Wybory2"),
                      QStringLiteral("Wybory3")});
@@ -101,14 +147,14 @@ void TFoRPGEdit::buildControls() {
     CBTyp->completer()->setCaseSensitivity(Qt::CaseSensitive);
     MeOpis = make<QPlainTextEdit>(this, "MeOpis", {4, 110, 269, 90}, times(11));
     MeOpis->setTabChangesFocus(true);
-    EWybor1 = edit(this, "EWybor1", {14, 225, 270, 22}, 45);
-    EWybor2 = edit(this, "EWybor2", {14, 250, 270, 22}, 45);
-    EWybor3 = edit(this, "EWybor3", {14, 275, 270, 22}, 45);
-    EWybor4 = edit(this, "EWybor4", {14, 300, 270, 22}, 45);
-    CBKrok_Wybrany1 = combo(this, "CBKrok_Wybrany1", {285, 225, 270, 22}, 20);
-    CBKrok_Wybrany2 = combo(this, "CBKrok_Wybrany2", {285, 250, 270, 22}, 20);
-    CBKrok_Wybrany3 = combo(this, "CBKrok_Wybrany3", {285, 275, 270, 22}, 20);
-    CBKrok_Wybrany4 = combo(this, "CBKrok_Wybrany4", {285, 300, 270, 22}, 20);
+    EWybor1 = edit(this, "EWybor1", {14, 225, 270, 22}, 45, refused);
+    EWybor2 = edit(this, "EWybor2", {14, 250, 270, 22}, 45, refused);
+    EWybor3 = edit(this, "EWybor3", {14, 275, 270, 22}, 45, refused);
+    EWybor4 = edit(this, "EWybor4", {14, 300, 270, 22}, 45, refused);
+    CBKrok_Wybrany1 = combo(this, "CBKrok_Wybrany1", {285, 225, 270, 22}, 20, refused);
+    CBKrok_Wybrany2 = combo(this, "CBKrok_Wybrany2", {285, 250, 270, 22}, 20, refused);
+    CBKrok_Wybrany3 = combo(this, "CBKrok_Wybrany3", {285, 275, 270, 22}, 20, refused);
+    CBKrok_Wybrany4 = combo(this, "CBKrok_Wybrany4", {285, 300, 270, 22}, 20, refused);
     // The four target boxes list the same names: one model, filled in one go.
     names_ = new QStringListModel(QStringList{QString()}, this);
     for (QComboBox* cel : cele()) {

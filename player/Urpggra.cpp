@@ -251,9 +251,15 @@ void TFoRpgGra::Pokaz() {
         if (file.isEmpty()) {
             services_.boxes.message(QStringLiteral("Nie masz dzwieku \"%1\"").arg(name));
         } else {
-            MPWav->setFileName(file);
-            MPWav->open();
-            MPWav->play();
+            // A game needs no sound: one that cannot play (no sound server, no device, a file
+            // the device refuses) is reported here, and the step goes on to set the choices.
+            try {
+                MPWav->setFileName(file);
+                MPWav->open();
+                MPWav->play();
+            } catch (const AppError& error) {
+                services_.boxes.error(error);
+            }
         }
     }
 }

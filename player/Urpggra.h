@@ -72,7 +72,8 @@ private:
     void OtworzScenariusz();
     void CzyscOkno();
     void KoniecGry();
-    // Shows the game's current situation: texts, picture and sound.
+    // Shows the game's current situation: texts, picture and sound. A picture that cannot be
+    // read stops the step; a sound that cannot play is reported and the step goes on.
     void Pokaz();
     // Names the choice buttons, for a screen reader, by the current situation's choice texts:
     // the choices they lead to. A step that fails leaves them, as it leaves the situation.

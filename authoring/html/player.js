@@ -90,6 +90,9 @@
     soundStarted = null;
   }
 
+  // Starts the sound without waiting for it. The step is over before the browser answers: a
+  // sound it then refuses or cannot decode just does not play, as the player's device stops
+  // without a word when playing fails.
   function playSound(uri) {
     if (!soundAllowed) return;
     audio = new Audio(uri);
@@ -97,7 +100,8 @@
     if (played && played.catch) played.catch(function () {});
   }
 
-  // Shows the situation just read; a picture or sound the player refuses stops the step there.
+  // Shows the situation just read; a picture the player refuses stops the step there. A game
+  // needs no sound: one the player's device refuses shows its error box and the step goes on.
   function show(s) {
     labels.forEach(function (label, i) { label.textContent = s.c[i]; });
     el("opis").textContent = s.d;
@@ -119,7 +123,7 @@
         soundStarted = s;
         playSound(snd.u);
       } else if (snd.f) {
-        throw new Stop(snd.m);
+        message(errorText(snd.m));
       } else {
         message(snd.m);
       }

@@ -88,6 +88,9 @@ public:
     // Why the pair opened for reading only although the author may write it: a file beside it
     // at the journal's path that does not fit it. Empty when there is none.
     const QString& unfitJournal() const { return pair_.unfitJournal(); }
+    // Whether the pair open now was opened for reading only: the author may not write it, or
+    // unfitJournal() tells why not.
+    bool readOnly() const { return pair_.readOnly(); }
     // True when another program replaced or removed either file since the pair was opened.
     bool filesReplaced() { return pair_.filesReplaced(); }
     // True when the situation file holds no byte. Throws AppError.

@@ -4,6 +4,7 @@
 #include "DemoScenario.h"
 #include "ScenarioBuilder.h"
 #include "authoring/ScenarioCheck.h"
+#include "common/ScenarioFiles.h"
 #include "core/MediaFile.h"
 #include "core/PosixRecordFile.h"
 
@@ -57,6 +58,13 @@ ScenarioSnapshot read(const QString& kro) {
     return readSnapshot(files, kro);
 }
 
+// Situation 0 as a new scenario writes it.
+Situation newDefaultEnd() {
+    Situation end = describedSituation(DefaultEndName, Koniec);
+    end.opis = DefaultEndText;
+    return end;
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(Fault)
@@ -87,8 +95,19 @@ private slots:
             "-3");
         row("target past the end", {[](S s, D) { s[4].cele[3] = 57; }},
             {"TargetOutOfRange 4/4 błąd"}, "57, a scenariusz ma 6 sytuacji");
-        row("choice left on the default end", {[](S s, D) { s[2].cele[0] = 0; }},
+        // Situation 0 is the default end while it is as a new scenario writes it.
+        row("choice left on the default end", {[](S s, D) {
+                s[0] = newDefaultEnd();
+                s[2].cele[0] = 0;
+            }},
             {"TargetDefaultEnd 2/1 błąd"});
+        row("choice to an ending at 0 under the default name", {[](S s, D) { s[2].cele[0] = 0; }},
+            {"TargetNamedEnd 2/1 ostrzeżenie"}, "„Default Koniec”");
+        row("choice to an ending at 0 of its own name", {[](S s, D) {
+                s[0].nazwa = "Wodospad";
+                s[2].cele[0] = 0;
+            }},
+            {});
         row("no road comes here",
             {[](S s, D) { s.push_back(describedSituation("Jaskinia", Koniec)); }},
             {"Unreachable 6/0 ostrzeżenie"});
@@ -99,7 +118,16 @@ private slots:
         row("loop with a way out", {[](S s, D) { s[4].cele = {4, 4, 4, 5}; }}, {});
         row("empty choice text", {[](S s, D) { s[2].wybory[1] = " "; }},
             {"EmptyChoiceText 2/2 ostrzeżenie"});
-        row("choice not offered leads nowhere", {[](S s, D) { s[2].cele[3] = 99; }}, {});
+        // A choice the type does not offer, left at -1 or at 0 as the kit writes it, is none.
+        row("choices not offered left empty", {[](S s, D) { s[2].cele[3] = -1; }}, {});
+        row("choice not offered keeps a road", {[](S s, D) { s[2].cele[3] = 99; }},
+            {"UnofferedChoice 2/4 ostrzeżenie"}, "typ Wybory3, a ma drogę do sytuacji 99");
+        row("choice not offered keeps a text", {[](S s, D) { s[3].wybory[1] = "Wróć"; }},
+            {"UnofferedChoice 3/2 ostrzeżenie"}, "tekst „Wróć”");
+        row("Wybory1 with choices 2 to 4", {[](S s, D) { s[4].typ = Wybory1; }},
+            {"UnofferedChoice 4/2 ostrzeżenie", "UnofferedChoice 4/3 ostrzeżenie",
+             "UnofferedChoice 4/4 ostrzeżenie"},
+            "wybór 2 nie jest oferowany przez typ Wybory1");
         row("empty description", {[](S s, D) { s[3].opis.clear(); }},
             {"EmptyDescription 3/0 ostrzeżenie"});
         row("empty name", {[](S s, D) { s[3].nazwa.clear(); }}, {"EmptyName 3/0 ostrzeżenie"});

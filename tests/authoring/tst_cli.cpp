@@ -119,7 +119,7 @@ private slots:
         QFETCH(QString, stderrStart);
         QVERIFY(writeRiver(dir_.filePath("Las.Kro"), 3, "Opis"));
         QVERIFY(writeRiver(dir_.filePath("Pusty.Kro"), 3, ""));
-        QVERIFY(writeRiver(dir_.filePath("Zly.Kro"), 0, "Opis"));
+        QVERIFY(writeRiver(dir_.filePath("Zly.Kro"), 57, "Opis"));
         QVERIFY(QDir::setCurrent(dir_.path()));
         const ProgramRun run = tekstowki(arguments);
         QCOMPARE(run.status, status);
@@ -142,7 +142,7 @@ private slots:
 
     void jsonReadsBack() {
         const QString kro = dir_.filePath("Zamek.Kro");
-        QVERIFY(writeRiver(kro, 0, ""));
+        QVERIFY(writeRiver(kro, -1, ""));
         const ProgramRun run = tekstowki({"check", kro, "--json"});
         QCOMPARE(run.status, 1);
         QJsonParseError error;
@@ -151,7 +151,7 @@ private slots:
         QCOMPARE(doc["file"].toString(), kro);
         const QJsonArray findings = doc["findings"].toArray();
         QCOMPARE(findings.size(), 2);
-        QCOMPARE(findings[0]["kind"].toString(), "TargetDefaultEnd");
+        QCOMPARE(findings[0]["kind"].toString(), "TargetNegative");
         QCOMPARE(findings[0]["severity"].toString(), "error");
         QCOMPARE(findings[0]["situation"].toInt(), 2);
         QCOMPARE(findings[0]["name"].toString(), "Rzeka");

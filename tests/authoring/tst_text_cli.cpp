@@ -1,6 +1,7 @@
 // tekstowki to-text and from-text run as processes: the pair through text and back, a pair
 // to-text refuses, an unfinished save it reads past, a failed from-text that leaves the old
-// pair alone, a good one that replaces it whole.
+// pair alone, a good one that replaces it whole; check on a text, and a file of the wrong kind
+// given to each sub-command.
 
 #include "RunProgram.h"
 #include "ScenarioBuilder.h"
@@ -8,6 +9,9 @@
 #include "common/ScenarioFiles.h"
 
 #include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTest>
 #include <algorithm>
@@ -146,6 +150,93 @@ private slots:
         QVERIFY(kept.testFlags(QFile::ReadOwner | QFile::WriteOwner));
         QVERIFY(!(kept & (QFile::ReadGroup | QFile::ReadOther)));
         QCOMPARE(QDir().entryList(QDir::Files).size(), 5);
+    }
+
+    // check reads a text as from-text does and names each finding by its block's line.
+    void checkReadsText_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("first"); // the first line of stdout, or of stderr at 2
+        QTest::addColumn<int>("line");      // of the first finding in the JSON, 0 for none
+        const QString end = "== 0 Wodospad\ntyp: Koniec\nopis:\n  Koniec.\n\n";
+        const QString start = end + "== 1 Start\ntyp: Wybory1\nopis:\n  Brama.\n";
+        QTest::newRow("clean") << start + "wybór 1: Idź -> #0\n"
+                               << 0
+                               << "Sytuacje: 2, osiągalne z sytuacji 1: 2, osiągalne "
+                                  "zakończenia: 1."
+                               << 0;
+        QTest::newRow("an error, at its block")
+            << start + "wybór 1: Idź -> #57\n"
+            << 1
+            << "t.txt:6: sytuacja 1 \"Start\": błąd: wybór 1 prowadzi do sytuacji 57, a "
+               "scenariusz ma 2 sytuacji"
+            << 6;
+        QTest::newRow("a choice the type does not offer")
+            << start + "wybór 1: Idź -> #0\nwybór 3: Skacz -> Start\n"
+            << 0
+            << "t.txt:6: sytuacja 1 \"Start\": ostrzeżenie: wybór 3 nie jest oferowany przez "
+               "typ Wybory1, a ma tekst „Skacz” i drogę do sytuacji 1; gracz go nie pokaże "
+               "(usuń go albo zmień typ)"
+            << 6;
+        QTest::newRow("no situation 1, no block")
+            << end << 1
+            << "t.txt: błąd: scenariusz nie ma sytuacji 1, od której zaczyna się "
+               "każda gra"
+            << 0;
+        QTest::newRow("a fault of the text")
+            << start + "wybór 1: Idź\n"
+            << 2
+            << "tekstowki: t.txt:10:13: oczekiwano „ -> ” i celu wyboru (nazwy sytuacji albo "
+               "#numeru)"
+            << 0;
+    }
+    void checkReadsText() {
+        QFETCH(QString, text);
+        QFETCH(int, status);
+        QFETCH(QString, first);
+        QFETCH(int, line);
+        QVERIFY(writeFile("t.txt", text.toUtf8()));
+        const ProgramRun run = tekstowki({"check", "t.txt"});
+        QCOMPARE(run.status, status);
+        QCOMPARE((status == 2 ? run.err : run.out).split(u'\n').first(), first);
+        QCOMPARE(run.err.isEmpty(), status != 2);
+        const ProgramRun json = tekstowki({"check", "--json", "t.txt"});
+        QCOMPARE(json.status, status);
+        const QJsonArray findings =
+            QJsonDocument::fromJson(json.out.toUtf8()).object()["findings"].toArray();
+        QCOMPARE(findings.isEmpty() ? 0 : findings[0]["line"].toInt(), line);
+    }
+
+    // Each sub-command told the kind of file it got instead of the one it reads, and nothing
+    // written.
+    void wrongKindIsNamed_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("message");
+        const QString text = "tekstowki: las.txt: to jest tekst scenariusza, nie plik sytuacji "
+                             "*.Kro; użyj: tekstowki from-text las.txt -o las.Kro\n";
+        QTest::newRow("to-text, a text")
+            << QStringList{"to-text", "las.txt", "-o", "b.txt"} << text;
+        QTest::newRow("export-html, a text")
+            << QStringList{"export-html", "las.txt", "-o", "b.html"} << text;
+        QTest::newRow("from-text, a situation file")
+            << QStringList{"from-text", "Las.Kro", "-o", "N.Kro"}
+            << "tekstowki: Las.Kro: to jest plik sytuacji *.Kro, nie tekst scenariusza; użyj: "
+               "tekstowki to-text Las.Kro -o Las.txt\n";
+        QTest::newRow("from-text, a list file")
+            << QStringList{"from-text", "Las.lis", "-o", "N.Kro"}
+            << "tekstowki: Las.lis: to jest plik listy *.lis, nie tekst scenariusza; użyj: "
+               "tekstowki to-text Las.Kro -o Las.txt\n";
+    }
+    void wrongKindIsNamed() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, message);
+        QCOMPARE(tekstowki({"to-text", "Las.Kro", "-o", "las.txt"}).status, 0);
+        const QStringList before = QDir().entryList(QDir::Files);
+        const ProgramRun run = tekstowki(arguments);
+        QCOMPARE(run.status, 2);
+        QCOMPARE(run.err, message);
+        QVERIFY(run.out.isEmpty());
+        QCOMPARE(QDir().entryList(QDir::Files), before);
     }
 
 private:

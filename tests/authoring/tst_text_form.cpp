@@ -350,6 +350,12 @@ private slots:
                                                << 6 << 10 << "21 bajtów";
         QTest::newRow("no Windows-1250 character") << start + "wybór 1: Idź ж -> Koniec\n"
                                                    << 6 << 14 << "znaku U+0436 nie ma";
+        // The escape the message offers is one the reader takes (handWrittenText).
+        QTest::newRow("no Windows-1250 character, the escape offered")
+            << start + "opis:\n  ж\n"
+            << 7 << 3
+            << "znaku U+0436 nie ma w Windows-1250; oczekiwano znaku, który plik scenariusza "
+               "może zapisać (albo „\\xNN”)";
         QTest::newRow("no Windows-1250 character in a description")
             << start + "opis:\n  Dobrze\n  Źle 😀\n"
             << 8 << 7 << "U+1F600";
@@ -406,15 +412,64 @@ private slots:
         QCOMPARE(e.column, column);
     }
 
+    // A fault's consequences are not faults of their own: each cause is one message.
+    void eachCauseReportedOnce_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("expected"); // "LINE:COLUMN" and a part of the message
+        const QString end = QStringLiteral("== 0 Koniec\ntyp: Koniec\n\n");
+        const QString indent = QStringLiteral("wiersze opisu wcina się dwiema spacjami");
+        QTest::newRow("description line not indented")
+            << end + "== 1 Start\ntyp: Koniec\nopis:\n  Noc.\nWiatr wieje.\n  Cisza.\n"
+            << QStringList{"8:1 wiersz opisu bez wcięcia; " + indent + " („  Wiatr wieje.”)"};
+        QTest::newRow("first description line not indented")
+            << end + "== 1 Start\ntyp: Koniec\nopis:\nNoc.\n  Cisza.\n"
+            << QStringList{"7:1 " + indent};
+        QTest::newRow("description line indented by one space")
+            << end + "== 1 Start\ntyp: Koniec\nopis:\n Noc.\n"
+            << QStringList{"7:1 " + indent};
+        QTest::newRow("description line with a colon, not indented")
+            << end + "== 1 Start\ntyp: Koniec\nopis:\nUwaga: most.\n  Dalej.\n"
+            << QStringList{"7:1 nieznane pole „Uwaga” albo wiersz opisu bez wcięcia"};
+        QTest::newRow("a fact ends the description") << end + "opis:\n  Noc.\ntyp: Koniec\n"
+                                                     << QStringList{"6:1 „typ” już podano"};
+        QTest::newRow("block 0 left out")
+            << "== 1 Start\ntyp: Poczatek\nwybór 1: Idź -> Las\n\n== 2 Las\ntyp: Koniec\n"
+            << QStringList{"1:4 brak bloku sytuacji 0: tekst zaczyna się od sytuacji 1"};
+        QTest::newRow("block 1 left out")
+            << end + "== 2 Las\ntyp: Koniec\nwybór 1: -> Łąka\n\n== 3 Łąka\ntyp: Koniec\n"
+            << QStringList{"4:4 brak bloku sytuacji 1: po sytuacji 0 następuje 2"};
+        QTest::newRow("blocks 1 and 2 left out") << end + "== 3 Las\ntyp: Koniec\n"
+                                                 << QStringList{"4:4 brak bloków sytuacji 1–2"};
+        QTest::newRow("a block twice")
+            << end + "== 1 A\ntyp: Koniec\n\n== 1 B\ntyp: Koniec\n\n== 2 C\ntyp: Koniec\n"
+            << QStringList{"7:4 oczekiwano nagłówka sytuacji „== 2 NAZWA”: sytuacja 1 już była"};
+    }
+    void eachCauseReportedOnce() {
+        QFETCH(QString, text);
+        QFETCH(QStringList, expected);
+        const TextFormResult result = fromText(text);
+        QStringList found;
+        for (const TextFormError& e : result.errors)
+            found << QStringLiteral("%1:%2 %3").arg(e.line).arg(e.column).arg(e.message);
+        QCOMPARE(found.size(), expected.size());
+        for (qsizetype i = 0; i < found.size(); ++i) {
+            const QString& want = expected.at(i);
+            const qsizetype space = want.indexOf(u' ');
+            QVERIFY2(found.at(i).startsWith(want.left(space + 1)) &&
+                         found.at(i).contains(want.mid(space + 1)),
+                     qPrintable(found.at(i)));
+        }
+    }
+
     // A hand-written text: the defaults of what it leaves out, and targets by name and number.
     void handWrittenText() {
         const TextFormResult r =
             fromText(QStringLiteral("== 0 Koniec\ntyp: Koniec\n\n== 1 Start\r\ntyp: Wybory2  \n"
-                                    "opis:\n  Noc.\n\n  Wiatr.\nwybór 1: Idź -> Start\n"));
+                                    "opis:\n  Noc\\xb9.\n\n  Wiatr.\nwybór 1: Idź -> Start\n"));
         QVERIFY(r.ok());
         const ScenarioSnapshot s = snapshotFromBytes(r.pair.situations, r.pair.list);
         QCOMPARE(s.size(), 2);
-        QCOMPARE(s.rekordy[1].Opis.text(), QStringLiteral("Noc.\r\n\r\nWiatr."));
+        QCOMPARE(s.rekordy[1].Opis.text(), QStringLiteral("Nocą.\r\n\r\nWiatr.")); // \xb9: ą
         QCOMPARE(s.rekordy[1].Krok_Wybrany1.get(), 1);
         QCOMPARE(s.rekordy[1].Krok_Wybrany2.get(), 0);  // offered: the default end
         QCOMPARE(s.rekordy[1].Krok_Wybrany3.get(), -1); // not offered

@@ -57,8 +57,8 @@ class Browser:
             sys.exit("chromium failed (%d): %s" % (done.returncode, done.stderr.decode()[-2000:]))
         return done.stdout.decode("utf-8")
 
-    def trace(self, page, fragment, window=WINDOW):
-        dom = self.run(page_url(page) + "#" + fragment, "--dump-dom", window=window)
+    def trace(self, page, fragment, *extra, window=WINDOW):
+        dom = self.run(page_url(page) + "#" + fragment, "--dump-dom", *extra, window=window)
         found = re.search(r'<pre id="trace"[^>]*>(.*?)</pre>', dom, re.S)
         text = html.unescape(found.group(1)) if found else ""
         if not text:
@@ -141,8 +141,8 @@ def first_difference(page, model):
     return "%d runs against %d" % (len(page), len(model))
 
 
-def check_plays(checks, browser, trace_program, name, kro, page):
-    shown = browser.trace(page, "autoplay=%s&steps=%d" % (SEEDS, STEPS))
+def check_plays(checks, browser, trace_program, name, kro, page, *extra):
+    shown = browser.trace(page, "autoplay=%s&steps=%d" % (SEEDS, STEPS), *extra)
     model = json.loads(subprocess.run([trace_program, "trace", kro, SEEDS, str(STEPS)],
                                       stdout=subprocess.PIPE, check=True).stdout)
     checks.expect(shown == model, "%s: the page plays as the game model does; %s"
@@ -191,6 +191,17 @@ def page_requests(browser, page, work, name):
     jobs = [event.get("params", {}) for event in net["events"] if event["type"] == start_job]
     return sorted({job["url"] for job in jobs
                    if "url" in job and job.get("initiator") != "not an origin"})
+
+
+def check_refused_sound(checks, model):
+    """Situation 3 of the media scenario, a Wybory2, names a sound the player refuses: its
+    error box shows after the missing picture's, and the step goes on to offer two choices."""
+    steps = [step for run in model for step in run["steps"] if step["n"] == 3]
+    checks.expect(steps, "media: a seeded play reaches the refused sound")
+    for step in steps:
+        checks.expect(step["o"] == [True, True, False, False] and len(step["m"]) == 2
+                      and step["m"][0] == 'Nie masz obrazu "nie-ma.bmp"' and step["s"] is None,
+                      "media: the refused sound lets the step go on: %s" % step)
 
 
 def check_no_network(checks, browser, name, page, work):
@@ -291,6 +302,11 @@ def main():
                 check_fragments(checks, browser, page)
             if name == "media":
                 check_picture(checks, browser, options.trace, name, kro, page, work)
+                check_refused_sound(checks, model)
+                # Sounds that really start, in a browser with no audio output to play them on.
+                check_plays(checks, browser, options.trace, "media, sounds started", kro, page,
+                            "--autoplay-policy=no-user-gesture-required",
+                            "--disable-audio-output")
 
         loop = os.path.join(scenarios, "petla", "Petla.Kro")
         loop_page = os.path.join(work, "petla.html")

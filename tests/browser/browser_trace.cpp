@@ -118,9 +118,14 @@ private:
             if (file.isEmpty()) {
                 messages_.append(QStringLiteral("Nie masz dzwieku \"%1\"").arg(name));
             } else {
-                // The sound device's checks that need no device, as it words their errors.
-                refuseSound(WavHeader::refusal(file, true));
-                sound_ = name;
+                // The sound device's checks that need no device, as it words their errors. A
+                // game needs no sound: the error box shows and the step goes on.
+                try {
+                    refuseSound(WavHeader::refusal(file, true));
+                    sound_ = name;
+                } catch (const AppError& e) {
+                    messages_.append(standardErrorText(e.message()));
+                }
             }
         }
     }

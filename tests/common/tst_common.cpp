@@ -86,6 +86,43 @@ private slots:
         QCOMPARE(Cp1250::encode(text), bytes);
     }
 
+    // What the code page cannot hold is found and dropped whole: a pair of surrogates is one
+    // character; the undefined bytes' C1 controls and every Polish letter are held.
+    void refusedCharactersAreFoundAndDropped_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("held");
+        QTest::addColumn<uint>("first"); // 0: none refused
+        QTest::addColumn<QString>("message");
+        const QString polish = QStringLiteral("ąćęłńóśźżĄĆĘŁŃÓŚŹŻ €„”–");
+        QTest::newRow("polish") << polish << polish << 0u << QString();
+        const QString c1 = QString(QChar(0x81)) + QChar(0x83) + QChar(0x88) + QChar(0x90) +
+                           QChar(0x98) + QChar(u'\t') + QChar(0x7F);
+        QTest::newRow("controls the bytes round-trip") << c1 << c1 << 0u << QString();
+        QTest::newRow("emoji") << QStringLiteral("Chata 🎉 ż") << QStringLiteral("Chata  ż")
+                               << 0x1F389u
+                               << QStringLiteral("Znaku „🎉” (U+1F389) nie da się zapisać: pliki "
+                                                 "scenariusza znają tylko znaki Windows-1250");
+        QTest::newRow("cyrillic and cjk")
+            << QStringLiteral("aж中b") << QStringLiteral("ab") << 0x436u
+            << QStringLiteral("Znaku „ж” (U+0436) nie da się zapisać: pliki scenariusza znają "
+                              "tylko znaki Windows-1250");
+        QTest::newRow("U+0080, which no byte decodes to")
+            << QString(QChar(0x80)) + u'x' << QStringLiteral("x") << 0x80u << QString();
+        QTest::newRow("lone surrogates") << QString(QChar(0xDC00)) + u'ó' + QChar(0xD83C)
+                                         << QStringLiteral("ó") << 0xDC00u << QString();
+    }
+    void refusedCharactersAreFoundAndDropped() {
+        QFETCH(QString, text);
+        QFETCH(QString, held);
+        QFETCH(uint, first);
+        QFETCH(QString, message);
+        QCOMPARE(Cp1250::held(text), held);
+        QCOMPARE(Cp1250::firstRefused(text).value_or(0), char32_t(first));
+        QCOMPARE(Cp1250::decode(Cp1250::encode(held)), held);
+        if (!message.isEmpty())
+            QCOMPARE(Cp1250::refusedMessage(first), message);
+    }
+
     void ustawCutsTextsToCapacity_data() {
         QTest::addColumn<int>("nameLength");
         QTest::addColumn<int>("textLength");

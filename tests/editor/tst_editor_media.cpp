@@ -1,4 +1,6 @@
+#include "EditorUnderTest.h"
 #include "FakeSoundDevice.h"
+#include "RecordingMessageBoxes.h"
 #include "ScenarioBuilder.h"
 #include "TestMain.h"
 #include "core/AppError.h"
@@ -11,6 +13,7 @@
 #include "ui/SoundControl.h"
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -207,20 +210,66 @@ private slots:
         QCOMPARE(host.LaBmp->text(), QStringLiteral("zly.bmp"));
     }
 
+    // A situation needs no sound: with a report set, the refusal goes there and the showing
+    // goes on; without one, it is thrown once the rest is shown.
+    void refusedSoundLeavesTheControlClosed_data() {
+        QTest::addColumn<bool>("reported");
+        QTest::newRow("thrown") << false;
+        QTest::newRow("reported") << true;
+    }
     void refusedSoundLeavesTheControlClosed() {
+        QFETCH(bool, reported);
         MediaHost host(dir_.path() + u'/');
+        QStringList reports;
+        QStringList thrown;
+        if (reported)
+            host.media->setSoundReport([&](const AppError& e) { reports << e.message(); });
         host.sound->refuseNextOpen = QStringLiteral("Nie ma urzadzenia");
-        host.name({}, QStringLiteral("las.wav"));
+        host.name(QStringLiteral("las.bmp"), QStringLiteral("las.wav"));
         host.media->czysc();
         try {
             host.media->pokaz();
-            QFAIL("a refused sound must be reported");
         } catch (const AppError& e) {
-            QCOMPARE(e.message(), QStringLiteral("Nie ma urzadzenia"));
+            thrown << e.message();
         }
-        QVERIFY(!host.MPwav->isOpen());
+        QCOMPARE(reported ? reports : thrown, QStringList{QStringLiteral("Nie ma urzadzenia")});
+        QVERIFY((reported ? thrown : reports).isEmpty());
+        QCOMPARE(host.centre(), QColor(0, 200, 0));
         QCOMPARE(host.LaWAV->text(), QStringLiteral("las.wav"));
+        QVERIFY(!host.MPwav->isOpen());
         QVERIFY(!host.MPwav->playButton()->isEnabled());
+        // The control forgot the file: opening it again (as enabling editing does) opens the
+        // device alone and cannot fail on that sound.
+        QVERIFY(host.MPwav->fileName().isEmpty());
+    }
+
+    // Without a sound server every sound fails to open: the editor reports it once and shows
+    // the situation whole, and the next scenario still opens.
+    void soundThatCannotOpenLeavesTheSituationShown() {
+        const QString las = dir_.filePath(QStringLiteral("Las.Kro"));
+        const QString drugi = dir_.filePath(QStringLiteral("Drugi.Kro"));
+        Situation start =
+            describedSituation(QStringLiteral("Start"), Poczatek, {}, {QStringLiteral("Dalej")});
+        start.bmp = QStringLiteral("las.bmp");
+        start.wav = QStringLiteral("las.wav");
+        QVERIFY(writeScenario(las, {describedSituation(QStringLiteral("Koniec"), Koniec), start}));
+        QVERIFY(writeScenario(drugi, {describedSituation(QStringLiteral("Koniec"), Koniec),
+                                      describedSituation(QStringLiteral("Drugi"), Poczatek)}));
+        const QString noDriver = QStringLiteral("There is no driver installed on your system.");
+        EditorUnderTest<RecordingMessageBoxes, PosixRecordFileFactory> editor;
+        editor.sound->refuseEveryOpen = noDriver;
+        editor.boxes.expectError(noDriver);
+        editor.open(las);
+        QVERIFY(editor.boxes.verifyAllShown());
+        QCOMPARE(editor.w.ENazwa->text(), QStringLiteral("Start"));
+        QCOMPARE(editor.w.EWybor1->text(), QStringLiteral("Dalej"));
+        QCOMPARE(editor.w.PaObrazek->grab().toImage().pixelColor(64, 64), QColor(0, 200, 0));
+        QCOMPARE(editor.w.LaWAV->text(), QStringLiteral("las.wav"));
+        QVERIFY(!editor.w.MPwav->isOpen());
+        editor.open(drugi);
+        QVERIFY(editor.boxes.verifyAllShown());
+        QCOMPARE(editor.w.FileNameS->text(), drugi);
+        QCOMPARE(editor.w.ENazwa->text(), QStringLiteral("Drugi"));
     }
 
 private:

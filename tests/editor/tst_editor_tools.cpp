@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTableView>
@@ -97,10 +98,62 @@ private slots:
         QCOMPARE(e.w.ENazwa->text(), QStringLiteral("Łąka"));
 
         e.w.CBTyp->setEditText(QStringLiteral("Koniec"));
+        // Leaving the type closes the choices a Koniec does not offer.
+        Editor::leave(e.w.CBTyp, e.w.MeOpis);
         Editor::click(e.w.BuZapisz);
         QCOMPARE(check->findings->topLevelItemCount(), 0);
         QVERIFY(check->summary->text().startsWith(QStringLiteral("Brak uwag")));
         QVERIFY(e.boxes.verifyAllShown());
+    }
+
+    // A finding wraps in its column, its row as high as its lines, also after the window is
+    // made narrower: none is cut short, and a short one keeps one line.
+    void checkWindowShowsLongFindingsWhole_data() {
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("width"); // of the window once the findings are shown
+        QTest::addColumn<bool>("wraps");
+        const QString longer = QStringLiteral("Wybór 2 prowadzi do sytuacji 17 „Wąwóz”, z "
+                                              "której żadna droga nie prowadzi do końca: "
+                                              "gracz, który tam wejdzie, krąży bez wyjścia "
+                                              "po sytuacjach 17, 18, 19 i 20.");
+        QTest::newRow("short") << QStringLiteral("Wybór 1 prowadzi do domyślnego końca.") << 640
+                               << false;
+        QTest::newRow("long") << longer << 640 << true;
+        QTest::newRow("long, window narrowed") << longer << 450 << true;
+    }
+    void checkWindowShowsLongFindingsWhole() {
+        QFETCH(QString, message);
+        QFETCH(int, width);
+        QFETCH(bool, wraps);
+        CheckWindow window;
+        window.resize(640, 360);
+        window.show();
+        CheckReport report;
+        report.findings.push_back({Severity::Warning, FindingKind::EmptyDescription, 2,
+                                   QStringLiteral("Łąka"), 1, message});
+        report.findings.push_back({Severity::Error, FindingKind::EmptyDescription, 3,
+                                   QStringLiteral("Las"), 0, QStringLiteral("Bez opisu.")});
+        window.showReport(report);
+        window.resize(width, 360);
+        QTreeWidget* list = window.findings;
+        const QModelIndex cell = list->model()->index(0, 3);
+        // The room the view's style leaves for text within a cell.
+        const int margin =
+            list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1;
+        const auto needed = [&] {
+            return QFontMetrics(list->font())
+                .boundingRect(QRect(0, 0, list->columnWidth(3) - 2 * margin, 100000),
+                              Qt::TextWordWrap, message)
+                .height();
+        };
+        // The rows are laid out again once the window has handled its new width.
+        QTRY_VERIFY2(needed() <= list->visualRect(cell).height(),
+                     qPrintable(QStringLiteral("%1 > %2").arg(needed()).arg(
+                         list->visualRect(cell).height())));
+        QCOMPARE(list->visualRect(cell).height() >
+                     list->visualRect(list->model()->index(1, 3)).height(),
+                 wraps);
+        QCOMPARE(cell.data().toString(), message);
     }
 
     // The map opens on the situation shown, a click on a box goes there as the grid does, and

@@ -6,13 +6,17 @@
 #include "ScriptedFileDialog.h"
 #include "TestMain.h"
 #include "common/Cp1250.h"
+#include "common/SaveJournal.h"
+#include "common/ScenarioFiles.h"
 #include "editor/SituationGrid.h"
 #include "editor/Uedytor.h"
 #include "ui/SoundControl.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -21,6 +25,8 @@
 #include <QTableView>
 #include <QTest>
 #include <QtEndian>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -55,6 +61,27 @@ std::vector<Situation> threeSituations() {
         describedSituation(QStringLiteral("Start"), Poczatek, {2}, {QStringLiteral("Idź na łąkę")}),
         describedSituation(QStringLiteral("Łąka"), Wybory1, {0, 0, 0, 0},
                            {QStringLiteral("Dalej"), QStringLiteral("Stary tekst"), {}, {}})};
+}
+
+bool setMode(const QString& path, mode_t mode) {
+    return ::chmod(QFile::encodeName(path).constData(), mode) == 0;
+}
+
+// Opens the scenario at `kro` as an author who may not write its folder: the folder and the
+// pair lose their write bits and, as root (whom permissions do not stop), the open runs as
+// user "nobody", root staying the saved user to come back to. False when that cannot be done.
+bool openNotWritable(Editor& e, const QString& kro) {
+    const QString folder = QFileInfo(kro).absolutePath();
+    if (!setMode(QFileInfo(folder).absolutePath(), 0755) || !setMode(kro, 0444) ||
+        !setMode(listFilePath(kro), 0444) || !setMode(folder, 0555))
+        return false;
+    const bool root = ::geteuid() == 0;
+    if (root && ::setresuid(65534, 65534, 0) != 0)
+        return false;
+    e.open(kro);
+    if (root && ::setresuid(0, 0, 0) != 0)
+        qFatal("cannot become root again");
+    return setMode(folder, 0755) && setMode(kro, 0644) && setMode(listFilePath(kro), 0644);
 }
 
 } // namespace
@@ -110,6 +137,58 @@ private slots:
             QCOMPARE(b->text(), text);
         if (auto* l = qobject_cast<QLabel*>(control))
             QCOMPARE(l->text(), text);
+    }
+
+    // A scenario the author may not write says so when it opens: the title, and the path line
+    // with where a copy can be written (its end stays in view, the label keeps its size).
+    // Opening one that can be written puts the original's captions back.
+    void readOnlyScenarioSaysSoOnOpening_data() {
+        QTest::addColumn<QString>("why"); // "folder", "journal" or "" (writable)
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("after"); // what the path line shows after the path
+        const QString readOnly = QStringLiteral("Diziru tekstówek (tylko do odczytu)");
+        QTest::newRow("folder not writable")
+            << "folder" << readOnly
+            << QStringLiteral(" — tylko do odczytu; zapisz kopię w folderze, do którego masz "
+                              "prawo zapisu, np. ") +
+                   QDir::homePath() + QStringLiteral("/Tekstowki");
+        QTest::newRow("unfit journal")
+            << "journal" << readOnly << QStringLiteral(" — tylko do odczytu");
+        QTest::newRow("writable") << "" << QStringLiteral("Diziru tekstówek") << QString();
+    }
+    void readOnlyScenarioSaysSoOnOpening() {
+        QFETCH(QString, why);
+        QFETCH(QString, title);
+        QFETCH(QString, after);
+        const QString writable = folder_.filePath(QStringLiteral("Las.Kro"));
+        const QString kro = folder_.filePath(QStringLiteral("Demo/Zamek.Kro"));
+        QVERIFY(writeScenario(writable, threeSituations()));
+        QVERIFY(writeScenario(kro, threeSituations()));
+        Editor e;
+        const auto captions = [&e](const QString& path, const QString& title,
+                                   const QString& after) {
+            QCOMPARE(e.w.windowTitle(), title);
+            QCOMPARE(e.w.FileNameS->text(), path + after);
+            QCOMPARE(e.w.FileNameS->toolTip(), after.isEmpty() ? QString() : path + after);
+            QCOMPARE(e.w.FileNameS->size(), QSize(214, 15));
+        };
+        e.open(writable);
+        captions(writable, QStringLiteral("Diziru tekstówek"), QString());
+        if (why == u"folder") {
+            QVERIFY(openNotWritable(e, kro));
+        } else {
+            const QString journal = SaveJournal::pathFor(kro);
+            if (why == u"journal") {
+                QVERIFY(writeFile(journal, QByteArray(SaveJournal::Size, 'x')));
+                e.boxes.expectMessage(ScenarioPair::unfitJournalMessage(journal));
+            }
+            e.open(kro);
+        }
+        QVERIFY(e.boxes.verifyAllShown());
+        QCOMPARE(e.w.ENazwa->text(), QStringLiteral("Start")); // opened all the same
+        captions(kro, title, after);
+        e.open(writable);
+        captions(writable, QStringLiteral("Diziru tekstówek"), QString());
     }
 
     void newScenarioHasTheDefaultSituations() {

@@ -24,7 +24,7 @@ EXPECTED = (
     + [f"usr/share/icons/hicolor/{s}x{s}/mimetypes/{MIME_ICON}.png" for s in SIZES]
     + [f"usr/share/man/man1/{program}.1.gz" for program in PROGRAMS]
     + ["usr/share/doc/tekstowki/copyright", "usr/share/doc/tekstowki/changelog.gz",
-       "usr/share/lintian/overrides/tekstowki"]
+       "usr/share/doc/tekstowki/TEXT-FORMAT.md", "usr/share/lintian/overrides/tekstowki"]
     + [DEMO + name for name in ["Zamek.Kro", "Zamek.lis"]]
     + [DEMO + f"Obrazki/{name}.bmp" for name in
        ["brama", "dziedziniec", "ogrod", "piwnica", "schody", "skarb", "smok"]]

@@ -597,10 +597,76 @@ private slots:
         p.boxes.expectError(QStringLiteral("Plik jest zly"));
         p.press(1);
         QVERIFY(p.boxes.verifyAllShown());
-        // The step ended at the sound: the texts are shown, the buttons were not set.
+        // The step went on past the sound: the texts are shown, the buttons set by the type.
         QCOMPARE(p.gra.LaWybor3->text(), QStringLiteral("Glos 3"));
-        QCOMPARE(p.buttons(), QStringLiteral("1000"));
+        QCOMPARE(p.buttons(), QStringLiteral("1110"));
         QVERIFY(!p.sound->calls.contains(u"play"));
+    }
+
+    // Without a sound server every sound fails to open; the game plays on without them.
+    // Situation 2, of the type tested, is reached by a choice of situation 1 or by --from.
+    void soundThatCannotPlayLetsTheStepGoOn_data() {
+        QTest::addColumn<int>("typ");
+        QTest::addColumn<bool>("fromCommandLine");
+        QTest::addColumn<QString>("buttons");
+        const std::pair<const char*, int> types[] = {{"Poczatek", Poczatek}, {"Normalny", Normalny},
+                                                     {"Wybory1", Wybory1},   {"Wybory2", Wybory2},
+                                                     {"Wybory3", Wybory3},   {"Koniec", Koniec}};
+        const char* offered[] = {"1000", "1111", "0000", "1000", "1100", "1110"};
+        for (const auto& [name, typ] : types) {
+            for (const bool from : {false, true})
+                QTest::addRow("%s%s", name, from ? ", --from 2" : "")
+                    << typ << from << QString::fromLatin1(offered[typ]);
+        }
+    }
+    void soundThatCannotPlayLetsTheStepGoOn() {
+        QFETCH(int, typ);
+        QFETCH(bool, fromCommandLine);
+        QFETCH(QString, buttons);
+        const QString noDriver = QStringLiteral("There is no driver installed on your system.");
+        const QString kro = dir_.filePath(QStringLiteral("Cisza.Kro"));
+        QVERIFY(writeFile(dir_.filePath(QStringLiteral("Obrazki/las.bmp")),
+                          solidBmp(64, 64, qRgb(0, 0, 255))));
+        QVERIFY(writeFile(dir_.filePath(QStringLiteral("Dzwieki/las.wav")), toneWav(50)));
+        QVERIFY(writeScenario(
+            kro,
+            {sit("Koniec", Koniec), sit("Start", Poczatek, {2, 0, 0, 0}, {}, "las.wav"),
+             sit("Badana", static_cast<std::uint8_t>(typ), {1, 1, 1, 1}, "las.bmp", "las.wav")}));
+        Player p;
+        p.sound->refuseEveryOpen = noDriver;
+        if (fromCommandLine) {
+            p.menu.hide();
+            p.boxes.expectError(noDriver);
+            if (typ == Koniec)
+                p.boxes.expectMessage(QStringLiteral("To juz koniec gry"));
+            p.windows.begin(commandLine({kro, QStringLiteral("--from"), QStringLiteral("2")}));
+        } else {
+            p.choose(kro);
+            p.boxes.expectError(noDriver);
+            p.start();
+            QVERIFY(p.boxes.verifyAllShown());
+            QCOMPARE(p.buttons(), QStringLiteral("1000"));
+            p.boxes.expectError(noDriver);
+            if (typ == Koniec)
+                p.boxes.expectMessage(QStringLiteral("To juz koniec gry"));
+            p.press(1);
+        }
+        QVERIFY(p.boxes.verifyAllShown());
+        QVERIFY(p.gra.isVisible());
+        QCOMPARE(p.gra.numer(), 2);
+        QCOMPARE(p.buttons(), buttons);
+        QCOMPARE(p.gra.LaWybor4->text(), QStringLiteral("Badana 4"));
+        QCOMPARE(boxCentre(p.gra), QColor(0, 0, 255));
+        QVERIFY(!p.sound->calls.contains(u"play"));
+        if (typ == Koniec)
+            return;
+        // Every choice offered leads on, as with sound.
+        p.boxes.expectError(noDriver);
+        p.press(1);
+        QVERIFY(p.boxes.verifyAllShown());
+        QCOMPARE(p.gra.numer(), 1);
+        QCOMPARE(p.gra.MeOpis->toPlainText(), QStringLiteral("Opis: Start"));
+        QCOMPARE(p.buttons(), QStringLiteral("1000"));
     }
 
     // --- menu and credits ------------------------------------------------------

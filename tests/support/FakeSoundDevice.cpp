@@ -19,6 +19,8 @@ void FakeSoundDevice::open(const QString& file, const QString& deviceType) {
         const QString text = std::exchange(log_->refuseNextOpen, QString());
         throw AppError(AppError::Other, text);
     }
+    if (!log_->refuseEveryOpen.isEmpty() && !file.isEmpty())
+        throw AppError(AppError::Other, log_->refuseEveryOpen);
     file_ = file;
     deviceType_ = deviceType;
     position_ = Position::Start;

@@ -18,6 +18,9 @@ struct FakeSoundLog {
     QStringList calls;
     // When not empty, the next open fails with this error text (once).
     QString refuseNextOpen;
+    // When not empty, every open on a file fails with this error text, as on a machine without
+    // a sound server; an open without a file still succeeds, as it does there.
+    QString refuseEveryOpen;
     // The device made last, or null when it is gone.
     QPointer<FakeSoundDevice> device;
 };

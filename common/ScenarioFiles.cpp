@@ -3,7 +3,6 @@
 #include "core/AppError.h"
 #include "core/FileSystem.h"
 #include "core/OutputFiles.h"
-#include "core/PosixRecordFile.h"
 
 #include <QFileInfo>
 
@@ -484,85 +483,4 @@ std::int64_t ScenarioPair::readBlock(std::int32_t first, std::vector<TRekordKrok
         }
     }
     return got;
-}
-
-void replaceScenario(const QString& situationFilePath, const QByteArray& situations,
-                     const QByteArray& list) {
-    const QString kro = situationFilePath;
-    const QString lis = listFilePath(kro);
-    if (FileSystem::sameFile(kro, lis))
-        throw AppError(AppError::InvalidFileName);
-    const qsizetype records = situations.size() / TRekordKroku::Size;
-    if (situations.size() % TRekordKroku::Size != 0 || list.size() % TRekordListy::Size != 0 ||
-        list.size() / TRekordListy::Size != records)
-        throw AppError(AppError::Other, QStringLiteral("%1: pliki pary nie są w parze").arg(kro));
-    if (records > MaxSituations)
-        throw AppError(AppError::Other, TooLargeMessage);
-
-    // Everything that can refuse the replace is looked at before either file is touched.
-    for (const QString& path : {kro, lis}) {
-        const OutputFiles::Kind kind = OutputFiles::kindAt(path);
-        if (kind != OutputFiles::Kind::Nothing && kind != OutputFiles::Kind::RegularFile)
-            throw AppError(AppError::Other, OutputFiles::refusalFor(path, kind));
-    }
-    const QString journalPath = SaveJournal::pathFor(kro);
-    if (FileSystem::entryExists(journalPath))
-        throw AppError(AppError::Other,
-                       QStringLiteral("%1: scenariusz ma niedokończony zapis (%2); otwórz go "
-                                      "najpierw w edytorze")
-                           .arg(kro, journalPath));
-    const QString folder = QFileInfo(kro).absolutePath();
-    if (FileSystem::writeForbidden(folder))
-        throw AppError(
-            AppError::Other,
-            QStringLiteral("%1: %2").arg(folder, AppError::messageForCode(AppError::AccessDenied)));
-
-    // The pair's lock keeps the editor's saves and the players' reads out meanwhile.
-    PosixRecordFile locked;
-    bool haveLock = false;
-    if (OutputFiles::kindAt(kro) == OutputFiles::Kind::RegularFile) {
-        try {
-            locked.open(kro, TRekordKroku::Size, RecordFile::Access::ReadWrite);
-            haveLock = locked.lock(RecordFile::Lock::Exclusive);
-        } catch (const AppError&) {
-            // A file the user may not write is still replaced by a rename in the folder.
-        }
-        if (locked.isOpen() && !haveLock)
-            throw AppError(AppError::Other, ScenarioPair::BusyMessage);
-    }
-
-    // New files wait whole beside the pair. What an earlier replace stopped before its
-    // journal left there is a leftover of ours and goes first (a link is removed, never
-    // followed).
-    const std::pair<QString, const QByteArray*> files[] = {{kro, &situations}, {lis, &list}};
-    std::vector<QString> staged;
-    bool journalWritten = false;
-    try {
-        for (const auto& [path, bytes] : files) {
-            const QString at = ReplaceJournal::stagedPath(path);
-            const OutputFiles::Kind kind = OutputFiles::kindAt(at);
-            if (kind == OutputFiles::Kind::RegularFile || QFileInfo(at).isSymLink())
-                OutputFiles::removeEntry(at);
-            OutputFiles::writeNew(at, *bytes, path);
-            staged.push_back(at);
-        }
-        ReplaceJournal journal;
-        journal.situationBytes = situations.size();
-        journal.listBytes = list.size();
-        OutputFiles::writeNew(journalPath, journal.encode());
-        journalWritten = true;
-        OutputFiles::syncFolder(folder);
-    } catch (...) {
-        if (journalWritten)
-            QFile::remove(journalPath);
-        for (const QString& at : staged)
-            QFile::remove(at);
-        throw;
-    }
-    // From here the journal finishes the replace at the next open, whatever stops this one.
-    OutputFiles::renameOver(ReplaceJournal::stagedPath(kro), kro);
-    OutputFiles::renameOver(ReplaceJournal::stagedPath(lis), lis);
-    OutputFiles::syncFolder(folder);
-    OutputFiles::removeEntry(journalPath);
-    OutputFiles::syncFolder(folder);
 }

@@ -124,6 +124,43 @@ private slots:
         QCOMPARE(after.out, before.out);
     }
 
+    // Whatever lies at the journal's path and is no journal of the pair is applied by no
+    // sub-command: each reads the files as they are and changes nothing in the folder.
+    void plantedJournalIsReadPast_data() {
+        QTest::addColumn<QString>("planted");
+        QTest::newRow("other bytes") << "bytes";
+        QTest::newRow("a dangling link") << "link";
+        QTest::newRow("a folder") << "folder";
+        QTest::newRow("a journal of another pair") << "other pair";
+    }
+    void plantedJournalIsReadPast() {
+        QFETCH(QString, planted);
+        const QList<QStringList> commands = {
+            {"check", "Las.Kro"}, {"to-text", "Las.Kro"}, {"export-html", "Las.Kro", "-o", "-"}};
+        QList<ProgramRun> before;
+        for (const QStringList& command : commands)
+            before << tekstowki(command);
+        const QString journal = SaveJournal::pathFor("Las.Kro");
+        SaveJournal other;
+        other.k = 1;
+        other.situationBytes = 9 * TRekordKroku::Size;
+        other.listBytes = 9 * TRekordListy::Size;
+        other.situationHeld = TRekordKroku::Size;
+        other.listHeld = TRekordListy::Size;
+        QVERIFY(planted == u"bytes"    ? writeFile(journal, QByteArray(SaveJournal::Size, 'x'))
+                : planted == u"link"   ? QFile::link("../ofiara/klucze", journal)
+                : planted == u"folder" ? QDir().mkdir(journal)
+                                       : writeFile(journal, other.encode()));
+        const QStringList entries = QDir().entryList(QDir::AllEntries | QDir::System);
+        for (qsizetype i = 0; i < commands.size(); ++i) {
+            const ProgramRun after = tekstowki(commands[i]);
+            QCOMPARE(after.status, before[i].status);
+            QCOMPARE(after.out, before[i].out);
+        }
+        QCOMPARE(QDir().entryList(QDir::AllEntries | QDir::System), entries);
+        QVERIFY(!QFileInfo::exists("../ofiara"));
+    }
+
     void failedFromTextLeavesThePair() {
         QVERIFY(writeFile("zly.txt", "== 0 Default Koniec\ntyp: Koniec\n\n== 1 Start\n"
                                      "typ: Poczatek\nwybór 1: Idź -> Zamek\n"));

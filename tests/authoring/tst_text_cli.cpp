@@ -106,12 +106,7 @@ private slots:
         QCOMPARE(before.status, 0);
         // A save of situation 2 stopped after it overwrote the record: its journal holds the
         // record as it was.
-        SaveJournal journal;
-        journal.k = 2;
-        journal.situationBytes = readFile("Las.Kro").size();
-        journal.listBytes = readFile("Las.lis").size();
-        journal.situationHeld = TRekordKroku::Size;
-        journal.listHeld = TRekordListy::Size;
+        SaveJournal journal = journalOf(2, readFile("Las.Kro").size() / TRekordKroku::Size);
         const QByteArray situation = readFile("Las.Kro").mid(2 * TRekordKroku::Size);
         const QByteArray list = readFile("Las.lis").mid(2 * TRekordListy::Size);
         std::copy_n(situation.constData(), journal.situation.size(), journal.situation.begin());
@@ -141,12 +136,7 @@ private slots:
         for (const QStringList& command : commands)
             before << tekstowki(command);
         const QString journal = SaveJournal::pathFor("Las.Kro");
-        SaveJournal other;
-        other.k = 1;
-        other.situationBytes = 9 * TRekordKroku::Size;
-        other.listBytes = 9 * TRekordListy::Size;
-        other.situationHeld = TRekordKroku::Size;
-        other.listHeld = TRekordListy::Size;
+        const SaveJournal other = journalOf(1, 9);
         QVERIFY(planted == u"bytes"    ? writeFile(journal, QByteArray(SaveJournal::Size, 'x'))
                 : planted == u"link"   ? QFile::link("../ofiara/klucze", journal)
                 : planted == u"folder" ? QDir().mkdir(journal)

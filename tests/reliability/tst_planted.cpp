@@ -35,17 +35,6 @@ std::vector<Situation> situations(int count, const QString& prefix) {
     return list;
 }
 
-// The journal of a save of situation `k` over a pair of `count` whole situations.
-SaveJournal journalOf(std::int32_t k, std::int64_t count) {
-    SaveJournal j;
-    j.k = k;
-    j.situationBytes = count * TRekordKroku::Size;
-    j.listBytes = count * TRekordListy::Size;
-    j.situationHeld = k < count ? TRekordKroku::Size : 0;
-    j.listHeld = k < count ? TRekordListy::Size : 0;
-    return j;
-}
-
 // Every entry of a folder, links as their targets, files as their bytes.
 QMap<QString, QByteArray> entries(const QString& folder) {
     QMap<QString, QByteArray> all;

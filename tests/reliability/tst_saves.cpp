@@ -221,13 +221,7 @@ private slots:
     // yet, and it is removed as it is.
     void journalCutShortIsRemoved_data() {
         QTest::addColumn<QByteArray>("journal");
-        SaveJournal whole;
-        whole.k = 1;
-        whole.situationBytes = 3 * TRekordKroku::Size;
-        whole.listBytes = 3 * TRekordListy::Size;
-        whole.situationHeld = TRekordKroku::Size;
-        whole.listHeld = TRekordListy::Size;
-        const QByteArray bytes = whole.encode();
+        const QByteArray bytes = journalOf(1, 3).encode();
         QCOMPARE(bytes.size(), SaveJournal::Size);
         QTest::newRow("empty") << QByteArray();
         QTest::newRow("half") << bytes.left(SaveJournal::Size / 2);

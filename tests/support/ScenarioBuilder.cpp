@@ -33,3 +33,13 @@ Situation describedSituation(const QString& nazwa, std::uint8_t typ,
     s.cele = cele;
     return s;
 }
+
+SaveJournal journalOf(std::int32_t k, std::int64_t situations) {
+    SaveJournal j;
+    j.k = k;
+    j.situationBytes = situations * TRekordKroku::Size;
+    j.listBytes = situations * TRekordListy::Size;
+    j.situationHeld = k < situations ? TRekordKroku::Size : 0;
+    j.listHeld = k < situations ? TRekordListy::Size : 0;
+    return j;
+}

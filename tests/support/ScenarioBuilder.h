@@ -4,6 +4,7 @@
 #include "MediaBuilders.h"
 #include "TestFiles.h"
 #include "common/Records.h"
+#include "common/SaveJournal.h"
 
 #include <QString>
 #include <array>
@@ -27,3 +28,7 @@ Situation describedSituation(const QString& nazwa, std::uint8_t typ,
 
 // Writes the .Kro file at `path` and its .lis beside it; false on failure.
 bool writeScenario(const QString& path, const std::vector<Situation>& situations);
+
+// The journal of a save of situation `k` over a pair of `situations` whole situations, the
+// records it held left as zeros.
+SaveJournal journalOf(std::int32_t k, std::int64_t situations);

@@ -1,13 +1,13 @@
-#include "HtmlExport.h"
+#include "authoring/HtmlExport.h"
 
 #include "HtmlAssets.h"
 #include "common/Description.h"
 #include "common/MediaFiles.h"
-#include "core/Adpcm.h"
-#include "core/AppError.h"
-#include "core/Bitmap.h"
-#include "core/MediaFile.h"
-#include "core/WavHeader.h"
+#include "platform/core/Adpcm.h"
+#include "platform/core/AppError.h"
+#include "platform/core/Bitmap.h"
+#include "platform/core/MediaFile.h"
+#include "platform/core/WavHeader.h"
 
 #include <QBuffer>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #pragma once
 // A scenario as one self-contained web page that plays it as the player does.
 
-#include "ScenarioSnapshot.h"
+#include "authoring/ScenarioSnapshot.h"
 
 #include <QByteArray>
 

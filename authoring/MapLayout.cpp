@@ -1,7 +1,7 @@
-#include "MapLayout.h"
+#include "authoring/MapLayout.h"
 
-#include "core/AppError.h"
-#include "core/ChildWork.h"
+#include "platform/core/AppError.h"
+#include "platform/core/ChildWork.h"
 
 #include <graphviz/gvc.h>
 

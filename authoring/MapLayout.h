@@ -1,9 +1,9 @@
 #pragma once
 // The scenario map: situations and their roads laid out by Graphviz, as positions or as SVG.
 
-#include "ScenarioCheck.h"
-#include "ScenarioGraph.h"
-#include "ScenarioSnapshot.h"
+#include "authoring/ScenarioCheck.h"
+#include "authoring/ScenarioGraph.h"
+#include "authoring/ScenarioSnapshot.h"
 
 #include <QByteArray>
 #include <QColor>

@@ -1,14 +1,14 @@
-#include "ScenarioCheck.h"
+#include "authoring/ScenarioCheck.h"
 
 #include "common/Cp1250.h"
 #include "common/MediaFiles.h"
 #include "common/ObEdKrok.h"
 #include "common/ScenarioFiles.h"
-#include "core/AppError.h"
-#include "core/Bitmap.h"
-#include "core/FileSystem.h"
-#include "core/MediaFile.h"
-#include "core/WavHeader.h"
+#include "platform/core/AppError.h"
+#include "platform/core/Bitmap.h"
+#include "platform/core/FileSystem.h"
+#include "platform/core/MediaFile.h"
+#include "platform/core/WavHeader.h"
 
 #include <QFileInfo>
 #include <QHash>

@@ -1,8 +1,8 @@
 #pragma once
 // The check of every road of a scenario: findings with their situations, and statistics.
 
-#include "ScenarioGraph.h"
-#include "ScenarioSnapshot.h"
+#include "authoring/ScenarioGraph.h"
+#include "authoring/ScenarioSnapshot.h"
 
 #include <QString>
 #include <cstdint>

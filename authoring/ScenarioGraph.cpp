@@ -1,4 +1,4 @@
-#include "ScenarioGraph.h"
+#include "authoring/ScenarioGraph.h"
 
 #include "common/ObEdKrok.h"
 

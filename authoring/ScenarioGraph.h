@@ -1,7 +1,7 @@
 #pragma once
 // The roads of a scenario: which situation each choice a player can take leads to.
 
-#include "ScenarioSnapshot.h"
+#include "authoring/ScenarioSnapshot.h"
 
 #include <cstdint>
 #include <span>

@@ -1,7 +1,7 @@
-#include "ScenarioSnapshot.h"
+#include "authoring/ScenarioSnapshot.h"
 
 #include "common/ScenarioFiles.h"
-#include "core/AppError.h"
+#include "platform/core/AppError.h"
 
 #include <algorithm>
 

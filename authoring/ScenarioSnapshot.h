@@ -2,7 +2,7 @@
 // Every record of a scenario pair in memory, read in bulk for the check and the map.
 
 #include "common/Records.h"
-#include "core/RecordFile.h"
+#include "platform/core/RecordFile.h"
 
 #include <QString>
 #include <cstdint>

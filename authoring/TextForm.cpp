@@ -1,8 +1,8 @@
-#include "TextForm.h"
+#include "authoring/TextForm.h"
 
 #include "common/Cp1250.h"
 #include "common/ScenarioFiles.h"
-#include "core/AppError.h"
+#include "platform/core/AppError.h"
 
 #include <QHash>
 #include <QStringList>

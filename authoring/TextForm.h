@@ -1,7 +1,7 @@
 #pragma once
 // The scenario pair as plain UTF-8 text and back, byte for byte (docs/TEXT-FORMAT.md).
 
-#include "ScenarioSnapshot.h"
+#include "authoring/ScenarioSnapshot.h"
 
 #include <QByteArray>
 #include <QString>

@@ -5,13 +5,13 @@
 //   build/bench/bench_check -csv       (what run.sh reads)
 // Every time is the median of kRuns runs, each timed alone after an untimed warm-up run.
 
-#include "BenchTiming.h"
-#include "MediaBuilders.h"
-#include "TestFiles.h"
 #include "authoring/ScenarioCheck.h"
+#include "bench/BenchTiming.h"
 #include "common/ObEdKrok.h"
 #include "common/ScenarioFiles.h"
-#include "core/PosixRecordFile.h"
+#include "platform/core/PosixRecordFile.h"
+#include "tests/support/MediaBuilders.h"
+#include "tests/support/TestFiles.h"
 
 #include <QElapsedTimer>
 #include <QFile>

@@ -3,11 +3,11 @@
 // situations, read and export times (medians of kRuns runs after a warm-up), page size.
 //   build/bench/bench_html [DEMO_FOLDER]
 
-#include "BenchTiming.h"
-#include "ScenarioBuilder.h"
 #include "authoring/HtmlExport.h"
 #include "authoring/ScenarioSnapshot.h"
-#include "core/PosixRecordFile.h"
+#include "bench/BenchTiming.h"
+#include "platform/core/PosixRecordFile.h"
+#include "tests/support/ScenarioBuilder.h"
 
 #include <QDir>
 #include <QFile>

@@ -7,18 +7,18 @@
 // Every time is the median of many runs timed one by one after a warm-up (kRuns and its
 // kin below); the player's step also gives its 99th percentile.
 
-#include "BenchTiming.h"
-#include "EditorUnderTest.h"
-#include "MediaBuilders.h"
-#include "PlayerUnderTest.h"
-#include "RecordingMessageBoxes.h"
-#include "TestFiles.h"
+#include "bench/BenchTiming.h"
 #include "common/ObEdKrok.h"
 #include "common/SaveJournal.h"
 #include "common/ScenarioFiles.h"
 #include "editor/SituationGrid.h"
 #include "editor/Uedytor.h"
-#include "ui/PaintBox.h"
+#include "platform/ui/PaintBox.h"
+#include "tests/support/EditorUnderTest.h"
+#include "tests/support/MediaBuilders.h"
+#include "tests/support/PlayerUnderTest.h"
+#include "tests/support/RecordingMessageBoxes.h"
+#include "tests/support/TestFiles.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -8,8 +8,8 @@
 //   build/bench/bench_map -csv       (what run.sh reads)
 // Every time is the median of its runs, each timed alone after an untimed warm-up run.
 
-#include "BenchTiming.h"
 #include "authoring/MapLayout.h"
+#include "bench/BenchTiming.h"
 
 #include <graphviz/gvc.h>
 

@@ -3,10 +3,10 @@
 //   build/bench/bench_scenario -median 11 (the median of 11 timings, as README gives them)
 //   build/bench/bench_scenario -callgrind (under valgrind, for counts that repeat)
 
-#include "ScenarioBuilder.h"
-#include "TestMain.h"
 #include "common/ObEdKrok.h"
 #include "common/ScenarioFiles.h"
+#include "tests/support/ScenarioBuilder.h"
+#include "tests/support/TestMain.h"
 
 #include <QFile>
 #include <QTemporaryDir>

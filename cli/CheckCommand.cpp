@@ -1,11 +1,11 @@
 // tekstowki check FILE.Kro|FILE.txt [--json]: the scenario check of a pair or of a scenario's
 // text, one line per finding or one JSON document.
 
-#include "Command.h"
 #include "authoring/ScenarioCheck.h"
 #include "authoring/ScenarioSnapshot.h"
 #include "authoring/TextForm.h"
-#include "core/AppError.h"
+#include "cli/Command.h"
+#include "platform/core/AppError.h"
 
 #include <QCommandLineParser>
 #include <QJsonArray>

@@ -1,9 +1,9 @@
 // tekstowki export-html FILE.Kro -o game.html: the scenario as one web page that plays it.
 
-#include "Command.h"
 #include "authoring/HtmlExport.h"
 #include "authoring/ScenarioCheck.h"
 #include "authoring/ScenarioSnapshot.h"
+#include "cli/Command.h"
 #include "common/MediaFiles.h"
 
 #include <QCommandLineParser>

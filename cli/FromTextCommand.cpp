@@ -1,12 +1,12 @@
 // tekstowki from-text FILE.txt -o FILE.Kro: the scenario pair a text describes, written whole or
 // not at all.
 
-#include "Command.h"
 #include "authoring/TextForm.h"
+#include "cli/Command.h"
 #include "common/SaveJournal.h"
 #include "common/ScenarioFiles.h"
-#include "core/AppError.h"
-#include "core/FileSystem.h"
+#include "platform/core/AppError.h"
+#include "platform/core/FileSystem.h"
 
 #include <QCommandLineParser>
 

@@ -1,7 +1,7 @@
 // tekstowki to-text FILE.Kro [-o FILE.txt]: the scenario pair as text, on stdout or into a file.
 
-#include "Command.h"
 #include "authoring/TextForm.h"
+#include "cli/Command.h"
 
 #include <QCommandLineParser>
 

@@ -1,8 +1,8 @@
 // tekstowki: the author's command line. The first argument names a sub-command, which parses
 // the rest itself.
 
-#include "Command.h"
-#include "core/Translations.h"
+#include "cli/Command.h"
+#include "platform/core/Translations.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "Cp1250.h"
+#include "common/Cp1250.h"
 
 #include <QHash>
 #include <array>

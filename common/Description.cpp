@@ -1,6 +1,6 @@
-#include "Description.h"
+#include "common/Description.h"
 
-#include "Cp1250.h"
+#include "common/Cp1250.h"
 
 QString Description::shown(const QString& stored) {
     QString text;

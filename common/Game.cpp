@@ -1,6 +1,6 @@
-#include "Game.h"
+#include "common/Game.h"
 
-#include "Description.h"
+#include "common/Description.h"
 
 Game::Game(RecordFileFactory& files) : pair_(files) {}
 

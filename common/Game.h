@@ -1,10 +1,10 @@
 #pragma once
 // The game model Game: one game of a scenario, step by step, without a window.
 
-#include "ObEdKrok.h"
-#include "Records.h"
-#include "ScenarioFiles.h"
-#include "core/RecordFile.h"
+#include "common/ObEdKrok.h"
+#include "common/Records.h"
+#include "common/ScenarioFiles.h"
+#include "platform/core/RecordFile.h"
 
 #include <QString>
 #include <array>

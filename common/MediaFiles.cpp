@@ -1,6 +1,6 @@
-#include "MediaFiles.h"
+#include "common/MediaFiles.h"
 
-#include "core/FileSystem.h"
+#include "platform/core/FileSystem.h"
 
 #include <QDir>
 #include <QFile>

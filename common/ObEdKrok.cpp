@@ -1,4 +1,4 @@
-#include "ObEdKrok.h"
+#include "common/ObEdKrok.h"
 
 void TKrok::ZRekordu(const TRekordKroku& rekord) {
     Nazwa.assign(rekord.Nazwa);

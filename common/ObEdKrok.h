@@ -1,7 +1,7 @@
 #pragma once
 // The situation object TKrok: the current situation in memory.
 
-#include "Records.h"
+#include "common/Records.h"
 
 #include <QString>
 #include <cstdint>

@@ -1,7 +1,7 @@
 #pragma once
 // The two record layouts of the scenario files and the situation types.
 
-#include "ShortString.h"
+#include "common/ShortString.h"
 
 #include <QString>
 #include <array>

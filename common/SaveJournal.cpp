@@ -1,4 +1,4 @@
-#include "SaveJournal.h"
+#include "common/SaveJournal.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,7 +1,7 @@
 #pragma once
 // The journal of a save in flight: what the save overwrites, to undo it after a crash.
 
-#include "Records.h"
+#include "common/Records.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,8 +1,8 @@
-#include "ScenarioFiles.h"
+#include "common/ScenarioFiles.h"
 
-#include "core/AppError.h"
-#include "core/FileSystem.h"
-#include "core/OutputFiles.h"
+#include "platform/core/AppError.h"
+#include "platform/core/FileSystem.h"
+#include "platform/core/OutputFiles.h"
 
 #include <QFileInfo>
 

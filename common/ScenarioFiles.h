@@ -1,10 +1,10 @@
 #pragma once
 // The scenario file pair ScenarioPair and the list file's name.
 
-#include "ObEdKrok.h"
-#include "Records.h"
-#include "SaveJournal.h"
-#include "core/RecordFile.h"
+#include "common/ObEdKrok.h"
+#include "common/Records.h"
+#include "common/SaveJournal.h"
+#include "platform/core/RecordFile.h"
 
 #include <QString>
 #include <memory>

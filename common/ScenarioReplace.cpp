@@ -1,11 +1,11 @@
 // Replacing a whole scenario pair, all or nothing, through its lock and a journal.
 
-#include "ScenarioFiles.h"
+#include "common/ScenarioFiles.h"
 
-#include "core/AppError.h"
-#include "core/FileSystem.h"
-#include "core/OutputFiles.h"
-#include "core/PosixRecordFile.h"
+#include "platform/core/AppError.h"
+#include "platform/core/FileSystem.h"
+#include "platform/core/OutputFiles.h"
+#include "platform/core/PosixRecordFile.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #pragma once
 // The counted string of fixed capacity that the scenario files hold.
 
-#include "Cp1250.h"
+#include "common/Cp1250.h"
 
 #include <QString>
 #include <algorithm>

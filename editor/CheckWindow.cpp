@@ -1,4 +1,4 @@
-#include "CheckWindow.h"
+#include "editor/CheckWindow.h"
 
 #include <QHeaderView>
 #include <QLabel>

@@ -1,11 +1,11 @@
-#include "EditorMedia.h"
+#include "editor/EditorMedia.h"
 
-#include "core/AppError.h"
-#include "core/Bitmap.h"
 #include "editor/model/ScenarioState.h"
-#include "ui/PaintBox.h"
-#include "ui/PictureBox.h"
-#include "ui/SoundControl.h"
+#include "platform/core/AppError.h"
+#include "platform/core/Bitmap.h"
+#include "platform/ui/PaintBox.h"
+#include "platform/ui/PictureBox.h"
+#include "platform/ui/SoundControl.h"
 
 #include <QLabel>
 

@@ -2,7 +2,7 @@
 // The editor window's picture box, media labels and sound control.
 
 #include "common/MediaFiles.h"
-#include "ui/PictureBox.h"
+#include "platform/ui/PictureBox.h"
 
 #include <QString>
 #include <functional>

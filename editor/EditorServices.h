@@ -1,10 +1,10 @@
 #pragma once
 // What the editor's windows take from the platform; tests pass fakes.
 
-#include "core/RecordFile.h"
-#include "core/SoundDevice.h"
-#include "ui/FileDialog.h"
-#include "ui/MessageBoxes.h"
+#include "platform/core/RecordFile.h"
+#include "platform/core/SoundDevice.h"
+#include "platform/ui/FileDialog.h"
+#include "platform/ui/MessageBoxes.h"
 
 #include <QString>
 #include <cstdint>

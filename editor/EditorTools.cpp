@@ -1,8 +1,8 @@
-#include "EditorTools.h"
+#include "editor/EditorTools.h"
 
-#include "CheckWindow.h"
-#include "MapWindow.h"
-#include "ui/MessageBoxes.h"
+#include "editor/CheckWindow.h"
+#include "editor/MapWindow.h"
+#include "platform/ui/MessageBoxes.h"
 
 EditorTools::EditorTools(QWidget* owner, MessageBoxes& boxes, RecordFileFactory& files)
     : owner_(owner), boxes_(boxes), files_(files) {}

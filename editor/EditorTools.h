@@ -1,9 +1,9 @@
 #pragma once
 // The editor's tool windows: the check of the scenario and its map, kept up to date.
 
-#include "CheckWindow.h"
 #include "authoring/ScenarioCheck.h"
-#include "core/RecordFile.h"
+#include "editor/CheckWindow.h"
+#include "platform/core/RecordFile.h"
 
 #include <QObject>
 #include <QPointer>

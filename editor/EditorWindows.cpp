@@ -1,4 +1,4 @@
-#include "EditorWindows.h"
+#include "editor/EditorWindows.h"
 
 EditorWindows::EditorWindows(const EditorServices& services)
     : edytor(services), pliki(services.boxes) {

@@ -1,9 +1,9 @@
 #pragma once
 // The editor's two windows, created in the program's order and wired to each other.
 
-#include "EditorServices.h"
-#include "Uedytor.h"
-#include "Upliki.h"
+#include "editor/EditorServices.h"
+#include "editor/Uedytor.h"
+#include "editor/Upliki.h"
 
 struct EditorWindows {
     TFoRPGEdit edytor;

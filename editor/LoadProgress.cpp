@@ -1,4 +1,4 @@
-#include "LoadProgress.h"
+#include "editor/LoadProgress.h"
 
 #include <QCoreApplication>
 #include <QProgressBar>

@@ -1,4 +1,4 @@
-#include "MapSvg.h"
+#include "editor/MapSvg.h"
 
 #include <QFontInfo>
 #include <QFontMetricsF>

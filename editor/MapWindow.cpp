@@ -1,9 +1,9 @@
-#include "MapWindow.h"
+#include "editor/MapWindow.h"
 
-#include "MapSvg.h"
-#include "core/OutputFiles.h"
-#include "ui/Guarded.h"
-#include "ui/MessageBoxes.h"
+#include "editor/MapSvg.h"
+#include "platform/core/OutputFiles.h"
+#include "platform/ui/Guarded.h"
+#include "platform/ui/MessageBoxes.h"
 
 #include <QApplication>
 #include <QBuffer>

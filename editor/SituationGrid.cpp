@@ -1,4 +1,4 @@
-#include "SituationGrid.h"
+#include "editor/SituationGrid.h"
 
 #include "common/Records.h"
 

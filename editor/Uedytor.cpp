@@ -1,14 +1,14 @@
-#include "Uedytor.h"
+#include "editor/Uedytor.h"
 
-#include "LoadProgress.h"
-#include "SituationGrid.h"
 #include "common/Cp1250.h"
 #include "common/Description.h"
-#include "ui/Controls.h"
-#include "ui/Guarded.h"
-#include "ui/PaintBox.h"
-#include "ui/SoundControl.h"
-#include "ui/WindowFrame.h"
+#include "editor/LoadProgress.h"
+#include "editor/SituationGrid.h"
+#include "platform/ui/Controls.h"
+#include "platform/ui/Guarded.h"
+#include "platform/ui/PaintBox.h"
+#include "platform/ui/SoundControl.h"
+#include "platform/ui/WindowFrame.h"
 
 #include <QAbstractButton>
 #include <QApplication>

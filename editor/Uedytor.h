@@ -1,10 +1,10 @@
 #pragma once
 // The editor's main window TFoRPGEdit: opening, editing, checking and saving situations.
 
-#include "EditorMedia.h"
-#include "EditorServices.h"
-#include "EditorTools.h"
 #include "common/MediaFiles.h"
+#include "editor/EditorMedia.h"
+#include "editor/EditorServices.h"
+#include "editor/EditorTools.h"
 #include "editor/model/ScenarioState.h"
 
 #include <QAbstractButton>

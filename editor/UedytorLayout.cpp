@@ -1,13 +1,13 @@
 // The controls of the editor window, each where the window has always had it.
 
-#include "SituationGrid.h"
-#include "Uedytor.h"
 #include "common/Cp1250.h"
-#include "ui/Controls.h"
-#include "ui/PaintBox.h"
-#include "ui/PictureBox.h"
-#include "ui/SoundControl.h"
-#include "ui/WindowFrame.h"
+#include "editor/SituationGrid.h"
+#include "editor/Uedytor.h"
+#include "platform/ui/Controls.h"
+#include "platform/ui/PaintBox.h"
+#include "platform/ui/PictureBox.h"
+#include "platform/ui/SoundControl.h"
+#include "platform/ui/WindowFrame.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,10 +1,10 @@
-#include "Upliki.h"
+#include "editor/Upliki.h"
 
 #include "common/Cp1250.h"
-#include "core/FileSystem.h"
-#include "ui/Controls.h"
-#include "ui/MessageBoxes.h"
-#include "ui/WindowFrame.h"
+#include "platform/core/FileSystem.h"
+#include "platform/ui/Controls.h"
+#include "platform/ui/MessageBoxes.h"
+#include "platform/ui/WindowFrame.h"
 
 #include <QHideEvent>
 #include <QIcon>

@@ -1,9 +1,9 @@
-#include "EditorServices.h"
-#include "EditorWindows.h"
-#include "core/PosixRecordFile.h"
-#include "core/Translations.h"
-#include "media/QtSoundDevice.h"
-#include "media/SoundBackend.h"
+#include "editor/EditorServices.h"
+#include "editor/EditorWindows.h"
+#include "platform/core/PosixRecordFile.h"
+#include "platform/core/Translations.h"
+#include "platform/media/QtSoundDevice.h"
+#include "platform/media/SoundBackend.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

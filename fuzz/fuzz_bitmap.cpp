@@ -1,8 +1,8 @@
 // Fuzz target: any bytes as a picture file, checked and loaded.
 
-#include "FuzzTarget.h"
-#include "core/AppError.h"
-#include "core/Bitmap.h"
+#include "fuzz/FuzzTarget.h"
+#include "platform/core/AppError.h"
+#include "platform/core/Bitmap.h"
 
 #include <QFile>
 #include <QTemporaryDir>

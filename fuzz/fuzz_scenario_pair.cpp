@@ -3,12 +3,12 @@
 // The input is the situation file's length (4 bytes, little-endian, taken modulo what is
 // left), the situation file, then the list file.
 
-#include "FuzzTarget.h"
 #include "common/Description.h"
 #include "common/ScenarioFiles.h"
-#include "core/AppError.h"
-#include "core/PosixRecordFile.h"
 #include "editor/model/ScenarioState.h"
+#include "fuzz/FuzzTarget.h"
+#include "platform/core/AppError.h"
+#include "platform/core/PosixRecordFile.h"
 
 #include <QFile>
 #include <QTemporaryDir>

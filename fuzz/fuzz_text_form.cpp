@@ -2,9 +2,9 @@
 // file). A text that reads cleanly must make whole records, and its pair must go round:
 // written as text again and read back, it gives the same bytes. Anything else aborts.
 
-#include "FuzzTarget.h"
 #include "authoring/TextForm.h"
-#include "core/AppError.h"
+#include "fuzz/FuzzTarget.h"
+#include "platform/core/AppError.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,8 +1,8 @@
 // Fuzz target: any bytes as a sound file's headers, and as ADPCM samples when they say so.
 
-#include "FuzzTarget.h"
-#include "core/Adpcm.h"
-#include "core/WavHeader.h"
+#include "fuzz/FuzzTarget.h"
+#include "platform/core/Adpcm.h"
+#include "platform/core/WavHeader.h"
 
 #include <QBuffer>
 

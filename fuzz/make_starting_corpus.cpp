@@ -2,13 +2,13 @@
 // tests' own file builders: make_starting_corpus <corpus folder> (it writes the start-* files
 // of <folder>/scenario_pair, bitmap, wav and text_form).
 
-#include "ByteWriters.h"
-#include "MediaBuilders.h"
-#include "ScenarioBuilder.h"
 #include "authoring/TextForm.h"
 #include "common/ObEdKrok.h"
 #include "common/ScenarioFiles.h"
-#include "core/PosixRecordFile.h"
+#include "platform/core/PosixRecordFile.h"
+#include "tests/support/ByteWriters.h"
+#include "tests/support/MediaBuilders.h"
+#include "tests/support/ScenarioBuilder.h"
 
 #include <QDir>
 #include <QFile>

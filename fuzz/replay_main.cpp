@@ -1,7 +1,7 @@
 // Feeds every file of the corpus folders (or files) named on the command line to the fuzz
 // target once: the corpora run as ordinary tests, built with any compiler.
 
-#include "FuzzTarget.h"
+#include "fuzz/FuzzTarget.h"
 
 #include <QDirIterator>
 #include <QFile>

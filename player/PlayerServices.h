@@ -1,10 +1,10 @@
 #pragma once
 // What the player's windows take from the platform, and the chosen scenario.
 
-#include "core/RecordFile.h"
-#include "core/SoundDevice.h"
-#include "ui/FileDialog.h"
-#include "ui/MessageBoxes.h"
+#include "platform/core/RecordFile.h"
+#include "platform/core/SoundDevice.h"
+#include "platform/ui/FileDialog.h"
+#include "platform/ui/MessageBoxes.h"
 
 // What the player's windows take from the platform; tests pass fakes.
 struct PlayerServices {

@@ -1,4 +1,4 @@
-#include "PlayerWindows.h"
+#include "player/PlayerWindows.h"
 
 PlayerWindows::PlayerWindows(const PlayerServices& services, std::function<void()> terminate)
     : menu(services, std::move(terminate)), gra(services), boxes_(services.boxes) {

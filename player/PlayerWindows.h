@@ -1,11 +1,11 @@
 #pragma once
 // The player's three windows, created in the program's order and wired to each other.
 
-#include "CommandLine.h"
-#include "PlayerServices.h"
-#include "Ulista.h"
-#include "Urpggra.h"
-#include "Urpgmenu.h"
+#include "player/CommandLine.h"
+#include "player/PlayerServices.h"
+#include "player/Ulista.h"
+#include "player/Urpggra.h"
+#include "player/Urpgmenu.h"
 
 #include <functional>
 

@@ -1,7 +1,7 @@
-#include "Ulista.h"
+#include "player/Ulista.h"
 
-#include "ui/Controls.h"
-#include "ui/WindowFrame.h"
+#include "platform/ui/Controls.h"
+#include "platform/ui/WindowFrame.h"
 
 #include <QCloseEvent>
 #include <QLabel>

@@ -1,14 +1,14 @@
-#include "Urpggra.h"
+#include "player/Urpggra.h"
 
 #include "common/MediaFiles.h"
-#include "core/AppError.h"
-#include "core/Bitmap.h"
-#include "ui/Controls.h"
-#include "ui/Guarded.h"
-#include "ui/PaintBox.h"
-#include "ui/PictureBox.h"
-#include "ui/SoundControl.h"
-#include "ui/WindowFrame.h"
+#include "platform/core/AppError.h"
+#include "platform/core/Bitmap.h"
+#include "platform/ui/Controls.h"
+#include "platform/ui/Guarded.h"
+#include "platform/ui/PaintBox.h"
+#include "platform/ui/PictureBox.h"
+#include "platform/ui/SoundControl.h"
+#include "platform/ui/WindowFrame.h"
 
 #include <QCloseEvent>
 #include <QFrame>

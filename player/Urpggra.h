@@ -1,10 +1,10 @@
 #pragma once
 // The game window TFoRpgGra: plays the chosen scenario from situation 1 (or another) to a Koniec.
 
-#include "PlayerServices.h"
 #include "common/Game.h"
 #include "common/ObEdKrok.h"
-#include "ui/PictureBox.h"
+#include "platform/ui/PictureBox.h"
+#include "player/PlayerServices.h"
 
 #include <QWidget>
 #include <array>

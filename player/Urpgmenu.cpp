@@ -1,7 +1,7 @@
-#include "Urpgmenu.h"
+#include "player/Urpgmenu.h"
 
-#include "ui/Controls.h"
-#include "ui/WindowFrame.h"
+#include "platform/ui/Controls.h"
+#include "platform/ui/WindowFrame.h"
 
 #include <QCloseEvent>
 #include <QLabel>

@@ -1,7 +1,7 @@
 #pragma once
 // The player's main window TFoRPGMenu: choose a scenario, start a game, see the credits, end.
 
-#include "PlayerServices.h"
+#include "player/PlayerServices.h"
 
 #include <QWidget>
 #include <cstdint>

@@ -1,8 +1,8 @@
-#include "PlayerWindows.h"
-#include "core/PosixRecordFile.h"
-#include "core/Translations.h"
-#include "media/QtSoundDevice.h"
-#include "media/SoundBackend.h"
+#include "platform/core/PosixRecordFile.h"
+#include "platform/core/Translations.h"
+#include "platform/media/QtSoundDevice.h"
+#include "platform/media/SoundBackend.h"
+#include "player/PlayerWindows.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,8 +1,8 @@
-#include "ScenarioState.h"
+#include "editor/model/ScenarioState.h"
 
 #include "common/Description.h"
-#include "core/AppError.h"
-#include "core/FileSystem.h"
+#include "platform/core/AppError.h"
+#include "platform/core/FileSystem.h"
 
 #include <algorithm>
 

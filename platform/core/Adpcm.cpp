@@ -1,6 +1,6 @@
-#include "Adpcm.h"
+#include "platform/core/Adpcm.h"
 
-#include "MediaFile.h"
+#include "platform/core/MediaFile.h"
 
 #include <QtEndian>
 #include <algorithm>

@@ -1,7 +1,7 @@
 #pragma once
 // Microsoft and IMA ADPCM samples decoded to 16-bit PCM.
 
-#include "WavHeader.h"
+#include "platform/core/WavHeader.h"
 
 #include <QByteArray>
 #include <QString>

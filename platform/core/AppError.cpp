@@ -1,4 +1,4 @@
-#include "AppError.h"
+#include "platform/core/AppError.h"
 
 AppError::AppError(int code) : AppError(code, messageForCode(code)) {}
 

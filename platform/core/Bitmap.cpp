@@ -1,7 +1,7 @@
-#include "Bitmap.h"
+#include "platform/core/Bitmap.h"
 
-#include "AppError.h"
-#include "MediaFile.h"
+#include "platform/core/AppError.h"
+#include "platform/core/MediaFile.h"
 
 #include <QBuffer>
 #include <QImageReader>

@@ -1,6 +1,6 @@
-#include "ChildWork.h"
+#include "platform/core/ChildWork.h"
 
-#include "AppError.h"
+#include "platform/core/AppError.h"
 
 #include <QDataStream>
 #include <QIODevice>

@@ -1,4 +1,4 @@
-#include "FileSystem.h"
+#include "platform/core/FileSystem.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "LockWait.h"
+#include "platform/core/LockWait.h"
 
 namespace LockWait {
 

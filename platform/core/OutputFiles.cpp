@@ -1,6 +1,6 @@
-#include "OutputFiles.h"
+#include "platform/core/OutputFiles.h"
 
-#include "AppError.h"
+#include "platform/core/AppError.h"
 
 #include <QFile>
 #include <QFileInfo>

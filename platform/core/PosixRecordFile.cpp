@@ -1,8 +1,8 @@
-#include "PosixRecordFile.h"
+#include "platform/core/PosixRecordFile.h"
 
-#include "AppError.h"
-#include "LockWait.h"
-#include "OutputFiles.h"
+#include "platform/core/AppError.h"
+#include "platform/core/LockWait.h"
+#include "platform/core/OutputFiles.h"
 
 #include <QFile>
 #include <cerrno>

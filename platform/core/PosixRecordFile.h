@@ -1,7 +1,7 @@
 #pragma once
 // The record file on a POSIX file descriptor.
 
-#include "RecordFile.h"
+#include "platform/core/RecordFile.h"
 
 // Record file on a POSIX file descriptor. Reads and writes are positioned
 // (pread/pwrite), and every write is flushed to the device before it returns.

@@ -1,4 +1,4 @@
-#include "Translations.h"
+#include "platform/core/Translations.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>

@@ -1,6 +1,6 @@
-#include "WavHeader.h"
+#include "platform/core/WavHeader.h"
 
-#include "MediaFile.h"
+#include "platform/core/MediaFile.h"
 
 #include <QByteArray>
 #include <QFile>

@@ -1,9 +1,9 @@
-#include "QtSoundDevice.h"
+#include "platform/media/QtSoundDevice.h"
 
-#include "core/Adpcm.h"
-#include "core/AppError.h"
-#include "core/MediaFile.h"
-#include "core/WavHeader.h"
+#include "platform/core/Adpcm.h"
+#include "platform/core/AppError.h"
+#include "platform/core/MediaFile.h"
+#include "platform/core/WavHeader.h"
 
 #include <QAudioOutput>
 #include <QFileInfo>

@@ -1,8 +1,8 @@
 #pragma once
 // The sound device on Qt Multimedia.
 
-#include "core/SoundDevice.h"
-#include "core/WavHeader.h"
+#include "platform/core/SoundDevice.h"
+#include "platform/core/WavHeader.h"
 
 #include <QAudioDevice> // complete for the moc of QMediaPlayer's signals
 #include <QBuffer>

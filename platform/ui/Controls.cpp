@@ -1,4 +1,4 @@
-#include "Controls.h"
+#include "platform/ui/Controls.h"
 
 #include <QLabel>
 #include <QPushButton>

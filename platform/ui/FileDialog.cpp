@@ -1,4 +1,4 @@
-#include "FileDialog.h"
+#include "platform/ui/FileDialog.h"
 
 #include <QDir>
 #include <QFileDialog>

@@ -1,9 +1,9 @@
 #pragma once
 // The boundary of every event handler: an error ends the step and shows the standard error box.
 
-#include "MessageBoxes.h"
-#include "core/AppError.h"
-#include "core/LockWait.h"
+#include "platform/core/AppError.h"
+#include "platform/core/LockWait.h"
+#include "platform/ui/MessageBoxes.h"
 
 #include <QGuiApplication>
 #include <exception>

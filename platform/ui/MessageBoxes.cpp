@@ -1,4 +1,4 @@
-#include "MessageBoxes.h"
+#include "platform/ui/MessageBoxes.h"
 
 #include <QApplication>
 #include <QGridLayout>

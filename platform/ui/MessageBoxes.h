@@ -1,7 +1,7 @@
 #pragma once
 // The message box and the standard error box.
 
-#include "core/AppError.h"
+#include "platform/core/AppError.h"
 
 #include <QString>
 

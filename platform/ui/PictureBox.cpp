@@ -1,7 +1,7 @@
-#include "PictureBox.h"
+#include "platform/ui/PictureBox.h"
 
-#include "PaintBox.h"
-#include "core/AppError.h"
+#include "platform/core/AppError.h"
+#include "platform/ui/PaintBox.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>

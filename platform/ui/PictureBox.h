@@ -1,7 +1,7 @@
 #pragma once
 // The 128 x 128 picture box of both programs: its fill, and a picture drawn centred in it.
 
-#include "core/Bitmap.h"
+#include "platform/core/Bitmap.h"
 
 #include <QColor>
 #include <QImage>

@@ -1,6 +1,6 @@
-#include "SoundControl.h"
+#include "platform/ui/SoundControl.h"
 
-#include "core/AppError.h"
+#include "platform/core/AppError.h"
 
 #include <QHBoxLayout>
 #include <QIcon>

@@ -1,7 +1,7 @@
 #pragma once
 // The sound control: Play, Stop and Prev buttons over one sound device.
 
-#include "core/SoundDevice.h"
+#include "platform/core/SoundDevice.h"
 
 #include <QString>
 #include <QWidget>

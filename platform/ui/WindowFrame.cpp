@@ -1,4 +1,4 @@
-#include "WindowFrame.h"
+#include "platform/ui/WindowFrame.h"
 
 #include <QEvent>
 #include <QGuiApplication>

@@ -1,12 +1,12 @@
 // The scenario check without any window: each planted fault is found alone, where it is; a
 // clean scenario and the demo give nothing; the road statistics of a known graph.
 
-#include "DemoScenario.h"
-#include "ScenarioBuilder.h"
 #include "authoring/ScenarioCheck.h"
 #include "common/ScenarioFiles.h"
-#include "core/MediaFile.h"
-#include "core/PosixRecordFile.h"
+#include "platform/core/MediaFile.h"
+#include "platform/core/PosixRecordFile.h"
+#include "tests/support/ScenarioBuilder.h"
+#include "tools/demo/DemoScenario.h"
 
 #include <QDir>
 #include <QFile>

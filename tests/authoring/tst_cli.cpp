@@ -1,9 +1,9 @@
 // The command line tekstowki run as a process: its exit statuses, a finding's line, the JSON
 // document read back, and where the writing sub-commands may put their output.
 
-#include "RunProgram.h"
-#include "ScenarioBuilder.h"
 #include "common/SaveJournal.h"
+#include "tests/support/RunProgram.h"
+#include "tests/support/ScenarioBuilder.h"
 
 #include <QDir>
 #include <QDirIterator>

@@ -1,8 +1,8 @@
-#include "RoadsAnywhere.h"
 #include "authoring/MapLayout.h"
+#include "tests/authoring/RoadsAnywhere.h"
 
-#include "core/AppError.h"
-#include "core/ChildWork.h"
+#include "platform/core/AppError.h"
+#include "platform/core/ChildWork.h"
 
 #include <QDir>
 #include <QElapsedTimer>

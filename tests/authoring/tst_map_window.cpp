@@ -1,8 +1,8 @@
-#include "RecordingMessageBoxes.h"
-#include "RoadsAnywhere.h"
-#include "TestFiles.h"
-#include "TestMain.h"
 #include "editor/MapWindow.h"
+#include "tests/authoring/RoadsAnywhere.h"
+#include "tests/support/RecordingMessageBoxes.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/TestMain.h"
 
 #include <QAbstractGraphicsShapeItem>
 #include <QDir>

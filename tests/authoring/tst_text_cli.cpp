@@ -3,10 +3,10 @@
 // pair alone, a good one that replaces it whole; check on a text, and a file of the wrong kind
 // given to each sub-command.
 
-#include "RunProgram.h"
-#include "ScenarioBuilder.h"
 #include "common/SaveJournal.h"
 #include "common/ScenarioFiles.h"
+#include "tests/support/RunProgram.h"
+#include "tests/support/ScenarioBuilder.h"
 
 #include <QDir>
 #include <QJsonArray>

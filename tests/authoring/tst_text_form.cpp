@@ -1,9 +1,9 @@
 // The scenario as text: the byte-exact round trip over the demo, the fuzz corpus and random
 // pairs of every kind of oddity, and the faults of a text with their lines and columns.
 
-#include "TestFiles.h"
 #include "authoring/TextForm.h"
-#include "core/AppError.h"
+#include "platform/core/AppError.h"
+#include "tests/support/TestFiles.h"
 
 #include <QDir>
 #include <QTest>

@@ -7,15 +7,15 @@
 //                                           in the page's trace format
 //   browser_trace box FILE.Kro OUT.png      writes situation 1's picture drawn in the box
 
-#include "ScenarioBuilder.h"
 #include "common/Game.h"
 #include "common/MediaFiles.h"
-#include "core/AppError.h"
-#include "core/Bitmap.h"
-#include "core/PosixRecordFile.h"
-#include "core/WavHeader.h"
-#include "media/QtSoundDevice.h"
-#include "ui/PictureBox.h"
+#include "platform/core/AppError.h"
+#include "platform/core/Bitmap.h"
+#include "platform/core/PosixRecordFile.h"
+#include "platform/core/WavHeader.h"
+#include "platform/media/QtSoundDevice.h"
+#include "platform/ui/PictureBox.h"
+#include "tests/support/ScenarioBuilder.h"
 
 #include <QFileInfo>
 #include <QImage>

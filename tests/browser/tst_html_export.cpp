@@ -1,13 +1,13 @@
 // The page's data without a browser: texts that could end the script block or the page come
 // back whole, and each media file is embedded once, or as the message the player shows.
 
-#include "ByteWriters.h"
-#include "MediaBuilders.h"
-#include "ScenarioBuilder.h"
 #include "authoring/HtmlExport.h"
 #include "common/Description.h"
-#include "core/MediaFile.h"
-#include "core/PosixRecordFile.h"
+#include "platform/core/MediaFile.h"
+#include "platform/core/PosixRecordFile.h"
+#include "tests/support/ByteWriters.h"
+#include "tests/support/MediaBuilders.h"
+#include "tests/support/ScenarioBuilder.h"
 
 #include <QFile>
 #include <QJsonArray>

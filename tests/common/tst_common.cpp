@@ -1,13 +1,13 @@
-#include "ByteWriters.h"
-#include "ExpectError.h"
-#include "FaultyRecordFile.h"
-#include "TestFiles.h"
-#include "TestMain.h"
 #include "common/Cp1250.h"
 #include "common/MediaFiles.h"
 #include "common/ObEdKrok.h"
 #include "common/ScenarioFiles.h"
-#include "core/AppError.h"
+#include "platform/core/AppError.h"
+#include "tests/support/ByteWriters.h"
+#include "tests/support/ExpectError.h"
+#include "tests/support/FaultyRecordFile.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/TestMain.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,14 +1,14 @@
 // The game model without any window: the rules of a game step, read from real files.
 
-#include "ExpectError.h"
-#include "FaultyRecordFile.h"
-#include "ScenarioBuilder.h"
-#include "TestFiles.h"
 #include "common/Cp1250.h"
 #include "common/Description.h"
 #include "common/Game.h"
 #include "common/ScenarioFiles.h"
-#include "core/AppError.h"
+#include "platform/core/AppError.h"
+#include "tests/support/ExpectError.h"
+#include "tests/support/FaultyRecordFile.h"
+#include "tests/support/ScenarioBuilder.h"
+#include "tests/support/TestFiles.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -2,14 +2,14 @@
 // whatever the player chooses, with every picture and sound in place, and exactly the files
 // that its generator writes.
 
-#include "DemoScenario.h"
-#include "TestFiles.h"
-#include "TestMain.h"
 #include "common/ScenarioFiles.h"
-#include "core/AppError.h"
-#include "core/Bitmap.h"
-#include "core/PosixRecordFile.h"
-#include "core/WavHeader.h"
+#include "platform/core/AppError.h"
+#include "platform/core/Bitmap.h"
+#include "platform/core/PosixRecordFile.h"
+#include "platform/core/WavHeader.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/TestMain.h"
+#include "tools/demo/DemoScenario.h"
 
 #include <QDir>
 #include <QDirIterator>

@@ -1,11 +1,11 @@
-#include "EditorUnderTest.h"
-#include "FaultyRecordFile.h"
-#include "RecordingMessageBoxes.h"
-#include "ScenarioBuilder.h"
-#include "TestMain.h"
 #include "editor/CheckWindow.h"
 #include "editor/MapWindow.h"
 #include "editor/Uedytor.h"
+#include "tests/support/EditorUnderTest.h"
+#include "tests/support/FaultyRecordFile.h"
+#include "tests/support/RecordingMessageBoxes.h"
+#include "tests/support/ScenarioBuilder.h"
+#include "tests/support/TestMain.h"
 
 #include <QCheckBox>
 #include <QComboBox>

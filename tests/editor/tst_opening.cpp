@@ -1,16 +1,16 @@
 // The editor's open when it cannot go through: refused, declined, cancelled, too large, out of
 // step, or waiting for another program's lock.
 
-#include "EditorUnderTest.h"
-#include "FaultyRecordFile.h"
-#include "RecordingMessageBoxes.h"
-#include "ScenarioBuilder.h"
-#include "TestMain.h"
 #include "common/SaveJournal.h"
 #include "common/ScenarioFiles.h"
-#include "core/PosixRecordFile.h"
 #include "editor/LoadProgress.h"
 #include "editor/SituationGrid.h"
+#include "platform/core/PosixRecordFile.h"
+#include "tests/support/EditorUnderTest.h"
+#include "tests/support/FaultyRecordFile.h"
+#include "tests/support/RecordingMessageBoxes.h"
+#include "tests/support/ScenarioBuilder.h"
+#include "tests/support/TestMain.h"
 
 #include <QComboBox>
 #include <QDir>

@@ -1,13 +1,13 @@
-#include "FakeSoundDevice.h"
-#include "FaultyRecordFile.h"
-#include "RecordingMessageBoxes.h"
-#include "ScenarioBuilder.h"
-#include "ScriptedFileDialog.h"
-#include "TestMain.h"
 #include "editor/EditorWindows.h"
-#include "ui/PaintBox.h"
-#include "ui/PictureBox.h"
-#include "ui/SoundControl.h"
+#include "platform/ui/PaintBox.h"
+#include "platform/ui/PictureBox.h"
+#include "platform/ui/SoundControl.h"
+#include "tests/support/FakeSoundDevice.h"
+#include "tests/support/FaultyRecordFile.h"
+#include "tests/support/RecordingMessageBoxes.h"
+#include "tests/support/ScenarioBuilder.h"
+#include "tests/support/ScriptedFileDialog.h"
+#include "tests/support/TestMain.h"
 
 #include <QDir>
 #include <QFile>

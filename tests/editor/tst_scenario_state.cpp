@@ -1,11 +1,11 @@
-#include "ByteWriters.h"
-#include "ExpectError.h"
-#include "FaultyRecordFile.h"
-#include "ScenarioBuilder.h"
 #include "common/ScenarioFiles.h"
-#include "core/AppError.h"
-#include "core/PosixRecordFile.h"
 #include "editor/model/ScenarioState.h"
+#include "platform/core/AppError.h"
+#include "platform/core/PosixRecordFile.h"
+#include "tests/support/ByteWriters.h"
+#include "tests/support/ExpectError.h"
+#include "tests/support/FaultyRecordFile.h"
+#include "tests/support/ScenarioBuilder.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,12 +1,12 @@
 // What the editor's fields take when a character Windows-1250 cannot hold is typed or pasted:
 // it is dropped with a hint, so that what a field shows is what a save stores.
 
-#include "EditorUnderTest.h"
-#include "FaultyRecordFile.h"
-#include "RecordingMessageBoxes.h"
-#include "ScenarioBuilder.h"
-#include "TestMain.h"
 #include "common/Cp1250.h"
+#include "tests/support/EditorUnderTest.h"
+#include "tests/support/FaultyRecordFile.h"
+#include "tests/support/RecordingMessageBoxes.h"
+#include "tests/support/ScenarioBuilder.h"
+#include "tests/support/TestMain.h"
 
 #include <QClipboard>
 #include <QComboBox>

@@ -1,21 +1,21 @@
 // The WAV encodings of the old era, made by sox at test time, through the header check, the
 // kit's ADPCM decoder and both programs' sound controls on the real sound device.
 
-#include "MediaBuilders.h"
-#include "RecordingMessageBoxes.h"
-#include "ScenarioBuilder.h"
-#include "ScriptedFileDialog.h"
-#include "SoundButtons.h"
-#include "TestFiles.h"
-#include "TestMain.h"
-#include "core/Adpcm.h"
-#include "core/PosixRecordFile.h"
-#include "core/WavHeader.h"
 #include "editor/EditorServices.h"
 #include "editor/Uedytor.h"
-#include "media/QtSoundDevice.h"
+#include "platform/core/Adpcm.h"
+#include "platform/core/PosixRecordFile.h"
+#include "platform/core/WavHeader.h"
+#include "platform/media/QtSoundDevice.h"
+#include "platform/ui/SoundControl.h"
 #include "player/PlayerWindows.h"
-#include "ui/SoundControl.h"
+#include "tests/support/MediaBuilders.h"
+#include "tests/support/RecordingMessageBoxes.h"
+#include "tests/support/ScenarioBuilder.h"
+#include "tests/support/ScriptedFileDialog.h"
+#include "tests/support/SoundButtons.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/TestMain.h"
 
 #include <QBuffer>
 #include <QDir>

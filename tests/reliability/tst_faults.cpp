@@ -1,16 +1,16 @@
 // Every file call of every user action that touches the scenario files, failed in turn.
 
-#include "EditorUnderTest.h"
-#include "FaultyRecordFile.h"
-#include "LoggingMessageBoxes.h"
-#include "PlayerUnderTest.h"
-#include "ScenarioBuilder.h"
-#include "TestMain.h"
 #include "common/SaveJournal.h"
-#include "core/AppError.h"
 #include "editor/SituationGrid.h"
 #include "editor/Uedytor.h"
+#include "platform/core/AppError.h"
 #include "player/PlayerWindows.h"
+#include "tests/support/EditorUnderTest.h"
+#include "tests/support/FaultyRecordFile.h"
+#include "tests/support/LoggingMessageBoxes.h"
+#include "tests/support/PlayerUnderTest.h"
+#include "tests/support/ScenarioBuilder.h"
+#include "tests/support/TestMain.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,19 +1,19 @@
 // Hostile scenario and media files opened in both programs.
 
-#include "ByteWriters.h"
-#include "EditorUnderTest.h"
-#include "LoggingMessageBoxes.h"
-#include "PlayerUnderTest.h"
-#include "ScenarioBuilder.h"
-#include "TestMain.h"
-#include "core/AppError.h"
-#include "core/Bitmap.h"
-#include "core/MediaFile.h"
-#include "core/PosixRecordFile.h"
-#include "core/WavHeader.h"
 #include "editor/Uedytor.h"
+#include "platform/core/AppError.h"
+#include "platform/core/Bitmap.h"
+#include "platform/core/MediaFile.h"
+#include "platform/core/PosixRecordFile.h"
+#include "platform/core/WavHeader.h"
+#include "platform/ui/PaintBox.h"
 #include "player/PlayerWindows.h"
-#include "ui/PaintBox.h"
+#include "tests/support/ByteWriters.h"
+#include "tests/support/EditorUnderTest.h"
+#include "tests/support/LoggingMessageBoxes.h"
+#include "tests/support/PlayerUnderTest.h"
+#include "tests/support/ScenarioBuilder.h"
+#include "tests/support/TestMain.h"
 
 #include <QDir>
 #include <QElapsedTimer>

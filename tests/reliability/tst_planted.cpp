@@ -2,14 +2,14 @@
 // programs: nothing is applied that does not fit, nothing is written outside the folder, and
 // a replace stopped anywhere opens as before or after in both programs.
 
-#include "ExpectError.h"
-#include "ScenarioBuilder.h"
-#include "TestFiles.h"
 #include "common/SaveJournal.h"
 #include "common/ScenarioFiles.h"
-#include "core/AppError.h"
-#include "core/OutputFiles.h"
-#include "core/PosixRecordFile.h"
+#include "platform/core/AppError.h"
+#include "platform/core/OutputFiles.h"
+#include "platform/core/PosixRecordFile.h"
+#include "tests/support/ExpectError.h"
+#include "tests/support/ScenarioBuilder.h"
+#include "tests/support/TestFiles.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -2,14 +2,14 @@
 // while it saves: at random moments, and between every two file calls of a save and of the
 // undoing of a save at the next open.
 
-#include "FaultyRecordFile.h"
-#include "TestFiles.h"
 #include "common/ObEdKrok.h"
 #include "common/Records.h"
 #include "common/SaveJournal.h"
 #include "common/ScenarioFiles.h"
-#include "core/AppError.h"
-#include "core/PosixRecordFile.h"
+#include "platform/core/AppError.h"
+#include "platform/core/PosixRecordFile.h"
+#include "tests/support/FaultyRecordFile.h"
+#include "tests/support/TestFiles.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

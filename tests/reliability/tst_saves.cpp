@@ -1,14 +1,14 @@
 // A save that fails half way, on an injected fault or a disk that is really full, leaves both
 // files of the pair exactly as they were.
 
-#include "ExpectError.h"
-#include "FaultyRecordFile.h"
-#include "ScenarioBuilder.h"
-#include "TestMain.h"
 #include "common/ObEdKrok.h"
 #include "common/SaveJournal.h"
 #include "common/ScenarioFiles.h"
-#include "core/AppError.h"
+#include "platform/core/AppError.h"
+#include "tests/support/ExpectError.h"
+#include "tests/support/FaultyRecordFile.h"
+#include "tests/support/ScenarioBuilder.h"
+#include "tests/support/TestMain.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "ByteWriters.h"
+#include "tests/support/ByteWriters.h"
 
 #include <QtEndian>
 

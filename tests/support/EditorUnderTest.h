@@ -1,10 +1,10 @@
 #pragma once
 // The editor window as the program builds it, over fakes for its boxes, dialog and sound.
 
-#include "FakeSoundDevice.h"
-#include "ScriptedFileDialog.h"
 #include "editor/EditorServices.h"
 #include "editor/Uedytor.h"
+#include "tests/support/FakeSoundDevice.h"
+#include "tests/support/ScriptedFileDialog.h"
 
 #include <QList>
 #include <QPushButton>

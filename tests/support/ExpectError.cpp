@@ -1,6 +1,6 @@
-#include "ExpectError.h"
+#include "tests/support/ExpectError.h"
 
-#include "core/AppError.h"
+#include "platform/core/AppError.h"
 
 #include <QTest>
 

@@ -1,6 +1,6 @@
-#include "FakeSoundDevice.h"
+#include "tests/support/FakeSoundDevice.h"
 
-#include "core/AppError.h"
+#include "platform/core/AppError.h"
 
 #include <utility>
 

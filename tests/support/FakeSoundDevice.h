@@ -1,7 +1,7 @@
 #pragma once
 // A sound device that plays nothing, for tests.
 
-#include "core/SoundDevice.h"
+#include "platform/core/SoundDevice.h"
 
 #include <QPointer>
 #include <QString>

@@ -1,6 +1,6 @@
-#include "FaultyRecordFile.h"
+#include "tests/support/FaultyRecordFile.h"
 
-#include "core/AppError.h"
+#include "platform/core/AppError.h"
 
 #include <csignal>
 

@@ -1,8 +1,8 @@
 #pragma once
 // Record files that fail on demand, for tests.
 
-#include "core/PosixRecordFile.h"
-#include "core/RecordFile.h"
+#include "platform/core/PosixRecordFile.h"
+#include "platform/core/RecordFile.h"
 
 #include <QList>
 #include <functional>

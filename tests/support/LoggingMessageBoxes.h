@@ -1,7 +1,7 @@
 #pragma once
 // Message boxes logged as they come, for tests that look at them afterwards.
 
-#include "ui/MessageBoxes.h"
+#include "platform/ui/MessageBoxes.h"
 
 #include <QStringList>
 

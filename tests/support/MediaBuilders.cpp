@@ -1,6 +1,6 @@
-#include "MediaBuilders.h"
+#include "tests/support/MediaBuilders.h"
 
-#include "ByteWriters.h"
+#include "tests/support/ByteWriters.h"
 
 #include <cmath>
 #include <numbers>

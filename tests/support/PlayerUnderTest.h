@@ -1,9 +1,9 @@
 #pragma once
 // The player's windows as the program builds them, over fakes for its boxes, dialog and sound.
 
-#include "FakeSoundDevice.h"
-#include "ScriptedFileDialog.h"
 #include "player/PlayerWindows.h"
+#include "tests/support/FakeSoundDevice.h"
+#include "tests/support/ScriptedFileDialog.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>

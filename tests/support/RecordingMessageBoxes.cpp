@@ -1,4 +1,4 @@
-#include "RecordingMessageBoxes.h"
+#include "tests/support/RecordingMessageBoxes.h"
 
 #include <QTest>
 

@@ -1,7 +1,7 @@
 #pragma once
 // Message boxes that a test declares in advance.
 
-#include "ui/MessageBoxes.h"
+#include "platform/ui/MessageBoxes.h"
 
 #include <QList>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "ScenarioBuilder.h"
+#include "tests/support/ScenarioBuilder.h"
 
 #include "common/ObEdKrok.h"
 #include "common/ScenarioFiles.h"

@@ -1,10 +1,10 @@
 #pragma once
 // Scenario fixtures: the file pair, and (through the headers below) the media its situations name.
 
-#include "MediaBuilders.h"
-#include "TestFiles.h"
 #include "common/Records.h"
 #include "common/SaveJournal.h"
+#include "tests/support/MediaBuilders.h"
+#include "tests/support/TestFiles.h"
 
 #include <QString>
 #include <array>

@@ -1,7 +1,7 @@
 #pragma once
 // A file-open dialog answered by the test.
 
-#include "ui/FileDialog.h"
+#include "platform/ui/FileDialog.h"
 
 #include <QList>
 

@@ -1,7 +1,7 @@
 #pragma once
 // The sound bar's buttons as the sound tests compare them.
 
-#include "ui/SoundControl.h"
+#include "platform/ui/SoundControl.h"
 
 #include <QPushButton>
 #include <QString>

@@ -1,7 +1,7 @@
 #pragma once
 // The main function of every test executable.
 
-#include "media/SoundBackend.h"
+#include "platform/media/SoundBackend.h"
 
 #include <QApplication>
 #include <QTest>

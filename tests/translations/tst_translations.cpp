@@ -1,11 +1,11 @@
 // Every window the programs borrow from Qt speaks Polish once Qt's catalog is installed,
 // whatever the desktop's language: no English caption, button, header, tool tip or menu item.
 
-#include "TestFiles.h"
-#include "TestMain.h"
-#include "core/Translations.h"
-#include "ui/FileDialog.h"
-#include "ui/MessageBoxes.h"
+#include "platform/core/Translations.h"
+#include "platform/ui/FileDialog.h"
+#include "platform/ui/MessageBoxes.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/TestMain.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>

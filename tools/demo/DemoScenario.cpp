@@ -1,9 +1,9 @@
-#include "DemoScenario.h"
+#include "tools/demo/DemoScenario.h"
 
 #include "DemoText.h"
 #include "authoring/TextForm.h"
 #include "common/ScenarioFiles.h"
-#include "core/AppError.h"
+#include "platform/core/AppError.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
 // Writes the demo scenario into the folder given: bash run.sh plays scenariusze/demo, which
 // this program made (build/tools/demo/demo_generator scenariusze/demo).
 
-#include "DemoScenario.h"
-#include "core/AppError.h"
+#include "platform/core/AppError.h"
+#include "tools/demo/DemoScenario.h"
 
 #include <QString>
 #include <cstdio>

@@ -33,3 +33,13 @@ QString Description::stored(const QString& shown) {
 int Description::storedLength(const QString& shown) {
     return static_cast<int>(Cp1250::encode(stored(shown)).size());
 }
+
+int Description::overflow(const QString& shown, int end, int added, int capacity) {
+    int excess = storedLength(shown) - capacity;
+    int cut = 0;
+    while (excess > 0 && cut < added) {
+        excess -= storedLength(shown.mid(end - 1 - cut, 1));
+        ++cut;
+    }
+    return cut;
+}

@@ -18,5 +18,8 @@ QString shown(const QString& stored);
 QString stored(const QString& shown);
 // Bytes the shown description takes when stored (a line break counts 2).
 int storedLength(const QString& shown);
+// How many of the `added` characters that end at `end` of the shown description must go, from
+// the last one back, for it to fit `capacity` stored bytes.
+int overflow(const QString& shown, int end, int added, int capacity);
 
 } // namespace Description

@@ -1,6 +1,7 @@
 #pragma once
 // The progress window of a long read of a scenario's lists.
 
+#include "editor/model/EditorView.h"
 #include "editor/model/ScenarioState.h"
 
 #include <QElapsedTimer>
@@ -14,22 +15,21 @@ class QWidget;
 // second nothing shows (the window only keeps painting); after that a progress window with a
 // bar, and with "Anuluj" where the reading may be cancelled, stands over every window of the
 // program until the reading ends, so that no click can reach the editor half way.
-class LoadProgress {
+class LoadProgress : public ReadProgress {
 public:
     // How long a read goes before the window shows; tests set it to zero.
     static std::chrono::milliseconds showAfter;
 
     LoadProgress(QWidget* owner, bool cancellable);
-    ~LoadProgress();
+    ~LoadProgress() override;
     LoadProgress(const LoadProgress&) = delete;
     LoadProgress& operator=(const LoadProgress&) = delete;
 
     // What the rebuild of the lists is told after each block.
     ScenarioState::Progress callback();
+    bool step(std::int64_t read, std::int64_t total) override;
 
 private:
-    bool step(std::int64_t read, std::int64_t total);
-
     QWidget* owner_;
     bool cancellable_;
     QElapsedTimer timer_;

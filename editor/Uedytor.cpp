@@ -40,11 +40,11 @@ constexpr int kDescriptionCapacity = decltype(TRekordKroku::Opis)::Capacity;
 
 template <class Step> void TFoRPGEdit::act(Step&& step) {
     guarded(services_.boxes, std::forward<Step>(step));
-    BuNowy->setEnabled(!state_.newSituation());
+    BuNowy->setEnabled(!session_.state().newSituation());
 }
 
 TFoRPGEdit::TFoRPGEdit(EditorServices services)
-    : services_(std::move(services)), state_(services_.files) {
+    : services_(std::move(services)), session_(services_.files, *this) {
     setObjectName(QStringLiteral("FoRPGEdit"));
     setWindowTitle(kTitle);
     WindowFrame::makeFixed(this, 558, 522, true);
@@ -52,7 +52,7 @@ TFoRPGEdit::TFoRPGEdit(EditorServices services)
     buildControls();
 
     media_ = std::make_unique<EditorMedia>(
-        EditorMedia::Controls{*LaBmp, *LaWAV, *PaObrazek, *MPwav}, state_);
+        EditorMedia::Controls{*LaBmp, *LaWAV, *PaObrazek, *MPwav}, session_.state());
     PaObrazek->setPaintHandler([this](QPainter& painter) { media_->maluj(painter); });
     // A sound that cannot play is told in its box, and showing the situation goes on.
     media_->setSoundReport([this](const AppError& error) { services_.boxes.error(error); });
@@ -192,15 +192,9 @@ void TFoRPGEdit::limitDescription(int position, int, int added) {
         text = memoText();
         hintRefused(MeOpis, *first);
     }
-    int excess = Description::storedLength(text) - kDescriptionCapacity;
-    if (excess <= 0)
+    const int cut = Description::overflow(text, position + added, added, kDescriptionCapacity);
+    if (cut == 0)
         return;
-    int cut = 0;
-    while (excess > 0 && cut < added) {
-        const QChar c = text.at(position + added - 1 - cut);
-        excess -= c == u'\n' ? 2 : 1;
-        ++cut;
-    }
     cursor.setPosition(position + added - cut);
     cursor.setPosition(position + added, QTextCursor::KeepAnchor);
     cursor.removeSelectedText();
@@ -224,108 +218,25 @@ void TFoRPGEdit::openScenario(const QString& path) {
 }
 
 void TFoRPGEdit::open(const QString& path) {
-    // With one file of the pair missing, nothing is opened, created or closed: the file
-    // that is there keeps its situations.
-    const ScenarioState::OnDisk onDisk = ScenarioState::onDisk(path);
-    if (onDisk == ScenarioState::OnDisk::OnlySituationFile ||
-        onDisk == ScenarioState::OnDisk::OnlyListFile) {
-        const QString missing =
-            onDisk == ScenarioState::OnDisk::OnlySituationFile ? listFilePath(path) : path;
-        services_.boxes.message(
-            QStringLiteral("Brak pliku \"%1\" - scenariusz nie zostal otwarty").arg(missing));
+    act([&] { session_.open(path); });
+}
+
+void TFoRPGEdit::beforeSwitch() {
+    WlaczEdycje();
+}
+
+void TFoRPGEdit::showOpened(const QString& path, bool creating, bool shown) {
+    setNotice(creating ? kNewScenarioCaption : QString());
+    showScenario(path, session_.state().readOnly());
+    CzyscPola();
+    if (!shown)
         return;
-    }
-    const bool creating = onDisk == ScenarioState::OnDisk::Neither;
-    act([&] {
-        if (!autoSave())
-            return;
-        // The new scenario is opened and read beside the one open now, which stays as it is
-        // until the new one is ready: a cancelled or declined open changes nothing.
-        ScenarioState next(services_.files);
-        next.bind(path);
-        ScenarioList list;
-        Opened opened = Opened::Dropped;
-        try {
-            opened = openBeside(next, creating, list);
-        } catch (...) {
-            next.release();
-            openStopped(path, creating);
-            throw;
-        }
-        if (opened == Opened::Dropped)
-            return;
-        WlaczEdycje(); // a sound device that fails keeps the scenario open before
-        try {
-            state_.close();
-        } catch (...) {
-            next.release();
-            openStopped(path, creating);
-            throw;
-        }
-        setNotice(creating ? kNewScenarioCaption : QString());
-        state_ = std::move(next);
-        showScenario(path, state_.readOnly());
-        CzyscPola();
-        if (opened == Opened::Empty)
-            return;
-        applyList(list);
-        PokazSytuacje();
-        tools_->refresh(path, state_.numer());
-    });
+    PokazSytuacje();
+    tools_->refresh(path, session_.state().numer());
 }
 
-void TFoRPGEdit::offerReopen() {
-    if (!services_.boxes.question(
-            ScenarioPair::ReplacedMessage +
-            QStringLiteral(".\n\nOtworzyć scenariusz ponownie? Wpisane pola zostaną zastąpione "
-                           "tym, co jest teraz w plikach.")))
-        return;
-    reopening_ = true;
-    const struct Reopened {
-        bool& flag;
-        ~Reopened() { flag = false; }
-    } reopened{reopening_};
-    open(state_.situationFilePath());
-}
-
-TFoRPGEdit::Opened TFoRPGEdit::openBeside(ScenarioState& next, bool creating, ScenarioList& list) {
-    LoadProgress progress(this, true);
-    if (creating) {
-        next.createNew();
-        next.OdswiezSpis(list);
-        next.goTo(1);
-        return Opened::Shown;
-    }
-    next.openExisting();
-    if (!next.unfitJournal().isEmpty())
-        services_.boxes.message(next.unfitJournal());
-    if (next.tooLarge()) {
-        next.release();
-        services_.boxes.message(ScenarioState::TooLargeMessage +
-                                QStringLiteral(" - scenariusz nie zostal otwarty"));
-        return Opened::Dropped;
-    }
-    if (const std::optional<ScenarioState::OutOfStep> found = next.outOfStep()) {
-        if (!services_.boxes.question(next.outOfStepQuestion(*found))) {
-            next.release();
-            return Opened::Dropped;
-        }
-        next.repair(*found);
-    }
-    if (next.situationFileEmpty())
-        return Opened::Empty;
-    next.goTo(1);
-    if (!next.OdswiezSpis(list, progress.callback())) {
-        next.release();
-        return Opened::Dropped;
-    }
-    return Opened::Shown;
-}
-
-void TFoRPGEdit::openStopped(const QString& path, bool creating) {
-    // An open that failed leaves editing on and the fields empty, and nothing open for
-    // writing: a save fails as on a file that is not open, and writes no byte.
-    state_.reset(path);
+void TFoRPGEdit::showOpenFailed(const QString& path, bool creating) {
+    // An open that failed leaves editing on and the fields empty.
     enableEditing();
     try {
         MPwav->open();
@@ -342,27 +253,20 @@ bool TFoRPGEdit::FormClose() {
     if (services_.scenarioDialog.fileName().isEmpty() || LEdycja->text() == EditingOffCaption)
         return true;
     bool closed = false;
-    act([&] {
-        if (!autoSave())
-            return;
-        state_.close();
-        closed = true;
-    });
+    act([&] { closed = session_.close(); });
     return closed;
 }
 
 void TFoRPGEdit::BuZapiszClick() {
     act([this] {
-        if (!ZapiszSytuacje())
-            return;
-        state_.endNewSituation();
-        BuPrzywroc->setEnabled(true);
+        if (session_.save())
+            BuPrzywroc->setEnabled(true);
     });
 }
 
 void TFoRPGEdit::BuPrzywrocClick() {
     act([this] {
-        state_.CzytajSytuacje();
+        session_.state().CzytajSytuacje();
         CzyscPola();
         PokazSytuacje();
     });
@@ -373,7 +277,7 @@ void TFoRPGEdit::BuPoprzedniClick() {
         if (!autoSave())
             return;
         BuPrzywroc->setEnabled(true);
-        if (state_.previous() == ScenarioState::Move::AtFirst) {
+        if (session_.state().previous() == ScenarioState::Move::AtFirst) {
             services_.boxes.message(QStringLiteral("To jest pierwszy krok ..."));
             return;
         }
@@ -386,7 +290,7 @@ void TFoRPGEdit::BuNastepnyClick() {
     act([this] {
         if (!autoSave())
             return;
-        if (state_.next() == ScenarioState::Move::AtLast) {
+        if (session_.state().next() == ScenarioState::Move::AtLast) {
             services_.boxes.message(QStringLiteral("Wiecej juz nie ma ... naprawde!!!"));
             return;
         }
@@ -402,7 +306,7 @@ void TFoRPGEdit::BuNowyClick() {
         UstawWybory(true, true, true, true);
         BuPrzywroc->setEnabled(false);
         CBTyp->setEnabled(true);
-        state_.startNewSituation();
+        session_.state().startNewSituation();
         CzyscPola();
         CBTyp->setEditText(QStringLiteral("Normalny"));
         for (QComboBox* cel : cele())
@@ -423,59 +327,39 @@ void TFoRPGEdit::jumpTo(int row) {
             return;
         // A save rebuilt the grid: the row chosen is chosen again.
         SGSyt->setCurrentIndex(grid_->index(row - 1, 0));
-        state_.goTo(row);
+        session_.state().goTo(row);
         CzyscPola();
         PokazSytuacje();
     });
 }
 
 void TFoRPGEdit::BuSprawdzClick() {
-    act([this] { tools_->showCheck(state_.situationFilePath(), state_.numer()); });
+    act([this] {
+        tools_->showCheck(session_.state().situationFilePath(), session_.state().numer());
+    });
 }
 
 void TFoRPGEdit::BuMapaClick() {
-    act([this] { tools_->showMap(state_.situationFilePath(), state_.numer()); });
+    act([this] {
+        tools_->showMap(session_.state().situationFilePath(), session_.state().numer());
+    });
 }
 
 void TFoRPGEdit::BuGrajClick() {
     act([this] {
-        if (CBAuto->isChecked()) {
-            if (!ZapiszSytuacje())
-                return;
-            state_.endNewSituation();
+        if (session_.playFromHere(services_.startPlayer))
             BuPrzywroc->setEnabled(true);
-        } else if (hasUnsavedEdits()) {
-            services_.boxes.message(
-                QStringLiteral("Sytuacja ma niezapisane zmiany. Zapisz ją albo przywróć, "
-                               "zanim zagrasz od niej (lub włącz Auto zapisywanie)."));
-            return;
-        }
-        if (!services_.startPlayer ||
-            !services_.startPlayer(state_.situationFilePath(), state_.numer()))
-            services_.boxes.message(
-                QStringLiteral("Nie udało się uruchomić gry (programu Zozozarov)."));
     });
-}
-
-bool TFoRPGEdit::hasUnsavedEdits() const {
-    return state_.newSituation() || fields() != savedFields_ ||
-           state_.krok().Bmp.text() != savedPicture_ || state_.krok().Wav.text() != savedSound_;
-}
-
-void TFoRPGEdit::markSaved() {
-    savedFields_ = fields();
-    savedPicture_ = state_.krok().Bmp.text();
-    savedSound_ = state_.krok().Wav.text();
 }
 
 void TFoRPGEdit::BuBmpClick() {
     setEnabled(false);
-    emit mediaChooserRequested(MediaKind::Pictures, state_.folder());
+    emit mediaChooserRequested(MediaKind::Pictures, session_.state().folder());
 }
 
 void TFoRPGEdit::BuWavClick() {
     setEnabled(false);
-    emit mediaChooserRequested(MediaKind::Sounds, state_.folder());
+    emit mediaChooserRequested(MediaKind::Sounds, session_.state().folder());
 }
 
 void TFoRPGEdit::mediaChosen(MediaKind mode, const QString& name) {
@@ -498,7 +382,7 @@ void TFoRPGEdit::showScenario(const QString& path, bool readOnly) {
     // path line shows its end: the hint is what stays in view, the whole in its tooltip.
     setWindowTitle(readOnly ? kTitle + QStringLiteral(" (tylko do odczytu)") : kTitle);
     QString shown = path;
-    if (readOnly && state_.unfitJournal().isEmpty())
+    if (readOnly && session_.state().unfitJournal().isEmpty())
         shown +=
             QStringLiteral(" — tylko do odczytu; zapisz kopię w folderze, do którego masz "
                            "prawo zapisu, np. %1")
@@ -527,7 +411,7 @@ void TFoRPGEdit::refocus(QWidget* field, QWidget* focusTaker) {
 }
 
 void TFoRPGEdit::ENazwaExit(QWidget* focusTaker) {
-    if (!state_.nameTaken(ENazwa->text()))
+    if (!session_.state().nameTaken(ENazwa->text()))
         return;
     ENazwa->clear();
     refocus(ENazwa, focusTaker);
@@ -553,7 +437,7 @@ void TFoRPGEdit::CBTypExit(QWidget* focusTaker) {
 void TFoRPGEdit::CBKrok_WybranyExit(int row, QWidget* focusTaker) {
     QComboBox* cel = cele()[static_cast<std::size_t>(row)];
     const QString text = cel->currentText();
-    if (text.isEmpty() || state_.indexOfName(text) >= 0)
+    if (text.isEmpty() || session_.state().indexOfName(text) >= 0)
         return;
     services_.boxes.message(ScenarioState::NoSuchTargetMessage);
     cel->setEditText(QString());
@@ -563,7 +447,33 @@ void TFoRPGEdit::CBKrok_WybranyExit(int row, QWidget* focusTaker) {
 // --- operations ----------------------------------------------------------------------------
 
 bool TFoRPGEdit::autoSave() {
-    return reopening_ || !CBAuto->isChecked() || ZapiszSytuacje();
+    return session_.autoSave();
+}
+
+// --- what the session asks of the window ------------------------------------------------------
+
+void TFoRPGEdit::message(const QString& text) {
+    services_.boxes.message(text);
+}
+
+bool TFoRPGEdit::question(const QString& text) {
+    return services_.boxes.question(text);
+}
+
+std::unique_ptr<ReadProgress> TFoRPGEdit::readProgress(bool cancellable) {
+    return std::make_unique<LoadProgress>(this, cancellable);
+}
+
+bool TFoRPGEdit::autoSaving() const {
+    return CBAuto->isChecked();
+}
+
+void TFoRPGEdit::showList(const ScenarioList& list) {
+    applyList(list);
+}
+
+void TFoRPGEdit::showSaved(const QString& path, std::int32_t numer) {
+    tools_->refresh(path, numer);
 }
 
 std::array<QLineEdit*, 4> TFoRPGEdit::wybory() const {
@@ -629,7 +539,7 @@ void TFoRPGEdit::CzyscPola() {
 void TFoRPGEdit::Pokaz(const TKrok& krok, std::uint8_t koniec) {
     ENazwa->setText(krok.Nazwa.text());
     setDescription(Description::shown(krok.Opis.text()));
-    const std::uint8_t typ = state_.lista().Typ;
+    const std::uint8_t typ = session_.state().lista().Typ;
     CBTyp->setEnabled(typ != Poczatek);
     CBTyp->setEditText(ScenarioState::typeName(typ));
     if (koniec == 1)
@@ -641,24 +551,24 @@ void TFoRPGEdit::Pokaz(const TKrok& krok, std::uint8_t koniec) {
     for (int i = 0; i < 4; ++i) {
         QComboBox* cel = cele()[static_cast<std::size_t>(i)];
         if (cel->isEnabled())
-            cel->setEditText(state_.targetName(krok.cel(i + 1)));
+            cel->setEditText(session_.state().targetName(krok.cel(i + 1)));
     }
 }
 
 void TFoRPGEdit::PokazSytuacje() {
-    tools_->setCurrent(state_.numer());
+    tools_->setCurrent(session_.state().numer());
     // However far the showing gets (a target past the last situation stops it), what the
     // fields then hold counts as the situation saved: only the author's changes are unsaved.
     const struct Shown {
         TFoRPGEdit& window;
-        ~Shown() { window.markSaved(); }
+        ~Shown() { window.session_.markSaved(); }
     } shown{*this};
     CzyscPola();
-    const std::uint8_t typ = state_.lista().Typ;
+    const std::uint8_t typ = session_.state().lista().Typ;
     if (typ <= Wybory3) {
         const std::array<bool, 4> rows = offeredChoices(typ);
         UstawWybory(rows[0], rows[1], rows[2], rows[3]);
-        Pokaz(state_.krok(), typ == Koniec ? 1 : 0);
+        Pokaz(session_.state().krok(), typ == Koniec ? 1 : 0);
     }
     media_->pokaz();
 }
@@ -677,30 +587,11 @@ SituationFields TFoRPGEdit::fields() const {
     return f;
 }
 
-bool TFoRPGEdit::ZapiszSytuacje() {
-    // A save into files no longer in the folder would be lost without a word.
-    if (state_.filesReplaced()) {
-        offerReopen();
-        return false;
-    }
-    ScenarioList list;
-    const ListShown shown{*this, list};
-    LoadProgress progress(this, false);
-    const QString refusal = state_.save(fields(), list, progress.callback());
-    if (!refusal.isEmpty()) {
-        services_.boxes.message(refusal);
-        return false;
-    }
-    markSaved();
-    tools_->refresh(state_.situationFilePath(), state_.numer());
-    return true;
-}
-
 void TFoRPGEdit::OdswiezSpis() {
     ScenarioList list;
     const ListShown shown{*this, list};
     LoadProgress progress(this, false);
-    state_.OdswiezSpis(list, progress.callback());
+    session_.state().OdswiezSpis(list, progress.callback());
 }
 
 void TFoRPGEdit::applyList(const ScenarioList& list) {

@@ -5,6 +5,8 @@
 #include "editor/EditorMedia.h"
 #include "editor/EditorServices.h"
 #include "editor/EditorTools.h"
+#include "editor/model/EditorSession.h"
+#include "editor/model/EditorView.h"
 #include "editor/model/ScenarioState.h"
 
 #include <QAbstractButton>
@@ -26,7 +28,7 @@ class PaintBox;
 class SituationGrid;
 class SoundControl;
 
-class TFoRPGEdit : public QWidget {
+class TFoRPGEdit : public QWidget, private EditorView {
     Q_OBJECT
 
 public:
@@ -35,55 +37,8 @@ public:
     explicit TFoRPGEdit(EditorServices services);
     ~TFoRPGEdit() override;
 
-    QLabel* Label9;
-    QLabel* Label16;
-    QLabel* Label8;
-    QLabel* Label10;
-    QLabel* Label6;
-    QLabel* Label7;
-    QLabel* Label2;
-    QLabel* Label3;
-    QLabel* Label4;
-    QLabel* Label5;
-    QLabel* Label12;
-    QLabel* Label11;
-    QLabel* Label13;
-    QLabel* LaBmp;
-    QLabel* LaWAV;
-    QLabel* LEdycja;
-    QLabel* FileNameS;
-    QLabel* Label14;
-    QFrame* Bevel1;
-    PaintBox* PaObrazek;
-    QPushButton* BuOtworz;
-    QLineEdit* ENazwa;
-    QComboBox* CBTyp;
-    QPlainTextEdit* MeOpis;
-    QLineEdit* EWybor1;
-    QLineEdit* EWybor2;
-    QLineEdit* EWybor3;
-    QLineEdit* EWybor4;
-    QComboBox* CBKrok_Wybrany1;
-    QComboBox* CBKrok_Wybrany2;
-    QComboBox* CBKrok_Wybrany3;
-    QComboBox* CBKrok_Wybrany4;
-    QPushButton* BuPoprzedni;
-    QPushButton* BuNastepny;
-    QPushButton* BuNowy;
-    QPushButton* BuZapisz;
-    QPushButton* BuPrzywroc;
-    QCheckBox* CBAuto;
-    QPushButton* BuBmp;
-    QPushButton* BuWav;
-    SoundControl* MPwav;
-    QTableView* SGSyt;
-    // The author's tools, in the window's empty space under "N&owa".
-    QPushButton* BuSprawdz;
-    QPushButton* BuMapa;
-    QPushButton* BuGraj;
-
     // The scenario, the current situation and the names, for tests.
-    const ScenarioState& state() const { return state_; }
+    const ScenarioState& state() const { return session_.state(); }
     const SituationGrid& grid() const { return *grid_; }
     // The model of situation names that the four target boxes share.
     const QStringListModel& names() const { return *names_; }
@@ -145,7 +100,6 @@ private:
     void CzyscPola();
     void Pokaz(const TKrok& krok, std::uint8_t koniec);
     void PokazSytuacje();
-    bool ZapiszSytuacje();
     void OdswiezSpis();
     // Shows a rebuilt list in the grid and the target boxes (nothing when it was not emptied).
     void applyList(const ScenarioList& list);
@@ -156,27 +110,11 @@ private:
         ~ListShown() { window.applyList(list); }
     };
 
-    // How an open read beside the scenario open now ended.
-    enum class Opened { Shown, Empty, Dropped };
-    // Opens (or creates) the scenario bound in `next`, repairs or refuses what cannot be
-    // edited, and reads situation 1 and the lists. Dropped: the author declined, cancelled or
-    // was told why not; nothing changes. Throws AppError; the caller lets go of `next`.
-    Opened openBeside(ScenarioState& next, bool creating, ScenarioList& list);
-    // What an open that failed leaves: editing on, the fields empty, nothing open.
-    void openStopped(const QString& path, bool creating);
     // Opens the scenario at `path`, which the dialog has confirmed.
     void open(const QString& path);
-    // Offers to open the scenario again after another program replaced its files; the fields
-    // stay as typed when the author declines.
-    void offerReopen();
     // Goes to situation `k` as a double-click on its row of the grid does, the automatic save
     // first; numbers the grid does not show change nothing.
     void jumpTo(int k);
-    // Whether the fields or the media names differ from the situation as it was last shown
-    // or saved, or the situation shown is a new one not saved yet.
-    bool hasUnsavedEdits() const;
-    // Remembers the fields and the media names as saved, for hasUnsavedEdits.
-    void markSaved();
     void ENazwaExit(QWidget* focusTaker);
     void CBTypExit(QWidget* focusTaker);
     void CBKrok_WybranyExit(int row, QWidget* focusTaker);
@@ -186,7 +124,18 @@ private:
     template <class Step> void act(Step&& step);
     // The automatic save before a change of situation: false when it refused or failed.
     bool autoSave();
-    SituationFields fields() const;
+
+    // What the session asks of the window.
+    void message(const QString& text) override;
+    bool question(const QString& text) override;
+    std::unique_ptr<ReadProgress> readProgress(bool cancellable) override;
+    SituationFields fields() const override;
+    bool autoSaving() const override;
+    void beforeSwitch() override;
+    void showOpened(const QString& path, bool creating, bool shown) override;
+    void showOpenFailed(const QString& path, bool creating) override;
+    void showList(const ScenarioList& list) override;
+    void showSaved(const QString& path, std::int32_t numer) override;
     void setDescription(const QString& shown);
     void setNotice(const QString& caption); // LEdycja, sized to its text
     QString memoText() const;
@@ -196,18 +145,61 @@ private:
     std::array<QLineEdit*, 4> wybory() const;
     std::array<QComboBox*, 4> cele() const;
 
+    // The controls, named as the window has always named them (their object names too).
+    QLabel* Label9;
+    QLabel* Label16;
+    QLabel* Label8;
+    QLabel* Label10;
+    QLabel* Label6;
+    QLabel* Label7;
+    QLabel* Label2;
+    QLabel* Label3;
+    QLabel* Label4;
+    QLabel* Label5;
+    QLabel* Label12;
+    QLabel* Label11;
+    QLabel* Label13;
+    QLabel* LaBmp;
+    QLabel* LaWAV;
+    QLabel* LEdycja;
+    QLabel* FileNameS;
+    QLabel* Label14;
+    QFrame* Bevel1;
+    PaintBox* PaObrazek;
+    QPushButton* BuOtworz;
+    QLineEdit* ENazwa;
+    QComboBox* CBTyp;
+    QPlainTextEdit* MeOpis;
+    QLineEdit* EWybor1;
+    QLineEdit* EWybor2;
+    QLineEdit* EWybor3;
+    QLineEdit* EWybor4;
+    QComboBox* CBKrok_Wybrany1;
+    QComboBox* CBKrok_Wybrany2;
+    QComboBox* CBKrok_Wybrany3;
+    QComboBox* CBKrok_Wybrany4;
+    QPushButton* BuPoprzedni;
+    QPushButton* BuNastepny;
+    QPushButton* BuNowy;
+    QPushButton* BuZapisz;
+    QPushButton* BuPrzywroc;
+    QCheckBox* CBAuto;
+    QPushButton* BuBmp;
+    QPushButton* BuWav;
+    SoundControl* MPwav;
+    QTableView* SGSyt;
+    // The author's tools, in the window's empty space under "N&owa".
+    QPushButton* BuSprawdz;
+    QPushButton* BuMapa;
+    QPushButton* BuGraj;
+
     EditorServices services_;
-    ScenarioState state_;
+    EditorSession session_;
     SituationGrid* grid_;
     QStringListModel* names_;
     std::unique_ptr<EditorMedia> media_;
     std::unique_ptr<EditorTools> tools_;
-    SituationFields savedFields_;
-    QString savedPicture_;
-    QString savedSound_;
     bool settingDescription_ = false;
-    // While the scenario is opened again after its files were replaced: no automatic save.
-    bool reopening_ = false;
     // A button whose press, already on its way, a refused field check cancels.
     QPointer<QAbstractButton> cancelledPress_;
 };

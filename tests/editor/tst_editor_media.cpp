@@ -6,6 +6,7 @@
 #include "platform/ui/PaintBox.h"
 #include "platform/ui/PictureBox.h"
 #include "platform/ui/SoundControl.h"
+#include "tests/support/Child.h"
 #include "tests/support/EditorUnderTest.h"
 #include "tests/support/FakeSoundDevice.h"
 #include "tests/support/RecordingMessageBoxes.h"
@@ -261,15 +262,16 @@ private slots:
         editor.boxes.expectError(noDriver);
         editor.open(las);
         QVERIFY(editor.boxes.verifyAllShown());
-        QCOMPARE(editor.w.ENazwa->text(), QStringLiteral("Start"));
-        QCOMPARE(editor.w.EWybor1->text(), QStringLiteral("Dalej"));
-        QCOMPARE(editor.w.PaObrazek->grab().toImage().pixelColor(64, 64), QColor(0, 200, 0));
-        QCOMPARE(editor.w.LaWAV->text(), QStringLiteral("las.wav"));
-        QVERIFY(!editor.w.MPwav->isOpen());
+        QCOMPARE(child<QLineEdit>(editor.w, "ENazwa")->text(), QStringLiteral("Start"));
+        QCOMPARE(child<QLineEdit>(editor.w, "EWybor1")->text(), QStringLiteral("Dalej"));
+        QCOMPARE(child<PaintBox>(editor.w, "PaObrazek")->grab().toImage().pixelColor(64, 64),
+                 QColor(0, 200, 0));
+        QCOMPARE(child<QLabel>(editor.w, "LaWAV")->text(), QStringLiteral("las.wav"));
+        QVERIFY(!child<SoundControl>(editor.w, "MPwav")->isOpen());
         editor.open(drugi);
         QVERIFY(editor.boxes.verifyAllShown());
-        QCOMPARE(editor.w.FileNameS->text(), drugi);
-        QCOMPARE(editor.w.ENazwa->text(), QStringLiteral("Drugi"));
+        QCOMPARE(child<QLabel>(editor.w, "FileNameS")->text(), drugi);
+        QCOMPARE(child<QLineEdit>(editor.w, "ENazwa")->text(), QStringLiteral("Drugi"));
     }
 
 private:

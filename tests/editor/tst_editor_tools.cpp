@@ -1,6 +1,7 @@
 #include "editor/CheckWindow.h"
 #include "editor/MapWindow.h"
 #include "editor/Uedytor.h"
+#include "tests/support/Child.h"
 #include "tests/support/EditorUnderTest.h"
 #include "tests/support/FaultyRecordFile.h"
 #include "tests/support/RecordingMessageBoxes.h"
@@ -68,10 +69,12 @@ private slots:
             if (other != button)
                 QVERIFY(key.match(other->text()).captured(1).toLower() != mine);
         }
-        QWidget* before = e.w.SGSyt;
-        while (before->nextInFocusChain() != button && before != e.w.BuOtworz)
+        QWidget* before = child<QTableView>(e.w, "SGSyt");
+        while (before->nextInFocusChain() != button &&
+               before != child<QPushButton>(e.w, "BuOtworz"))
             before = before->nextInFocusChain();
-        QVERIFY2(before != e.w.BuOtworz, "comes after the grid in the tab order");
+        QVERIFY2(before != child<QPushButton>(e.w, "BuOtworz"),
+                 "comes after the grid in the tab order");
         QVERIFY(writeScenario(folder_.filePath(QStringLiteral("a.Kro")), leftOnDefaultEnd()));
         e.open(folder_.filePath(QStringLiteral("a.Kro")));
         QVERIFY(button->isEnabled());
@@ -83,7 +86,7 @@ private slots:
         QVERIFY(writeScenario(folder_.filePath(QStringLiteral("a.Kro")), leftOnDefaultEnd()));
         Editor e;
         e.open(folder_.filePath(QStringLiteral("a.Kro")));
-        Editor::click(e.w.BuSprawdz);
+        Editor::click(child<QPushButton>(e.w, "BuSprawdz"));
         CheckWindow* check = e.w.tools().checkWindow();
         QVERIFY(check && check->isVisible());
         QCOMPARE(check->findings->topLevelItemCount(), 1);
@@ -95,12 +98,12 @@ private slots:
         check->findings->setCurrentItem(check->findings->topLevelItem(0));
         QTest::keyClick(check->findings, Qt::Key_Return);
         QCOMPARE(e.w.state().numer(), 2);
-        QCOMPARE(e.w.ENazwa->text(), QStringLiteral("Łąka"));
+        QCOMPARE(child<QLineEdit>(e.w, "ENazwa")->text(), QStringLiteral("Łąka"));
 
-        e.w.CBTyp->setEditText(QStringLiteral("Koniec"));
+        child<QComboBox>(e.w, "CBTyp")->setEditText(QStringLiteral("Koniec"));
         // Leaving the type closes the choices a Koniec does not offer.
-        Editor::leave(e.w.CBTyp, e.w.MeOpis);
-        Editor::click(e.w.BuZapisz);
+        Editor::leave(child<QComboBox>(e.w, "CBTyp"), child<QPlainTextEdit>(e.w, "MeOpis"));
+        Editor::click(child<QPushButton>(e.w, "BuZapisz"));
         QCOMPARE(check->findings->topLevelItemCount(), 0);
         QVERIFY(check->summary->text().startsWith(QStringLiteral("Brak uwag")));
         QVERIFY(e.boxes.verifyAllShown());
@@ -162,7 +165,7 @@ private slots:
         QVERIFY(writeScenario(folder_.filePath(QStringLiteral("a.Kro")), leftOnDefaultEnd()));
         Editor e;
         e.open(folder_.filePath(QStringLiteral("a.Kro")));
-        Editor::click(e.w.BuMapa);
+        Editor::click(child<QPushButton>(e.w, "BuMapa"));
         MapWindow* map = e.w.tools().mapWindow();
         QVERIFY(map && map->isVisible());
         const auto current = [map] {
@@ -176,7 +179,7 @@ private slots:
         emit map->situationClicked(2);
         QCOMPARE(e.w.state().numer(), 2);
         QCOMPARE(current(), 2);
-        Editor::click(e.w.BuPoprzedni);
+        Editor::click(child<QPushButton>(e.w, "BuPoprzedni"));
         QCOMPARE(current(), 1);
     }
 
@@ -205,13 +208,13 @@ private slots:
         Editor e;
         e.playerStarts = playerStarts;
         e.open(path);
-        Editor::click(e.w.BuNastepny);
-        e.w.CBAuto->setChecked(autoSave);
+        Editor::click(child<QPushButton>(e.w, "BuNastepny"));
+        child<QCheckBox>(e.w, "CBAuto")->setChecked(autoSave);
         if (edited)
-            e.w.EWybor1->setText(QStringLiteral("Nowy tekst"));
+            child<QLineEdit>(e.w, "EWybor1")->setText(QStringLiteral("Nowy tekst"));
         if (!message.isEmpty())
             e.boxes.expectMessage(message);
-        Editor::click(e.w.BuGraj);
+        Editor::click(child<QPushButton>(e.w, "BuGraj"));
         QVERIFY(e.boxes.verifyAllShown());
         const bool asked = message.isEmpty() || !playerStarts;
         QCOMPARE(e.playersStarted.size(), asked ? 1 : 0);
@@ -220,9 +223,9 @@ private slots:
             QCOMPARE(e.playersStarted[0].from, 2);
         }
         // What was played is what the file holds.
-        e.w.CBAuto->setChecked(false);
-        Editor::click(e.w.BuPrzywroc);
-        QCOMPARE(e.w.EWybor1->text(),
+        child<QCheckBox>(e.w, "CBAuto")->setChecked(false);
+        Editor::click(child<QPushButton>(e.w, "BuPrzywroc"));
+        QCOMPARE(child<QLineEdit>(e.w, "EWybor1")->text(),
                  edited && autoSave ? QStringLiteral("Nowy tekst") : QStringLiteral("Dalej"));
     }
 
@@ -234,9 +237,9 @@ private slots:
         e.w.openScenario(path);
         QCOMPARE(e.dialog.confirmations(), 1);
         QCOMPARE(e.dialog.calls(), 0);
-        QCOMPARE(e.w.FileNameS->text(), path);
-        QCOMPARE(e.w.ENazwa->text(), QStringLiteral("Start"));
-        QVERIFY(e.w.BuSprawdz->isEnabled());
+        QCOMPARE(child<QLabel>(e.w, "FileNameS")->text(), path);
+        QCOMPARE(child<QLineEdit>(e.w, "ENazwa")->text(), QStringLiteral("Start"));
+        QVERIFY(child<QPushButton>(e.w, "BuSprawdz")->isEnabled());
     }
 
 private:

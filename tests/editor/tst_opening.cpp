@@ -6,6 +6,7 @@
 #include "editor/LoadProgress.h"
 #include "editor/SituationGrid.h"
 #include "platform/core/PosixRecordFile.h"
+#include "tests/support/Child.h"
 #include "tests/support/EditorUnderTest.h"
 #include "tests/support/FaultyRecordFile.h"
 #include "tests/support/RecordingMessageBoxes.h"
@@ -30,10 +31,10 @@ struct Editor : EditorUnderTest<RecordingMessageBoxes, FaultyRecordFileFactory> 
     Editor() { activate(); }
     // Fills the fields with a complete "Koniec" situation, as an author types it.
     void typeAnEnd() {
-        w.ENazwa->setText(QStringLiteral("Koniec sceny"));
-        w.CBTyp->setEditText(QStringLiteral("Koniec"));
-        leave(w.CBTyp, w.MeOpis);
-        w.MeOpis->setPlainText(QStringLiteral("Tu sie konczy"));
+        child<QLineEdit>(w, "ENazwa")->setText(QStringLiteral("Koniec sceny"));
+        child<QComboBox>(w, "CBTyp")->setEditText(QStringLiteral("Koniec"));
+        leave(child<QComboBox>(w, "CBTyp"), child<QPlainTextEdit>(w, "MeOpis"));
+        child<QPlainTextEdit>(w, "MeOpis")->setPlainText(QStringLiteral("Tu sie konczy"));
     }
 };
 
@@ -121,10 +122,10 @@ private slots:
             e.files.failCall(failAt, AppError::AccessDenied);
         e.boxes.expectError(error.arg(folder_.path()));
         e.open(path);
-        QVERIFY(e.w.ENazwa->isEnabled());
+        QVERIFY(child<QLineEdit>(e.w, "ENazwa")->isEnabled());
         e.typeAnEnd();
         e.boxes.expectError(QStringLiteral("I/O error 103"));
-        Editor::click(e.w.BuZapisz);
+        Editor::click(child<QPushButton>(e.w, "BuZapisz"));
         QVERIFY(e.boxes.verifyAllShown());
         QCOMPARE(folderFiles(folder_.path()), before);
     }
@@ -167,7 +168,7 @@ private slots:
         QVERIFY(!path.isEmpty());
         Editor e;
         e.open(kro);
-        e.w.ENazwa->setText(QStringLiteral("Start zmieniony"));
+        child<QLineEdit>(e.w, "ENazwa")->setText(QStringLiteral("Start zmieniony"));
         const auto before = folderFiles(folder_.path());
 
         if (box.startsWith(QStringLiteral("message: ")))
@@ -197,10 +198,10 @@ private slots:
         LoadProgress::showAfter = showAfter;
         QVERIFY(e.boxes.verifyAllShown());
         QCOMPARE(folderFiles(folder_.path()), before);
-        QCOMPARE(e.w.FileNameS->text(), kro);
-        QCOMPARE(e.w.ENazwa->text(), QStringLiteral("Start zmieniony"));
+        QCOMPARE(child<QLabel>(e.w, "FileNameS")->text(), kro);
+        QCOMPARE(child<QLineEdit>(e.w, "ENazwa")->text(), QStringLiteral("Start zmieniony"));
         QCOMPARE(e.w.grid().cell(1, 0), QStringLiteral("Start"));
-        Editor::click(e.w.BuZapisz);
+        Editor::click(child<QPushButton>(e.w, "BuZapisz"));
         QCOMPARE(e.w.grid().cell(1, 0), QStringLiteral("Start zmieniony"));
         QVERIFY(readFile(kro).contains("Start zmieniony"));
     }
@@ -255,7 +256,7 @@ private slots:
         QCOMPARE(readFile(kro), kroWhole.left(kept * 516));
         QCOMPARE(readFile(listFilePath(kro)).size(), kept * 22);
         QCOMPARE(e.w.grid().gridRowCount(), kept);
-        QCOMPARE(e.w.ENazwa->text(), QStringLiteral("Start"));
+        QCOMPARE(child<QLineEdit>(e.w, "ENazwa")->text(), QStringLiteral("Start"));
     }
 
     // Another program holding the scenario's lock: the save waits once, then gives up with a
@@ -265,17 +266,17 @@ private slots:
         QVERIFY(writeScenario(kro, twoSituations(QStringLiteral("Start"))));
         Editor e;
         e.open(kro);
-        e.w.ENazwa->setText(QStringLiteral("Start zmieniony"));
+        child<QLineEdit>(e.w, "ENazwa")->setText(QStringLiteral("Start zmieniony"));
         const auto before = folderFiles(folder_.path());
         PosixRecordFile holder;
         holder.open(kro, TRekordKroku::Size, RecordFile::Access::ReadWrite);
         QVERIFY(holder.lock(RecordFile::Lock::Exclusive));
         e.boxes.expectError(ScenarioPair::BusyMessage);
-        Editor::click(e.w.BuZapisz);
+        Editor::click(child<QPushButton>(e.w, "BuZapisz"));
         QVERIFY(e.boxes.verifyAllShown());
         QCOMPARE(folderFiles(folder_.path()), before);
         holder.unlock();
-        Editor::click(e.w.BuZapisz);
+        Editor::click(child<QPushButton>(e.w, "BuZapisz"));
         QVERIFY(readFile(kro).contains("Start zmieniony"));
     }
 
@@ -291,10 +292,10 @@ private slots:
         Editor e;
         e.boxes.expectMessage(unfit);
         e.open(kro);
-        QCOMPARE(e.w.ENazwa->text(), QStringLiteral("Start"));
-        e.w.ENazwa->setText(QStringLiteral("Zmiana"));
+        QCOMPARE(child<QLineEdit>(e.w, "ENazwa")->text(), QStringLiteral("Start"));
+        child<QLineEdit>(e.w, "ENazwa")->setText(QStringLiteral("Zmiana"));
         e.boxes.expectError(unfit);
-        Editor::click(e.w.BuZapisz);
+        Editor::click(child<QPushButton>(e.w, "BuZapisz"));
         QVERIFY(e.boxes.verifyAllShown());
         QCOMPARE(folderFiles(folder_.path()), before);
     }
@@ -315,17 +316,17 @@ private slots:
             ScenarioPair::ReplacedMessage +
             QStringLiteral(".\n\nOtworzyć scenariusz ponownie? Wpisane pola zostaną zastąpione "
                            "tym, co jest teraz w plikach.");
-        e.w.ENazwa->setText(QStringLiteral("Zmiana"));
+        child<QLineEdit>(e.w, "ENazwa")->setText(QStringLiteral("Zmiana"));
         e.boxes.expectQuestion(question, false);
-        Editor::click(e.w.BuZapisz);
-        QCOMPARE(e.w.ENazwa->text(), QStringLiteral("Zmiana"));
+        Editor::click(child<QPushButton>(e.w, "BuZapisz"));
+        QCOMPARE(child<QLineEdit>(e.w, "ENazwa")->text(), QStringLiteral("Zmiana"));
         QCOMPARE(readFile(kro), replaced);
         e.boxes.expectQuestion(question, true);
-        Editor::click(e.w.BuZapisz);
+        Editor::click(child<QPushButton>(e.w, "BuZapisz"));
         QVERIFY(e.boxes.verifyAllShown());
-        QCOMPARE(e.w.ENazwa->text(), QStringLiteral("Nowy start"));
-        e.w.ENazwa->setText(QStringLiteral("Zapisany"));
-        Editor::click(e.w.BuZapisz);
+        QCOMPARE(child<QLineEdit>(e.w, "ENazwa")->text(), QStringLiteral("Nowy start"));
+        child<QLineEdit>(e.w, "ENazwa")->setText(QStringLiteral("Zapisany"));
+        Editor::click(child<QPushButton>(e.w, "BuZapisz"));
         QVERIFY(e.boxes.verifyAllShown());
         QVERIFY(readFile(kro).contains("Zapisany"));
     }

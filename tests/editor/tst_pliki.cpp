@@ -2,6 +2,7 @@
 #include "platform/ui/PaintBox.h"
 #include "platform/ui/PictureBox.h"
 #include "platform/ui/SoundControl.h"
+#include "tests/support/Child.h"
 #include "tests/support/FakeSoundDevice.h"
 #include "tests/support/FaultyRecordFile.h"
 #include "tests/support/RecordingMessageBoxes.h"
@@ -41,10 +42,12 @@ struct Kit {
     }
     void open(const QString& path) {
         dialog.answer(path);
-        QTest::mouseClick(edytor.BuOtworz, Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(edytor, "BuOtworz"), Qt::LeftButton);
     }
     void openChooser(bool sounds) {
-        QTest::mouseClick(sounds ? edytor.BuWav : edytor.BuBmp, Qt::LeftButton);
+        QTest::mouseClick(sounds ? child<QPushButton>(edytor, "BuWav")
+                                 : child<QPushButton>(edytor, "BuBmp"),
+                          Qt::LeftButton);
         QVERIFY(pliki.isVisible());
     }
     void select(const QString& name) {
@@ -59,10 +62,12 @@ struct Kit {
             names << pliki.FLBPliki->item(i)->text();
         return names;
     }
-    QColor centre() const { return edytor.PaObrazek->grab().toImage().pixelColor(64, 64); }
+    QColor centre() const {
+        return child<PaintBox>(edytor, "PaObrazek")->grab().toImage().pixelColor(64, 64);
+    }
     void playSound() {
-        QTest::mouseClick(edytor.MPwav->playButton(), Qt::LeftButton);
-        QCOMPARE(edytor.MPwav->state(), SoundDevice::State::Playing);
+        QTest::mouseClick(child<SoundControl>(edytor, "MPwav")->playButton(), Qt::LeftButton);
+        QCOMPARE(child<SoundControl>(edytor, "MPwav")->state(), SoundDevice::State::Playing);
     }
 };
 
@@ -253,7 +258,7 @@ private slots:
         if (!name.isEmpty())
             kit.select(name);
         kit.sound->calls.clear();
-        PaintCounter paints(kit.edytor.PaObrazek);
+        PaintCounter paints(child<PaintBox>(kit.edytor, "PaObrazek"));
         (name.isEmpty() ? kit.pliki.BuNic : kit.pliki.BitBtn1)->click();
 
         QVERIFY(kit.edytor.isEnabled());
@@ -265,8 +270,10 @@ private slots:
         QCOMPARE(s.rekord().Bmp.text(), bmp);
         QCOMPARE(s.krok().Wav.text(), wav);
         QCOMPARE(s.rekord().Wav.text(), wav);
-        QCOMPARE(kit.edytor.LaBmp->text(), bmp.isEmpty() ? QStringLiteral("?.BMP") : bmp);
-        QCOMPARE(kit.edytor.LaWAV->text(), wav.isEmpty() ? QStringLiteral("?.WAV") : wav);
+        QCOMPARE(child<QLabel>(kit.edytor, "LaBmp")->text(),
+                 bmp.isEmpty() ? QStringLiteral("?.BMP") : bmp);
+        QCOMPARE(child<QLabel>(kit.edytor, "LaWAV")->text(),
+                 wav.isEmpty() ? QStringLiteral("?.WAV") : wav);
         // A picture is drawn before the click returns; a sound leaves the picture alone.
         QCOMPARE(paints.count > 0, !sounds);
         QCOMPARE(kit.centre(), sounds           ? QColor(kOld)
@@ -275,8 +282,8 @@ private slots:
         // Without a sound the control is open on no file.
         const QString soundFile =
             wav.isEmpty() ? QString() : folder_.filePath(QStringLiteral("Dzwieki/") + wav);
-        QCOMPARE(kit.edytor.MPwav->fileName(), soundFile);
-        QVERIFY(kit.edytor.MPwav->isOpen());
+        QCOMPARE(child<SoundControl>(kit.edytor, "MPwav")->fileName(), soundFile);
+        QVERIFY(child<SoundControl>(kit.edytor, "MPwav")->isOpen());
         QCOMPARE(kit.sound->calls,
                  QStringList({"close", QStringLiteral("open(%1, WaveAudio)").arg(soundFile)}));
     }
@@ -307,8 +314,8 @@ private slots:
         QCOMPARE(s.krok().Bmp.text(), QStringLiteral("stary.bmp"));
         QCOMPARE(s.krok().Wav.text(), QStringLiteral("stary.wav"));
         QVERIFY(std::memcmp(&before, &s.rekord(), sizeof before) == 0);
-        QCOMPARE(kit.edytor.LaBmp->text(), QStringLiteral("stary.bmp"));
-        QCOMPARE(kit.edytor.LaWAV->text(), QStringLiteral("stary.wav"));
+        QCOMPARE(child<QLabel>(kit.edytor, "LaBmp")->text(), QStringLiteral("stary.bmp"));
+        QCOMPARE(child<QLabel>(kit.edytor, "LaWAV")->text(), QStringLiteral("stary.wav"));
         QVERIFY(kit.sound->calls.isEmpty());
         QCOMPARE(kit.centre(), QColor(kOld));
     }
@@ -352,12 +359,13 @@ private slots:
         QVERIFY(kit.edytor.isEnabled());
         QVERIFY(!kit.pliki.isVisible());
         QCOMPARE(kit.edytor.state().krok().Bmp.text(), bmp);
-        QCOMPARE(kit.edytor.LaBmp->text(), bmp.isEmpty() ? QStringLiteral("?.BMP") : bmp);
+        QCOMPARE(child<QLabel>(kit.edytor, "LaBmp")->text(),
+                 bmp.isEmpty() ? QStringLiteral("?.BMP") : bmp);
         // Reopened once, on the same file: the sound stopped and went back to the start.
         const QString file = folder_.filePath(QStringLiteral("Dzwieki/stary.wav"));
         QCOMPARE(kit.sound->calls,
                  QStringList({"close", QStringLiteral("open(%1, WaveAudio)").arg(file)}));
-        QCOMPARE(kit.edytor.MPwav->state(), SoundDevice::State::Stopped);
+        QCOMPARE(child<SoundControl>(kit.edytor, "MPwav")->state(), SoundDevice::State::Stopped);
         QCOMPARE(kit.sound->device->position(), FakeSoundDevice::Position::Start);
     }
 
@@ -404,7 +412,9 @@ private slots:
         kit.openChooser(true);
         kit.select(QStringLiteral("Ptaki.WAV"));
         QTest::mouseClick(kit.pliki.BitBtn1, Qt::LeftButton);
-        QTest::mouseClick(save ? kit.edytor.BuZapisz : kit.edytor.BuPrzywroc, Qt::LeftButton);
+        QTest::mouseClick(save ? child<QPushButton>(kit.edytor, "BuZapisz")
+                               : child<QPushButton>(kit.edytor, "BuPrzywroc"),
+                          Qt::LeftButton);
 
         const QByteArray bmp = save ? "Las.BMP" : "stary.bmp";
         const QByteArray wav = save ? "Ptaki.WAV" : "stary.wav";
@@ -412,8 +422,8 @@ private slots:
         QCOMPARE(textAt(kro_, 1, 477), wav);
         QCOMPARE(kit.edytor.state().krok().Bmp.bytes(), bmp);
         QCOMPARE(kit.edytor.state().krok().Wav.bytes(), wav);
-        QCOMPARE(kit.edytor.LaBmp->text(), QString::fromLatin1(bmp));
-        QCOMPARE(kit.edytor.LaWAV->text(), QString::fromLatin1(wav));
+        QCOMPARE(child<QLabel>(kit.edytor, "LaBmp")->text(), QString::fromLatin1(bmp));
+        QCOMPARE(child<QLabel>(kit.edytor, "LaWAV")->text(), QString::fromLatin1(wav));
         QCOMPARE(kit.centre(), QColor(save ? kNew : kOld));
     }
 
@@ -450,8 +460,8 @@ private slots:
         QVERIFY(kit.boxes.verifyAllShown());
         QVERIFY(!kit.pliki.isVisible());
         QVERIFY(kit.edytor.isEnabled());
-        QCOMPARE(kit.edytor.LaWAV->text(), QStringLiteral("Ptaki.WAV"));
-        QVERIFY(!kit.edytor.MPwav->isOpen());
+        QCOMPARE(child<QLabel>(kit.edytor, "LaWAV")->text(), QStringLiteral("Ptaki.WAV"));
+        QVERIFY(!child<SoundControl>(kit.edytor, "MPwav")->isOpen());
     }
 
 private:

@@ -2,6 +2,7 @@
 // it is dropped with a hint, so that what a field shows is what a save stores.
 
 #include "common/Cp1250.h"
+#include "tests/support/Child.h"
 #include "tests/support/EditorUnderTest.h"
 #include "tests/support/FaultyRecordFile.h"
 #include "tests/support/RecordingMessageBoxes.h"
@@ -125,7 +126,7 @@ private slots:
              describedSituation(QStringLiteral("Łąka"), Wybory1, {0}, {QStringLiteral("Dalej")})}));
         Editor e;
         e.open(kro);
-        Editor::click(e.w.BuNastepny);
+        Editor::click(child<QPushButton>(e.w, "BuNastepny"));
         QToolTip::hideText();
         QTRY_VERIFY(QToolTip::text().isEmpty());
 
@@ -149,9 +150,9 @@ private slots:
         if (auto* memo = qobject_cast<QPlainTextEdit*>(target))
             QCOMPARE(memo->textCursor().position(), shown.size());
 
-        Editor::click(e.w.BuZapisz);
+        Editor::click(child<QPushButton>(e.w, "BuZapisz"));
         QVERIFY(e.boxes.verifyAllShown());
-        Editor::click(e.w.BuPrzywroc); // the fields as read from the files
+        Editor::click(child<QPushButton>(e.w, "BuPrzywroc")); // the fields as read from the files
         QCOMPARE(shownText(target), shown);
     }
 

@@ -4,6 +4,7 @@
 #include "editor/SituationGrid.h"
 #include "editor/Uedytor.h"
 #include "platform/ui/SoundControl.h"
+#include "tests/support/Child.h"
 #include "tests/support/EditorUnderTest.h"
 #include "tests/support/FakeSoundDevice.h"
 #include "tests/support/FaultyRecordFile.h"
@@ -38,7 +39,8 @@ struct Editor : EditorUnderTest<RecordingMessageBoxes, FaultyRecordFileFactory> 
     }
     QString enabledRows() const {
         QString s;
-        for (QLineEdit* e : {w.EWybor1, w.EWybor2, w.EWybor3, w.EWybor4})
+        for (QLineEdit* e : {child<QLineEdit>(w, "EWybor1"), child<QLineEdit>(w, "EWybor2"),
+                             child<QLineEdit>(w, "EWybor3"), child<QLineEdit>(w, "EWybor4")})
             s += e->isEnabled() ? u'1' : u'0';
         return s;
     }
@@ -168,9 +170,10 @@ private slots:
         const auto captions = [&e](const QString& path, const QString& title,
                                    const QString& after) {
             QCOMPARE(e.w.windowTitle(), title);
-            QCOMPARE(e.w.FileNameS->text(), path + after);
-            QCOMPARE(e.w.FileNameS->toolTip(), after.isEmpty() ? QString() : path + after);
-            QCOMPARE(e.w.FileNameS->size(), QSize(214, 15));
+            QCOMPARE(child<QLabel>(e.w, "FileNameS")->text(), path + after);
+            QCOMPARE(child<QLabel>(e.w, "FileNameS")->toolTip(),
+                     after.isEmpty() ? QString() : path + after);
+            QCOMPARE(child<QLabel>(e.w, "FileNameS")->size(), QSize(214, 15));
         };
         e.open(writable);
         captions(writable, QStringLiteral("Diziru tekstówek"), QString());
@@ -185,7 +188,8 @@ private slots:
             e.open(kro);
         }
         QVERIFY(e.boxes.verifyAllShown());
-        QCOMPARE(e.w.ENazwa->text(), QStringLiteral("Start")); // opened all the same
+        QCOMPARE(child<QLineEdit>(e.w, "ENazwa")->text(),
+                 QStringLiteral("Start")); // opened all the same
         captions(kro, title, after);
         e.open(writable);
         captions(writable, QStringLiteral("Diziru tekstówek"), QString());
@@ -197,20 +201,25 @@ private slots:
         e.open(kro);
         QCOMPARE(readFile(kro).size(), 1032);
         QCOMPARE(readFile(folder_.filePath(QStringLiteral("Nowy.lis"))).size(), 44);
-        QCOMPARE(e.w.LEdycja->text(), QStringLiteral("Tworzenie nowego scenariusza"));
-        QCOMPARE(e.w.FileNameS->text(), kro);
+        QCOMPARE(child<QLabel>(e.w, "LEdycja")->text(),
+                 QStringLiteral("Tworzenie nowego scenariusza"));
+        QCOMPARE(child<QLabel>(e.w, "FileNameS")->text(), kro);
         QCOMPARE(e.w.grid().gridRowCount(), 2);
         QCOMPARE(e.row(0), QStringLiteral("Nazwa sytuacji|T|S"));
         QCOMPARE(e.row(1), QStringLiteral("Poczatek|P|"));
         QCOMPARE(e.w.names().stringList(),
                  QStringList({QStringLiteral("Default Koniec"), QStringLiteral("Poczatek")}));
-        QCOMPARE(e.w.CBKrok_Wybrany3->count(), 2);
-        QCOMPARE(e.w.CBTyp->currentText(), QStringLiteral("Poczatek"));
-        QVERIFY(!e.w.CBTyp->isEnabled());
+        QCOMPARE(child<QComboBox>(e.w, "CBKrok_Wybrany3")->count(), 2);
+        QCOMPARE(child<QComboBox>(e.w, "CBTyp")->currentText(), QStringLiteral("Poczatek"));
+        QVERIFY(!child<QComboBox>(e.w, "CBTyp")->isEnabled());
         QCOMPARE(e.enabledRows(), QStringLiteral("1000"));
-        QCOMPARE(e.w.EWybor1->text(), QStringLiteral("Default!!! Zaczynamy gre?"));
-        QCOMPARE(e.w.CBKrok_Wybrany1->currentText(), QStringLiteral("Default Koniec"));
-        QVERIFY(e.w.BuNowy->isEnabled() && e.w.SGSyt->isEnabled() && e.w.MPwav->isEnabled());
+        QCOMPARE(child<QLineEdit>(e.w, "EWybor1")->text(),
+                 QStringLiteral("Default!!! Zaczynamy gre?"));
+        QCOMPARE(child<QComboBox>(e.w, "CBKrok_Wybrany1")->currentText(),
+                 QStringLiteral("Default Koniec"));
+        QVERIFY(child<QPushButton>(e.w, "BuNowy")->isEnabled() &&
+                child<QTableView>(e.w, "SGSyt")->isEnabled() &&
+                child<SoundControl>(e.w, "MPwav")->isEnabled());
     }
 
     void gridCellsAreSpokenInWords_data() {
@@ -269,7 +278,7 @@ private slots:
         QVERIFY(e.boxes.verifyAllShown());
         QCOMPARE(readFile(file), QByteArray(516, 'x'));
         QVERIFY(!QFile::exists(folder_.filePath(missing)));
-        QVERIFY(!e.w.ENazwa->isEnabled());
+        QVERIFY(!child<QLineEdit>(e.w, "ENazwa")->isEnabled());
         QCOMPARE(e.files.calls(), 0);
     }
 
@@ -301,18 +310,18 @@ private slots:
         QVERIFY(writeScenario(kro, threeSituations()));
         Editor e;
         e.open(kro);
-        Editor::click(e.w.BuNastepny);
-        QCOMPARE(e.w.ENazwa->text(), QStringLiteral("Łąka"));
-        QCOMPARE(e.w.EWybor2->text(), QStringLiteral("Stary tekst"));
-        QVERIFY(!e.w.EWybor2->isEnabled());
-        e.w.CBKrok_Wybrany1->setEditText(QStringLiteral("START"));
+        Editor::click(child<QPushButton>(e.w, "BuNastepny"));
+        QCOMPARE(child<QLineEdit>(e.w, "ENazwa")->text(), QStringLiteral("Łąka"));
+        QCOMPARE(child<QLineEdit>(e.w, "EWybor2")->text(), QStringLiteral("Stary tekst"));
+        QVERIFY(!child<QLineEdit>(e.w, "EWybor2")->isEnabled());
+        child<QComboBox>(e.w, "CBKrok_Wybrany1")->setEditText(QStringLiteral("START"));
         // Leaving the type field sets the rows again, which drops the greyed text.
-        e.w.CBTyp->setEditText(typ);
+        child<QComboBox>(e.w, "CBTyp")->setEditText(typ);
         if (typ != u"Wybory1")
-            Editor::leave(e.w.CBTyp, e.w.MeOpis);
+            Editor::leave(child<QComboBox>(e.w, "CBTyp"), child<QPlainTextEdit>(e.w, "MeOpis"));
         if (!message.isEmpty())
             e.boxes.expectMessage(message);
-        Editor::click(e.w.BuZapisz);
+        Editor::click(child<QPushButton>(e.w, "BuZapisz"));
         QVERIFY(e.boxes.verifyAllShown());
         const QByteArray saved = readFile(kro);
         const QByteArray lis = readFile(folder_.filePath(QStringLiteral("Las.lis")));
@@ -361,15 +370,15 @@ private slots:
         const QByteArray before = readFile(kro);
         Editor e;
         e.open(kro);
-        Editor::click(e.w.BuNastepny);
-        e.w.ENazwa->setText(nazwa);
-        e.w.MeOpis->setPlainText(opis);
-        e.w.CBKrok_Wybrany1->setEditText(target);
+        Editor::click(child<QPushButton>(e.w, "BuNastepny"));
+        child<QLineEdit>(e.w, "ENazwa")->setText(nazwa);
+        child<QPlainTextEdit>(e.w, "MeOpis")->setPlainText(opis);
+        child<QComboBox>(e.w, "CBKrok_Wybrany1")->setEditText(target);
         e.boxes.expectMessage(message);
         // An access key (Alt+Z) clicks without the focus leaving the field.
-        e.w.ENazwa->setFocus();
-        e.w.BuZapisz->click();
-        QVERIFY(e.w.ENazwa->hasFocus());
+        child<QLineEdit>(e.w, "ENazwa")->setFocus();
+        child<QPushButton>(e.w, "BuZapisz")->click();
+        QVERIFY(child<QLineEdit>(e.w, "ENazwa")->hasFocus());
         QVERIFY(e.boxes.verifyAllShown());
         QCOMPARE(readFile(kro), before);
     }
@@ -444,7 +453,7 @@ private slots:
         QVERIFY(writeScenario(kro, threeSituations()));
         Editor e;
         e.open(kro);
-        Editor::click(e.w.BuNastepny);
+        Editor::click(child<QPushButton>(e.w, "BuNastepny"));
         auto* control = e.w.findChild<QWidget*>(field);
         if (auto* edit = qobject_cast<QLineEdit*>(control))
             edit->setText(text);
@@ -456,7 +465,7 @@ private slots:
             e.boxes.expectMessage(saved);
         control->setFocus(Qt::TabFocusReason);
         // Clicking "&Zapisz" takes the focus first: a refused check cancels the click.
-        QTest::mouseClick(e.w.BuZapisz, Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(e.w, "BuZapisz"), Qt::LeftButton);
         QVERIFY(e.boxes.verifyAllShown());
         QCOMPARE(e.enabledRows(), rows);
         const QString now = qobject_cast<QLineEdit*>(control)
@@ -475,14 +484,14 @@ private slots:
         Editor e;
         e.open(kro);
         e.boxes.expectMessage(QStringLiteral("To jest pierwszy krok ..."));
-        Editor::click(e.w.BuPoprzedni);
+        Editor::click(child<QPushButton>(e.w, "BuPoprzedni"));
         QCOMPARE(e.w.state().numer(), 1);
-        Editor::click(e.w.BuNastepny);
+        Editor::click(child<QPushButton>(e.w, "BuNastepny"));
         e.boxes.expectMessage(QStringLiteral("Wiecej juz nie ma ... naprawde!!!"));
-        Editor::click(e.w.BuNastepny);
+        Editor::click(child<QPushButton>(e.w, "BuNastepny"));
         QVERIFY(e.boxes.verifyAllShown());
         QCOMPARE(e.w.state().numer(), 2);
-        QCOMPARE(e.w.ENazwa->text(), QStringLiteral("Łąka"));
+        QCOMPARE(child<QLineEdit>(e.w, "ENazwa")->text(), QStringLiteral("Łąka"));
     }
 
     void newSituationIsAppendedByTheAutomaticSave() {
@@ -490,20 +499,23 @@ private slots:
         QVERIFY(writeScenario(kro, threeSituations()));
         Editor e;
         e.open(kro);
-        Editor::click(e.w.BuNowy);
+        Editor::click(child<QPushButton>(e.w, "BuNowy"));
         QCOMPARE(e.w.state().numer(), 3);
-        QVERIFY(!e.w.BuNowy->isEnabled() && !e.w.BuPrzywroc->isEnabled());
-        QCOMPARE(e.w.CBTyp->currentText(), QStringLiteral("Normalny"));
-        QCOMPARE(e.w.CBKrok_Wybrany4->currentText(), QStringLiteral("Default Koniec"));
+        QVERIFY(!child<QPushButton>(e.w, "BuNowy")->isEnabled() &&
+                !child<QPushButton>(e.w, "BuPrzywroc")->isEnabled());
+        QCOMPARE(child<QComboBox>(e.w, "CBTyp")->currentText(), QStringLiteral("Normalny"));
+        QCOMPARE(child<QComboBox>(e.w, "CBKrok_Wybrany4")->currentText(),
+                 QStringLiteral("Default Koniec"));
         QCOMPARE(e.enabledRows(), QStringLiteral("1111"));
-        e.w.ENazwa->setText(QStringLiteral("Las"));
-        e.w.MeOpis->setPlainText(QStringLiteral("Ciemny\nlas"));
-        for (QLineEdit* w : {e.w.EWybor1, e.w.EWybor2, e.w.EWybor3, e.w.EWybor4})
+        child<QLineEdit>(e.w, "ENazwa")->setText(QStringLiteral("Las"));
+        child<QPlainTextEdit>(e.w, "MeOpis")->setPlainText(QStringLiteral("Ciemny\nlas"));
+        for (QLineEdit* w : {child<QLineEdit>(e.w, "EWybor1"), child<QLineEdit>(e.w, "EWybor2"),
+                             child<QLineEdit>(e.w, "EWybor3"), child<QLineEdit>(e.w, "EWybor4")})
             w->setText(QStringLiteral("Idź"));
-        e.w.CBKrok_Wybrany2->setEditText(QStringLiteral("łąka"));
-        e.w.CBAuto->setChecked(true);
+        child<QComboBox>(e.w, "CBKrok_Wybrany2")->setEditText(QStringLiteral("łąka"));
+        child<QCheckBox>(e.w, "CBAuto")->setChecked(true);
         e.boxes.expectMessage(QStringLiteral("Wiecej juz nie ma ... naprawde!!!"));
-        Editor::click(e.w.BuNastepny);
+        Editor::click(child<QPushButton>(e.w, "BuNastepny"));
         QVERIFY(e.boxes.verifyAllShown());
         const QByteArray saved = readFile(kro);
         QCOMPARE(saved.size(), 4 * 516);
@@ -511,8 +523,8 @@ private slots:
         QCOMPARE(textAt(saved, 3, 205), QByteArray("Ciemny\r\nlas"));
         QCOMPARE(targetAt(saved, 3, 2), 2);
         QCOMPARE(e.row(3), QStringLiteral("Las|N|"));
-        QVERIFY(!e.w.BuNowy->isEnabled());
-        QCOMPARE(e.w.CBKrok_Wybrany1->count(), 4);
+        QVERIFY(!child<QPushButton>(e.w, "BuNowy")->isEnabled());
+        QCOMPARE(child<QComboBox>(e.w, "CBKrok_Wybrany1")->count(), 4);
     }
 
     void refusedAutomaticSaveKeepsTheScenario_data() {
@@ -528,8 +540,8 @@ private slots:
         QVERIFY(writeScenario(kro, threeSituations()));
         Editor e;
         e.open(kro);
-        e.w.CBAuto->setChecked(true);
-        e.w.MeOpis->clear();
+        child<QCheckBox>(e.w, "CBAuto")->setChecked(true);
+        child<QPlainTextEdit>(e.w, "MeOpis")->clear();
         e.boxes.expectMessage(QStringLiteral("Zapomniales czegos wpisac :)"));
         if (action == u"close") {
             QVERIFY(!e.w.close());
@@ -542,9 +554,9 @@ private slots:
         QVERIFY(e.boxes.verifyAllShown());
         QCOMPARE(e.w.state().numer(), 1);
         QCOMPARE(e.w.state().situationFilePath(), kro);
-        QCOMPARE(e.w.FileNameS->text(), kro);
+        QCOMPARE(child<QLabel>(e.w, "FileNameS")->text(), kro);
         QVERIFY(!QFile::exists(folder_.filePath(QStringLiteral("Inny.Kro"))));
-        QVERIFY(e.w.BuNowy->isEnabled());
+        QVERIFY(child<QPushButton>(e.w, "BuNowy")->isEnabled());
     }
 
     void enterInTheGridJumpsLikeADoubleClick() {
@@ -552,14 +564,14 @@ private slots:
         QVERIFY(writeScenario(kro, threeSituations()));
         Editor e;
         e.open(kro);
-        Editor::click(e.w.BuNowy);
-        e.w.SGSyt->setCurrentIndex(e.w.grid().index(1, 0));
-        e.w.SGSyt->setFocus();
-        QTest::keyClick(e.w.SGSyt, Qt::Key_Return);
+        Editor::click(child<QPushButton>(e.w, "BuNowy"));
+        child<QTableView>(e.w, "SGSyt")->setCurrentIndex(e.w.grid().index(1, 0));
+        child<QTableView>(e.w, "SGSyt")->setFocus();
+        QTest::keyClick(child<QTableView>(e.w, "SGSyt"), Qt::Key_Return);
         QCOMPARE(e.w.state().numer(), 2);
-        QCOMPARE(e.w.ENazwa->text(), QStringLiteral("Łąka"));
-        QVERIFY(e.w.BuNowy->isEnabled());
-        QVERIFY(!e.w.BuPrzywroc->isEnabled());
+        QCOMPARE(child<QLineEdit>(e.w, "ENazwa")->text(), QStringLiteral("Łąka"));
+        QVERIFY(child<QPushButton>(e.w, "BuNowy")->isEnabled());
+        QVERIFY(!child<QPushButton>(e.w, "BuPrzywroc")->isEnabled());
     }
 
     // A failing file call stops the save at that step, and the save is all or nothing: both
@@ -587,10 +599,10 @@ private slots:
         const QByteArray lisBefore = readFile(lis);
         Editor e;
         e.open(kro);
-        e.w.ENazwa->setText(QStringLiteral("Nowy start"));
+        child<QLineEdit>(e.w, "ENazwa")->setText(QStringLiteral("Nowy start"));
         e.files.failCall(failAt, AppError::DiskFull);
         e.boxes.expectError(QStringLiteral("Disk full"));
-        Editor::click(e.w.BuZapisz);
+        Editor::click(child<QPushButton>(e.w, "BuZapisz"));
         QVERIFY(e.boxes.verifyAllShown());
         QCOMPARE(readFile(kro) != kroBefore, kroWritten);
         QCOMPARE(readFile(lis) != lisBefore, lisWritten);
@@ -617,9 +629,9 @@ private slots:
         QVERIFY(writeScenario(kro, situations));
         Editor e;
         e.open(kro);
-        Editor::click(e.w.BuNastepny);
-        QCOMPARE(e.w.MeOpis->toPlainText(), shown);
-        Editor::click(e.w.BuZapisz);
+        Editor::click(child<QPushButton>(e.w, "BuNastepny"));
+        QCOMPARE(child<QPlainTextEdit>(e.w, "MeOpis")->toPlainText(), shown);
+        Editor::click(child<QPushButton>(e.w, "BuZapisz"));
         QCOMPARE(textAt(readFile(kro), 2, 205), Cp1250::encode(stored));
     }
 
@@ -639,12 +651,13 @@ private slots:
         QFETCH(QString, kept);
         Editor e;
         e.open(folder_.filePath(QStringLiteral("Nowy.Kro")));
-        e.w.MeOpis->clear();
-        e.w.MeOpis->setFocus();
-        QTest::keyClicks(e.w.MeOpis, typed.left(100));
-        e.w.MeOpis->insertPlainText(typed.mid(100)); // the rest pasted in one go
-        QCOMPARE(e.w.MeOpis->toPlainText(), kept);
-        QCOMPARE(e.w.MeOpis->textCursor().position(), kept.size());
+        child<QPlainTextEdit>(e.w, "MeOpis")->clear();
+        child<QPlainTextEdit>(e.w, "MeOpis")->setFocus();
+        QTest::keyClicks(child<QPlainTextEdit>(e.w, "MeOpis"), typed.left(100));
+        child<QPlainTextEdit>(e.w, "MeOpis")
+            ->insertPlainText(typed.mid(100)); // the rest pasted in one go
+        QCOMPARE(child<QPlainTextEdit>(e.w, "MeOpis")->toPlainText(), kept);
+        QCOMPARE(child<QPlainTextEdit>(e.w, "MeOpis")->textCursor().position(), kept.size());
     }
 
 private:

@@ -9,6 +9,7 @@
 #include "platform/media/QtSoundDevice.h"
 #include "platform/ui/SoundControl.h"
 #include "player/PlayerWindows.h"
+#include "tests/support/Child.h"
 #include "tests/support/MediaBuilders.h"
 #include "tests/support/RecordingMessageBoxes.h"
 #include "tests/support/ScenarioBuilder.h"
@@ -108,7 +109,7 @@ struct Editor : Services {
     void open(const QString& kro) {
         w.show();
         dialog.answer(kro);
-        QTest::mouseClick(w.BuOtworz, Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(w, "BuOtworz"), Qt::LeftButton);
     }
 };
 
@@ -206,7 +207,7 @@ void TestSoundEncodings::encodingPlays() {
 
     Editor editor;
     editor.open(kro);
-    SoundControl& bar = *editor.w.MPwav;
+    SoundControl& bar = *child<SoundControl>(editor.w, "MPwav");
     const QPointer<QtSoundDevice>& sound = editor.sound;
     QVERIFY(sound);
     QCOMPARE(bar.state(), State::Stopped);
@@ -283,7 +284,7 @@ void TestSoundEncodings::refusedAtOnce() {
     editor.boxes.expectError(QtSoundDevice::CannotPlayFileText);
     editor.open(kro);
     QVERIFY(editor.boxes.verifyAllShown());
-    QCOMPARE(enabledButtons(*editor.w.MPwav), "---");
+    QCOMPARE(enabledButtons(*child<SoundControl>(editor.w, "MPwav")), "---");
 }
 
 void TestSoundEncodings::undecodableFileClosesTheBar_data() {

@@ -5,6 +5,7 @@
 #include "editor/Uedytor.h"
 #include "platform/core/AppError.h"
 #include "player/PlayerWindows.h"
+#include "tests/support/Child.h"
 #include "tests/support/EditorUnderTest.h"
 #include "tests/support/FaultyRecordFile.h"
 #include "tests/support/LoggingMessageBoxes.h"
@@ -82,19 +83,20 @@ struct EditorRun : Run, EditorUnderTest<LoggingMessageBoxes, FaultyRecordFileFac
     // Opened, with the automatic save on and the name edited, so that a save shows.
     void openEditedWithAutoSave() {
         open(kro);
-        w.CBAuto->setChecked(true);
-        w.ENazwa->setText(w.ENazwa->text() + QStringLiteral(" 2"));
+        child<QCheckBox>(w, "CBAuto")->setChecked(true);
+        child<QLineEdit>(w, "ENazwa")
+            ->setText(child<QLineEdit>(w, "ENazwa")->text() + QStringLiteral(" 2"));
     }
     // The window answers as before: another scenario opens and shows its start.
     void verifyUsable() {
         QVERIFY(w.isVisible() && w.isEnabled());
         QVERIFY(!QApplication::activeModalWidget());
-        w.CBAuto->setChecked(false);
+        child<QCheckBox>(w, "CBAuto")->setChecked(false);
         const qsizetype shown = boxes.shown.size();
         open(znowu);
         QCOMPARE(boxes.shown.mid(shown), QStringList());
         QCOMPARE(w.state().numer(), 1);
-        QCOMPARE(w.ENazwa->text(), QStringLiteral("Start"));
+        QCOMPARE(child<QLineEdit>(w, "ENazwa")->text(), QStringLiteral("Start"));
     }
 };
 
@@ -137,27 +139,33 @@ private slots:
             << none << Step<EditorRun>([](EditorRun& r) { r.open(r.kro); });
         QTest::newRow("create new")
             << none << Step<EditorRun>([](EditorRun& r) { r.open(r.nowy); });
-        QTest::newRow("save") << edited
-                              << Step<EditorRun>([](EditorRun& r) { r.click(r.w.BuZapisz); });
-        QTest::newRow("restore") << edited
-                                 << Step<EditorRun>([](EditorRun& r) { r.click(r.w.BuPrzywroc); });
+        QTest::newRow("save") << edited << Step<EditorRun>([](EditorRun& r) {
+            r.click(child<QPushButton>(r.w, "BuZapisz"));
+        });
+        QTest::newRow("restore") << edited << Step<EditorRun>([](EditorRun& r) {
+            r.click(child<QPushButton>(r.w, "BuPrzywroc"));
+        });
         QTest::newRow("previous") << Step<EditorRun>([](EditorRun& r) {
             r.open(r.kro);
-            r.click(r.w.BuNastepny);
-            r.w.CBAuto->setChecked(true);
-            r.w.ENazwa->setText(QStringLiteral("Polana"));
-        }) << Step<EditorRun>([](EditorRun& r) { r.click(r.w.BuPoprzedni); });
-        QTest::newRow("next") << edited
-                              << Step<EditorRun>([](EditorRun& r) { r.click(r.w.BuNastepny); });
-        QTest::newRow("new") << edited
-                             << Step<EditorRun>([](EditorRun& r) { r.click(r.w.BuNowy); });
+            r.click(child<QPushButton>(r.w, "BuNastepny"));
+            child<QCheckBox>(r.w, "CBAuto")->setChecked(true);
+            child<QLineEdit>(r.w, "ENazwa")->setText(QStringLiteral("Polana"));
+        }) << Step<EditorRun>([](EditorRun& r) {
+            r.click(child<QPushButton>(r.w, "BuPoprzedni"));
+        });
+        QTest::newRow("next") << edited << Step<EditorRun>([](EditorRun& r) {
+            r.click(child<QPushButton>(r.w, "BuNastepny"));
+        });
+        QTest::newRow("new") << edited << Step<EditorRun>([](EditorRun& r) {
+            r.click(child<QPushButton>(r.w, "BuNowy"));
+        });
         QTest::newRow("grid jump") << edited << Step<EditorRun>([](EditorRun& r) {
-            r.w.SGSyt->setCurrentIndex(r.w.grid().index(1, 0));
-            QTest::keyClick(r.w.SGSyt, Qt::Key_Return);
+            child<QTableView>(r.w, "SGSyt")->setCurrentIndex(r.w.grid().index(1, 0));
+            QTest::keyClick(child<QTableView>(r.w, "SGSyt"), Qt::Key_Return);
         });
         QTest::newRow("close") << edited << Step<EditorRun>([](EditorRun& r) { r.w.close(); });
         QTest::newRow("open another") << opened << Step<EditorRun>([](EditorRun& r) {
-            r.w.CBAuto->setChecked(true);
+            child<QCheckBox>(r.w, "CBAuto")->setChecked(true);
             r.open(r.nowy);
         });
     }

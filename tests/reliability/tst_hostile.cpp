@@ -9,6 +9,7 @@
 #include "platform/ui/PaintBox.h"
 #include "player/PlayerWindows.h"
 #include "tests/support/ByteWriters.h"
+#include "tests/support/Child.h"
 #include "tests/support/EditorUnderTest.h"
 #include "tests/support/LoggingMessageBoxes.h"
 #include "tests/support/PlayerUnderTest.h"
@@ -395,8 +396,8 @@ private:
             if (!kro.isEmpty()) {
                 e.open(kro);
                 e.w.PaObrazekRepaint();
-                if (e.w.ENazwa->isEnabled())
-                    e.click(e.w.BuNastepny);
+                if (child<QLineEdit>(e.w, "ENazwa")->isEnabled())
+                    e.click(child<QPushButton>(e.w, "BuNastepny"));
                 e.w.PaObrazekRepaint();
                 e.w.close();
                 *editorBoxes = e.boxes.shown;

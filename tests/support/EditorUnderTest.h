@@ -3,6 +3,7 @@
 
 #include "editor/EditorServices.h"
 #include "editor/Uedytor.h"
+#include "tests/support/Child.h"
 #include "tests/support/FakeSoundDevice.h"
 #include "tests/support/ScriptedFileDialog.h"
 
@@ -47,6 +48,6 @@ template <class Boxes, class Files> struct EditorUnderTest {
     // "&Otwórz/Nowy", the dialog answered with `path`.
     void open(const QString& path) {
         dialog.answer(path);
-        QTest::mouseClick(w.BuOtworz, Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(w, "BuOtworz"), Qt::LeftButton);
     }
 };

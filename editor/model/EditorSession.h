@@ -1,0 +1,73 @@
+#pragma once
+// The editor's workflow over its scenario: opening (beside the one open, repairing, refusing),
+// saving and the automatic save, what counts as unsaved, playing from a situation and closing.
+// It asks and draws through an EditorView; it knows no widget.
+
+#include "editor/model/EditorView.h"
+#include "editor/model/ScenarioState.h"
+
+#include <QString>
+#include <cstdint>
+#include <functional>
+
+class EditorSession {
+public:
+    static const QString UnsavedBeforePlayMessage;
+    static const QString PlayerFailedMessage;
+
+    // Starts the player on the scenario at `path`, at situation `from`; false when it could
+    // not be started.
+    using StartPlayer = std::function<bool(const QString& path, std::int32_t from)>;
+
+    EditorSession(RecordFileFactory& files, EditorView& view);
+
+    ScenarioState& state() { return state_; }
+    const ScenarioState& state() const { return state_; }
+
+    // Opens the scenario at `path` (creating it when neither file is there), the automatic
+    // save first. The new scenario is opened and read beside the one open now, which stays as
+    // it is until the new one is ready: a declined, cancelled or refused open changes nothing.
+    // One that fails leaves nothing open and throws AppError.
+    void open(const QString& path);
+    // "&Zapisz": saves the fields and leaves new-situation mode; false when refused (the author
+    // was told why). Throws AppError.
+    bool save();
+    // The automatic save before a change of situation or scenario: true when it is off, when
+    // the scenario is being opened again, or when the save went through. Throws AppError.
+    bool autoSave();
+    // "Graj stąd": with the automatic save on, saves first; otherwise refuses a situation with
+    // unsaved changes. Then starts the player at the situation shown. True when it saved the
+    // situation first. Throws AppError.
+    bool playFromHere(const StartPlayer& startPlayer);
+    // Before the window closes: the automatic save, then the files closed. False keeps the
+    // window open. Throws AppError.
+    bool close();
+
+    // Whether the fields or the media names differ from the situation as it was last shown or
+    // saved, or the situation shown is a new one not saved yet.
+    bool hasUnsavedEdits() const;
+    // Remembers the fields as the window shows them now, and the media names, as saved.
+    void markSaved();
+
+private:
+    enum class Opened { Shown, Empty, Dropped };
+    // Opens (or creates) the scenario bound in `next`, repairs or refuses what cannot be
+    // edited, and reads situation 1 and the lists into `list`. Throws AppError.
+    Opened openBeside(ScenarioState& next, bool creating, ScenarioList& list);
+    // What an open that failed leaves: nothing open, the path kept.
+    void stopped(const QString& path, bool creating);
+    // Saves the fields at the current situation and rebuilds the lists; false when refused or
+    // when another program replaced the files (the author may then open them again).
+    bool ZapiszSytuacje();
+    // Asks whether to open the scenario again after another program replaced its files.
+    void offerReopen();
+
+    EditorView& view_;
+    RecordFileFactory& files_;
+    ScenarioState state_;
+    SituationFields savedFields_;
+    QString savedPicture_;
+    QString savedSound_;
+    // While the scenario is opened again after its files were replaced: no automatic save.
+    bool reopening_ = false;
+};

@@ -1,40 +1,47 @@
-// The editor's open when it cannot go through: refused, declined, cancelled, too large, out of
-// step, or waiting for another program's lock.
+// The editor's session with no window: an open that cannot go through (refused, declined,
+// cancelled, too large, out of step), a save waiting for another program's lock or into files
+// replaced under it, and what counts as unsaved before playing.
 
 #include "common/SaveJournal.h"
 #include "common/ScenarioFiles.h"
-#include "editor/LoadProgress.h"
-#include "editor/SituationGrid.h"
+#include "editor/model/EditorSession.h"
 #include "platform/core/PosixRecordFile.h"
-#include "tests/support/Child.h"
-#include "tests/support/EditorUnderTest.h"
+#include "tests/support/ExpectError.h"
 #include "tests/support/FaultyRecordFile.h"
-#include "tests/support/RecordingMessageBoxes.h"
 #include "tests/support/ScenarioBuilder.h"
-#include "tests/support/TestMain.h"
+#include "tests/support/ScriptedEditorView.h"
+#include "tests/support/TestFiles.h"
 
-#include <QComboBox>
 #include <QDir>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QProgressDialog>
-#include <QPushButton>
 #include <QTest>
-#include <QTimer>
 #include <functional>
 #include <sys/stat.h>
 
 namespace {
 
-struct Editor : EditorUnderTest<RecordingMessageBoxes, FaultyRecordFileFactory> {
-    Editor() { activate(); }
-    // Fills the fields with a complete "Koniec" situation, as an author types it.
+// The session as the editor runs it, over a scripted view and record files that can fail.
+struct Editor {
+    FaultyRecordFileFactory files;
+    ScriptedEditorView view;
+    EditorSession session{files, view};
+
+    QString shownName() const { return session.state().krok().Nazwa.text(); }
+    // The fields of situation 1 of twoSituations() renamed, as an author changes them.
+    void rename(const QString& nazwa) {
+        view.typed = {};
+        view.typed.nazwa = nazwa;
+        view.typed.typ = QStringLiteral("Poczatek");
+        view.typed.opis = QStringLiteral("opis");
+        view.typed.wybory[0] = QStringLiteral("Dalej");
+        view.typed.cele[0] = QStringLiteral("Default Koniec");
+        view.typed.wyboryWlaczone[0] = view.typed.celeWlaczone[0] = true;
+    }
+    // A complete "Koniec" situation, as an author types it.
     void typeAnEnd() {
-        child<QLineEdit>(w, "ENazwa")->setText(QStringLiteral("Koniec sceny"));
-        child<QComboBox>(w, "CBTyp")->setEditText(QStringLiteral("Koniec"));
-        leave(child<QComboBox>(w, "CBTyp"), child<QPlainTextEdit>(w, "MeOpis"));
-        child<QPlainTextEdit>(w, "MeOpis")->setPlainText(QStringLiteral("Tu sie konczy"));
+        view.typed = {};
+        view.typed.nazwa = QStringLiteral("Koniec sceny");
+        view.typed.typ = QStringLiteral("Koniec");
+        view.typed.opis = QStringLiteral("Tu sie konczy");
     }
 };
 
@@ -120,13 +127,16 @@ private slots:
         Editor e;
         if (failAt > 0)
             e.files.failCall(failAt, AppError::AccessDenied);
-        e.boxes.expectError(error.arg(folder_.path()));
-        e.open(path);
-        QVERIFY(child<QLineEdit>(e.w, "ENazwa")->isEnabled());
+        const int code = failAt > 0                                    ? AppError::AccessDenied
+                         : error == QStringLiteral("Invalid filename") ? AppError::InvalidFileName
+                                                                       : AppError::Other;
+        expectError(code, error.arg(folder_.path()), [&] { e.session.open(path); });
+        QCOMPARE(e.view.failedOpens, 1);
+        QCOMPARE(e.view.shownPath, path);
         e.typeAnEnd();
-        e.boxes.expectError(QStringLiteral("I/O error 103"));
-        Editor::click(child<QPushButton>(e.w, "BuZapisz"));
-        QVERIFY(e.boxes.verifyAllShown());
+        expectError(AppError::FileNotOpen, QStringLiteral("I/O error 103"),
+                    [&] { e.session.save(); });
+        QVERIFY(e.view.said.isEmpty());
         QCOMPARE(folderFiles(folder_.path()), before);
     }
 
@@ -167,42 +177,21 @@ private slots:
         const QString path = build(folder_);
         QVERIFY(!path.isEmpty());
         Editor e;
-        e.open(kro);
-        child<QLineEdit>(e.w, "ENazwa")->setText(QStringLiteral("Start zmieniony"));
+        e.session.open(kro);
         const auto before = folderFiles(folder_.path());
 
-        if (box.startsWith(QStringLiteral("message: ")))
-            e.boxes.expectMessage(box.mid(9));
-        else if (box.startsWith(QStringLiteral("question: ")))
-            e.boxes.expectQuestion(box.mid(10), false);
-        const auto showAfter = LoadProgress::showAfter;
-        // No box: the progress window shows at once, and "Anuluj" is pressed as soon as it does.
-        QTimer canceller;
-        bool cancelled = false;
-        QObject::connect(&canceller, &QTimer::timeout, [&] {
-            for (QWidget* top : QApplication::topLevelWidgets()) {
-                auto* progress = qobject_cast<QProgressDialog*>(top);
-                if (progress && progress->isVisible()) {
-                    progress->cancel();
-                    cancelled = true;
-                    canceller.stop();
-                }
-            }
-        });
-        if (box.isEmpty()) {
-            LoadProgress::showAfter = std::chrono::milliseconds(0);
-            canceller.start(0);
-        }
-        e.open(path);
-        QCOMPARE(cancelled, box.isEmpty());
-        LoadProgress::showAfter = showAfter;
-        QVERIFY(e.boxes.verifyAllShown());
+        // No box: the author cancels the reading.
+        e.view.cancelReads = box.isEmpty();
+        e.view.answers = {false};
+        e.session.open(path);
+        QCOMPARE(e.view.said, box.isEmpty() ? QStringList() : QStringList{box});
         QCOMPARE(folderFiles(folder_.path()), before);
-        QCOMPARE(child<QLabel>(e.w, "FileNameS")->text(), kro);
-        QCOMPARE(child<QLineEdit>(e.w, "ENazwa")->text(), QStringLiteral("Start zmieniony"));
-        QCOMPARE(e.w.grid().cell(1, 0), QStringLiteral("Start"));
-        Editor::click(child<QPushButton>(e.w, "BuZapisz"));
-        QCOMPARE(e.w.grid().cell(1, 0), QStringLiteral("Start zmieniony"));
+        QCOMPARE(e.view.shownPath, kro);
+        QCOMPARE(e.session.state().situationFilePath(), kro);
+        QCOMPARE(e.shownName(), QStringLiteral("Start"));
+        e.rename(QStringLiteral("Start zmieniony"));
+        QVERIFY(e.session.save());
+        QCOMPARE(e.session.state().nazwy().value(1), QStringLiteral("Start zmieniony"));
         QVERIFY(readFile(kro).contains("Start zmieniony"));
     }
 
@@ -242,21 +231,21 @@ private slots:
         QVERIFY(QFile::resize(kro, kroBytes));
         QVERIFY(QFile::resize(listFilePath(kro), lisBytes));
         Editor e;
-        e.boxes.expectQuestion(
+        e.view.answers = {true};
+        const QString asked =
             QStringLiteral(
                 "Pliki scenariusza nie zgadzaja sie, bo zapis zostal kiedys przerwany: ") +
-                question +
-                QStringLiteral(".\n\nNaprawa zostawi %1 sytuacji zapisanych w obu plikach i "
-                               "usunie to, co zostalo zapisane tylko w jednym z nich.\n\nNaprawic "
-                               "pliki i otworzyc scenariusz?")
-                    .arg(kept),
-            true);
-        e.open(kro);
-        QVERIFY(e.boxes.verifyAllShown());
+            question +
+            QStringLiteral(".\n\nNaprawa zostawi %1 sytuacji zapisanych w obu plikach i "
+                           "usunie to, co zostalo zapisane tylko w jednym z nich.\n\nNaprawic "
+                           "pliki i otworzyc scenariusz?")
+                .arg(kept);
+        e.session.open(kro);
+        QCOMPARE(e.view.said, QStringList{QStringLiteral("question: ") + asked});
         QCOMPARE(readFile(kro), kroWhole.left(kept * 516));
         QCOMPARE(readFile(listFilePath(kro)).size(), kept * 22);
-        QCOMPARE(e.w.grid().gridRowCount(), kept);
-        QCOMPARE(child<QLineEdit>(e.w, "ENazwa")->text(), QStringLiteral("Start"));
+        QCOMPARE(e.session.state().nazwy().size(), kept);
+        QCOMPARE(e.shownName(), QStringLiteral("Start"));
     }
 
     // Another program holding the scenario's lock: the save waits once, then gives up with a
@@ -265,18 +254,16 @@ private slots:
         const QString kro = folder_.filePath(QStringLiteral("Las.Kro"));
         QVERIFY(writeScenario(kro, twoSituations(QStringLiteral("Start"))));
         Editor e;
-        e.open(kro);
-        child<QLineEdit>(e.w, "ENazwa")->setText(QStringLiteral("Start zmieniony"));
+        e.session.open(kro);
+        e.rename(QStringLiteral("Start zmieniony"));
         const auto before = folderFiles(folder_.path());
         PosixRecordFile holder;
         holder.open(kro, TRekordKroku::Size, RecordFile::Access::ReadWrite);
         QVERIFY(holder.lock(RecordFile::Lock::Exclusive));
-        e.boxes.expectError(ScenarioPair::BusyMessage);
-        Editor::click(child<QPushButton>(e.w, "BuZapisz"));
-        QVERIFY(e.boxes.verifyAllShown());
+        expectError(AppError::Other, ScenarioPair::BusyMessage, [&] { e.session.save(); });
         QCOMPARE(folderFiles(folder_.path()), before);
         holder.unlock();
-        Editor::click(child<QPushButton>(e.w, "BuZapisz"));
+        QVERIFY(e.session.save());
         QVERIFY(readFile(kro).contains("Start zmieniony"));
     }
 
@@ -290,13 +277,12 @@ private slots:
         const auto before = folderFiles(folder_.path());
         const QString unfit = ScenarioPair::unfitJournalMessage(journal);
         Editor e;
-        e.boxes.expectMessage(unfit);
-        e.open(kro);
-        QCOMPARE(child<QLineEdit>(e.w, "ENazwa")->text(), QStringLiteral("Start"));
-        child<QLineEdit>(e.w, "ENazwa")->setText(QStringLiteral("Zmiana"));
-        e.boxes.expectError(unfit);
-        Editor::click(child<QPushButton>(e.w, "BuZapisz"));
-        QVERIFY(e.boxes.verifyAllShown());
+        e.session.open(kro);
+        QCOMPARE(e.view.said, QStringList{QStringLiteral("message: ") + unfit});
+        QVERIFY(e.session.state().readOnly());
+        QCOMPARE(e.shownName(), QStringLiteral("Start"));
+        e.rename(QStringLiteral("Zmiana"));
+        expectError(AppError::Other, unfit, [&] { e.session.save(); });
         QCOMPARE(folderFiles(folder_.path()), before);
     }
 
@@ -309,31 +295,69 @@ private slots:
         const QString other = folder_.filePath(QStringLiteral("inne/Nowy.Kro"));
         QVERIFY(writeScenario(other, twoSituations(QStringLiteral("Nowy start"))));
         Editor e;
-        e.open(kro);
+        e.session.open(kro);
         replaceScenario(kro, readFile(other), readFile(listFilePath(other)));
         const QByteArray replaced = readFile(kro);
         const QString question =
             ScenarioPair::ReplacedMessage +
             QStringLiteral(".\n\nOtworzyć scenariusz ponownie? Wpisane pola zostaną zastąpione "
                            "tym, co jest teraz w plikach.");
-        child<QLineEdit>(e.w, "ENazwa")->setText(QStringLiteral("Zmiana"));
-        e.boxes.expectQuestion(question, false);
-        Editor::click(child<QPushButton>(e.w, "BuZapisz"));
-        QCOMPARE(child<QLineEdit>(e.w, "ENazwa")->text(), QStringLiteral("Zmiana"));
+        e.rename(QStringLiteral("Zmiana"));
+        e.view.answers = {false, true};
+        QVERIFY(!e.session.save());
         QCOMPARE(readFile(kro), replaced);
-        e.boxes.expectQuestion(question, true);
-        Editor::click(child<QPushButton>(e.w, "BuZapisz"));
-        QVERIFY(e.boxes.verifyAllShown());
-        QCOMPARE(child<QLineEdit>(e.w, "ENazwa")->text(), QStringLiteral("Nowy start"));
-        child<QLineEdit>(e.w, "ENazwa")->setText(QStringLiteral("Zapisany"));
-        Editor::click(child<QPushButton>(e.w, "BuZapisz"));
-        QVERIFY(e.boxes.verifyAllShown());
+        QVERIFY(!e.session.save());
+        QCOMPARE(e.view.said, QStringList(2, QStringLiteral("question: ") + question));
+        QCOMPARE(e.shownName(), QStringLiteral("Nowy start"));
+        e.rename(QStringLiteral("Zapisany"));
+        QVERIFY(e.session.save());
         QVERIFY(readFile(kro).contains("Zapisany"));
+    }
+
+    // "Graj stąd" plays only what the files hold: a change to a field, to a media name or a
+    // new situation not saved yet is refused, unless the automatic save saves it first.
+    void playFromHereOnlyWhatIsSaved_data() {
+        QTest::addColumn<QString>("change"); // "", "field", "picture", "new"
+        QTest::addColumn<bool>("autoSave");
+        QTest::addColumn<bool>("plays");
+        QTest::newRow("nothing changed") << QString() << false << true;
+        QTest::newRow("a field changed") << QStringLiteral("field") << false << false;
+        QTest::newRow("a picture chosen") << QStringLiteral("picture") << false << false;
+        QTest::newRow("a new situation") << QStringLiteral("new") << false << false;
+        QTest::newRow("a field changed, saved first") << QStringLiteral("field") << true << true;
+    }
+    void playFromHereOnlyWhatIsSaved() {
+        QFETCH(QString, change);
+        QFETCH(bool, autoSave);
+        QFETCH(bool, plays);
+        const QString kro = folder_.filePath(QStringLiteral("Las.Kro"));
+        QVERIFY(writeScenario(kro, twoSituations(QStringLiteral("Start"))));
+        Editor e;
+        e.session.open(kro);
+        e.rename(QStringLiteral("Start"));
+        e.session.markSaved();
+        if (change == QStringLiteral("field"))
+            e.rename(QStringLiteral("Start zmieniony"));
+        else if (change == QStringLiteral("picture"))
+            e.session.state().setMedia(false, QStringLiteral("las.bmp"));
+        else if (change == QStringLiteral("new"))
+            e.session.state().startNewSituation();
+        e.view.autoSave = autoSave;
+        QList<std::int32_t> started;
+        e.session.playFromHere([&](const QString& path, std::int32_t from) {
+            started.append(from);
+            return path == kro;
+        });
+        QCOMPARE(started, plays ? QList<std::int32_t>{1} : QList<std::int32_t>{});
+        QCOMPARE(e.view.said, plays ? QStringList()
+                                    : QStringList{QStringLiteral("message: ") +
+                                                  EditorSession::UnsavedBeforePlayMessage});
+        QCOMPARE(readFile(kro).contains("Start zmieniony"), autoSave);
     }
 
 private:
     TestFolder folder_;
 };
 
-KIT_TEST_MAIN(TestOpening)
+QTEST_GUILESS_MAIN(TestOpening)
 #include "tst_opening.moc"

@@ -13,10 +13,6 @@ constexpr std::int64_t kBlock = 4096;
 
 } // namespace
 
-QString folderOfScenario(const QString& situationFilePath) {
-    return situationFilePath.left(situationFilePath.lastIndexOf(u'/') + 1);
-}
-
 ScenarioSnapshot readSnapshot(RecordFileFactory& files, const QString& situationFilePath,
                               const SnapshotProgress& progress) {
     ScenarioSnapshot snapshot;

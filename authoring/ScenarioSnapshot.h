@@ -39,5 +39,3 @@ using SnapshotProgress = std::function<bool(std::int64_t read, std::int64_t tota
 ScenarioSnapshot readSnapshot(RecordFileFactory& files, const QString& situationFilePath,
                               const SnapshotProgress& progress = {});
 
-// The folder prefix of a situation file's path: up to and including its last "/".
-QString folderOfScenario(const QString& situationFilePath);

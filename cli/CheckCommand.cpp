@@ -5,6 +5,7 @@
 #include "authoring/ScenarioSnapshot.h"
 #include "authoring/TextForm.h"
 #include "cli/Command.h"
+#include "common/ScenarioFiles.h"
 #include "platform/core/AppError.h"
 
 #include <QCommandLineParser>

@@ -62,6 +62,10 @@ QString listFilePath(const QString& situationFilePath) {
     return stem + QStringLiteral(".lis");
 }
 
+QString folderOfScenario(const QString& situationFilePath) {
+    return situationFilePath.left(situationFilePath.lastIndexOf(u'/') + 1);
+}
+
 const QString TooLargeMessage =
     QStringLiteral("Scenariusz ma wiecej niz %1 sytuacji").arg(MaxSituations);
 

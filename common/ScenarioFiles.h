@@ -20,6 +20,9 @@ extern const QString DefaultEndText;
 // first "." of the file's own name, then ".lis"; with no "." in the name,
 // ".lis" is appended. A "." in a folder name does not count.
 QString listFilePath(const QString& situationFilePath);
+// The folder of a scenario, where its pictures and sounds are looked for: the situation file's
+// path up to and including its last "/" (empty for a bare file name).
+QString folderOfScenario(const QString& situationFilePath);
 
 // The most situations a scenario may have; a pair whose either file holds more records (a file
 // of another kind, a file stretched by a fault) is read by no program, and no situation is

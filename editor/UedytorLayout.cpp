@@ -1,6 +1,7 @@
 // The controls of the editor window, each where the window has always had it.
 
 #include "common/Cp1250.h"
+#include "common/Records.h"
 #include "editor/SituationGrid.h"
 #include "editor/Uedytor.h"
 #include "platform/ui/Controls.h"
@@ -29,6 +30,12 @@ using Controls::make;
 using Controls::times;
 
 namespace {
+
+// What the fields take: as much as the record's text fields hold.
+constexpr int kNameCapacity = decltype(TRekordListy::Nazwa)::Capacity;
+constexpr int kChoiceCapacity = decltype(TRekordKroku::Wybor1)::Capacity;
+// The type box takes as many characters as it always did, more than the longest type name.
+constexpr int kTypeBoxLength = 10;
 
 QFont bold(int pixelHeight) {
     QFont f = times(pixelHeight);
@@ -136,25 +143,25 @@ void TFoRPGEdit::buildControls() {
     PaObrazek->setToolTip(QStringLiteral("Obraz jest zawsze wysrodkowany"));
 
     BuOtworz = button(this, "BuOtworz", QStringLiteral("&Otwórz/Nowy"), {4, 4, 101, 23}, f13);
-    ENazwa = edit(this, "ENazwa", {4, 65, 269, 22}, 20, refused);
-    CBTyp = combo(this, "CBTyp", {280, 65, 145, 22}, 10, refused);
-    CBTyp->addItems({QStringLiteral("Normalny"), QStringLiteral("Koniec"),
-                     QStringLiteral("Wybory1"), QStringLiteral("Wybory2"),
-                     QStringLiteral("Wybory3")});
+    ENazwa = edit(this, "ENazwa", {4, 65, 269, 22}, kNameCapacity, refused);
+    CBTyp = combo(this, "CBTyp", {280, 65, 145, 22}, kTypeBoxLength, refused);
+    // Every type but the first one's, which no situation can be given.
+    for (std::size_t t = Normalny; t < TypeNames.size(); ++t)
+        CBTyp->addItem(TypeNames[t]);
     CBTyp->setEditText(QString());
     // A type name typed in other letters stays as typed: the combo box must not put it
     // right on leaving, since only the exact name saves.
     CBTyp->completer()->setCaseSensitivity(Qt::CaseSensitive);
     MeOpis = make<QPlainTextEdit>(this, "MeOpis", {4, 110, 269, 90}, times(11));
     MeOpis->setTabChangesFocus(true);
-    EWybor1 = edit(this, "EWybor1", {14, 225, 270, 22}, 45, refused);
-    EWybor2 = edit(this, "EWybor2", {14, 250, 270, 22}, 45, refused);
-    EWybor3 = edit(this, "EWybor3", {14, 275, 270, 22}, 45, refused);
-    EWybor4 = edit(this, "EWybor4", {14, 300, 270, 22}, 45, refused);
-    CBKrok_Wybrany1 = combo(this, "CBKrok_Wybrany1", {285, 225, 270, 22}, 20, refused);
-    CBKrok_Wybrany2 = combo(this, "CBKrok_Wybrany2", {285, 250, 270, 22}, 20, refused);
-    CBKrok_Wybrany3 = combo(this, "CBKrok_Wybrany3", {285, 275, 270, 22}, 20, refused);
-    CBKrok_Wybrany4 = combo(this, "CBKrok_Wybrany4", {285, 300, 270, 22}, 20, refused);
+    EWybor1 = edit(this, "EWybor1", {14, 225, 270, 22}, kChoiceCapacity, refused);
+    EWybor2 = edit(this, "EWybor2", {14, 250, 270, 22}, kChoiceCapacity, refused);
+    EWybor3 = edit(this, "EWybor3", {14, 275, 270, 22}, kChoiceCapacity, refused);
+    EWybor4 = edit(this, "EWybor4", {14, 300, 270, 22}, kChoiceCapacity, refused);
+    CBKrok_Wybrany1 = combo(this, "CBKrok_Wybrany1", {285, 225, 270, 22}, kNameCapacity, refused);
+    CBKrok_Wybrany2 = combo(this, "CBKrok_Wybrany2", {285, 250, 270, 22}, kNameCapacity, refused);
+    CBKrok_Wybrany3 = combo(this, "CBKrok_Wybrany3", {285, 275, 270, 22}, kNameCapacity, refused);
+    CBKrok_Wybrany4 = combo(this, "CBKrok_Wybrany4", {285, 300, 270, 22}, kNameCapacity, refused);
     // The four target boxes list the same names: one model, filled in one go.
     names_ = new QStringListModel(QStringList{QString()}, this);
     for (QComboBox* cel : cele()) {

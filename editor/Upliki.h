@@ -2,6 +2,7 @@
 // The media file chooser TFoPliki: lists the scenario's pictures or sounds to attach one.
 
 #include "common/MediaFiles.h"
+#include "common/Records.h"
 
 #include <QDialog>
 #include <QString>
@@ -21,7 +22,7 @@ public:
     using Mode = MediaKind;
 
     // The longest picture or sound name that a situation can hold.
-    static constexpr int MaxNameLength = 20;
+    static constexpr int MaxNameLength = decltype(TRekordKroku::Bmp)::Capacity;
     static const QString NameTooLongMessage;
 
     explicit TFoPliki(MessageBoxes& boxes);

@@ -31,7 +31,7 @@ void ScenarioState::bind(const QString& situationFilePath) {
     pair_.closeOpen();
     situationFilePath_ = situationFilePath;
     listPath_ = listFilePath(situationFilePath);
-    folder_ = situationFilePath.left(situationFilePath.lastIndexOf(u'/') + 1);
+    folder_ = folderOfScenario(situationFilePath);
 }
 
 void ScenarioState::openExisting() {

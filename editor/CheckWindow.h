@@ -22,9 +22,10 @@ public:
     // place when there still is one.
     void showReport(const CheckReport& report);
 
-    QLabel* summary;
-    QTreeWidget* findings;
-
 signals:
     void situationChosen(std::int32_t situation);
+
+private:
+    QLabel* summary;
+    QTreeWidget* findings;
 };

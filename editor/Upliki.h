@@ -27,11 +27,6 @@ public:
 
     explicit TFoPliki(MessageBoxes& boxes);
 
-    QListWidget* FLBPliki;
-    QPushButton* BitBtn1;
-    QPushButton* BuNic;
-    QPushButton* BBCancel;
-
     Mode mode() const { return mode_; }
     // The folder and file pattern whose files the list shows.
     const QString& mask() const { return mask_; }
@@ -56,6 +51,10 @@ private slots:
     void BuNicClick();
 
 private:
+    QListWidget* FLBPliki;
+    QPushButton* BitBtn1;
+    QPushButton* BuNic;
+    QPushButton* BBCancel;
     void readList();
     // Names the list and the no-file button, for a screen reader, after the files listed.
     void nameForMode(Mode mode);

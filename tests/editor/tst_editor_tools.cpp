@@ -89,14 +89,17 @@ private slots:
         Editor::click(child<QPushButton>(e.w, "BuSprawdz"));
         CheckWindow* check = e.w.tools().checkWindow();
         QVERIFY(check && check->isVisible());
-        QCOMPARE(check->findings->topLevelItemCount(), 1);
-        QCOMPARE(check->findings->topLevelItem(0)->text(1), QStringLiteral("2"));
-        QCOMPARE(check->findings->topLevelItem(0)->text(2), QStringLiteral("Łąka"));
+        QCOMPARE(child<QTreeWidget>(*check, "findings")->topLevelItemCount(), 1);
+        QCOMPARE(child<QTreeWidget>(*check, "findings")->topLevelItem(0)->text(1),
+                 QStringLiteral("2"));
+        QCOMPARE(child<QTreeWidget>(*check, "findings")->topLevelItem(0)->text(2),
+                 QStringLiteral("Łąka"));
 
         check->activateWindow();
-        check->findings->setFocus();
-        check->findings->setCurrentItem(check->findings->topLevelItem(0));
-        QTest::keyClick(check->findings, Qt::Key_Return);
+        child<QTreeWidget>(*check, "findings")->setFocus();
+        child<QTreeWidget>(*check, "findings")
+            ->setCurrentItem(child<QTreeWidget>(*check, "findings")->topLevelItem(0));
+        QTest::keyClick(child<QTreeWidget>(*check, "findings"), Qt::Key_Return);
         QCOMPARE(e.w.state().numer(), 2);
         QCOMPARE(child<QLineEdit>(e.w, "ENazwa")->text(), QStringLiteral("Łąka"));
 
@@ -104,8 +107,8 @@ private slots:
         // Leaving the type closes the choices a Koniec does not offer.
         Editor::leave(child<QComboBox>(e.w, "CBTyp"), child<QPlainTextEdit>(e.w, "MeOpis"));
         Editor::click(child<QPushButton>(e.w, "BuZapisz"));
-        QCOMPARE(check->findings->topLevelItemCount(), 0);
-        QVERIFY(check->summary->text().startsWith(QStringLiteral("Brak uwag")));
+        QCOMPARE(child<QTreeWidget>(*check, "findings")->topLevelItemCount(), 0);
+        QVERIFY(child<QLabel>(*check, "summary")->text().startsWith(QStringLiteral("Brak uwag")));
         QVERIFY(e.boxes.verifyAllShown());
     }
 
@@ -138,7 +141,7 @@ private slots:
                                    QStringLiteral("Las"), 0, QStringLiteral("Bez opisu.")});
         window.showReport(report);
         window.resize(width, 360);
-        QTreeWidget* list = window.findings;
+        QTreeWidget* list = child<QTreeWidget>(window, "findings");
         const QModelIndex cell = list->model()->index(0, 3);
         // The room the view's style leaves for text within a cell.
         const int margin =

@@ -51,15 +51,17 @@ struct Kit {
         QVERIFY(pliki.isVisible());
     }
     void select(const QString& name) {
-        const QList<QListWidgetItem*> items = pliki.FLBPliki->findItems(name, Qt::MatchExactly);
+        const QList<QListWidgetItem*> items =
+            child<QListWidget>(pliki, "FLBPliki")->findItems(name, Qt::MatchExactly);
         QCOMPARE(items.size(), 1);
-        QTest::mouseClick(pliki.FLBPliki->viewport(), Qt::LeftButton, {},
-                          pliki.FLBPliki->visualItemRect(items.first()).center());
+        QTest::mouseClick(
+            child<QListWidget>(pliki, "FLBPliki")->viewport(), Qt::LeftButton, {},
+            child<QListWidget>(pliki, "FLBPliki")->visualItemRect(items.first()).center());
     }
     QStringList listed() const {
         QStringList names;
-        for (int i = 0; i < pliki.FLBPliki->count(); ++i)
-            names << pliki.FLBPliki->item(i)->text();
+        for (int i = 0; i < child<QListWidget>(pliki, "FLBPliki")->count(); ++i)
+            names << child<QListWidget>(pliki, "FLBPliki")->item(i)->text();
         return names;
     }
     QColor centre() const {
@@ -168,12 +170,14 @@ private slots:
         pliki.openFor(static_cast<MediaKind>(mode), folder_.path() + u'/');
         QVERIFY(pliki.isVisible());
         if (!select.isEmpty())
-            pliki.FLBPliki->setCurrentItem(
-                pliki.FLBPliki->findItems(select, Qt::MatchExactly).value(0));
+            child<QListWidget>(pliki, "FLBPliki")
+                ->setCurrentItem(child<QListWidget>(pliki, "FLBPliki")
+                                     ->findItems(select, Qt::MatchExactly)
+                                     .value(0));
         if (stays)
             boxes.expectMessage(TFoPliki::NameTooLongMessage);
         if (press == u"Escape")
-            QTest::keyClick(pliki.FLBPliki, Qt::Key_Escape);
+            QTest::keyClick(child<QListWidget>(pliki, "FLBPliki"), Qt::Key_Escape);
         else
             pliki.findChild<QPushButton*>(press)->click();
         QVERIFY(boxes.verifyAllShown());
@@ -216,24 +220,29 @@ private slots:
         Kit kit;
         kit.open(kro_);
         kit.openChooser(false);
-        QVERIFY(kit.pliki.BitBtn1->isDefault());
-        QCOMPARE(kit.pliki.FLBPliki->visualItemRect(kit.pliki.FLBPliki->item(0)).height(), 15);
+        QVERIFY(child<QPushButton>(kit.pliki, "BitBtn1")->isDefault());
+        QCOMPARE(child<QListWidget>(kit.pliki, "FLBPliki")
+                     ->visualItemRect(child<QListWidget>(kit.pliki, "FLBPliki")->item(0))
+                     .height(),
+                 15);
         QStringList order;
-        QWidget* w = kit.pliki.FLBPliki;
+        QWidget* w = child<QListWidget>(kit.pliki, "FLBPliki");
         do {
             if (w->focusPolicy() & Qt::TabFocus)
                 order << w->objectName();
             w = w->nextInFocusChain();
-        } while (w != kit.pliki.FLBPliki);
+        } while (w != child<QListWidget>(kit.pliki, "FLBPliki"));
         QCOMPARE(order, QStringList({"FLBPliki", "BitBtn1", "BuNic", "BBCancel"}));
         // The tick stands left of "OK", the cross right of "Cancel".
-        const auto tick = columnsOf(kit.pliki.BitBtn1, qRgb(0, 128, 0));
+        const auto tick = columnsOf(child<QPushButton>(kit.pliki, "BitBtn1"), qRgb(0, 128, 0));
         QVERIFY(tick.first >= 0);
-        QVERIFY(tick.second < columnsOf(kit.pliki.BitBtn1, qRgb(0, 0, 0)).first);
-        const auto cross = columnsOf(kit.pliki.BBCancel, qRgb(192, 0, 0));
+        QVERIFY(tick.second <
+                columnsOf(child<QPushButton>(kit.pliki, "BitBtn1"), qRgb(0, 0, 0)).first);
+        const auto cross = columnsOf(child<QPushButton>(kit.pliki, "BBCancel"), qRgb(192, 0, 0));
         QVERIFY(cross.first >= 0);
-        QVERIFY(cross.first > columnsOf(kit.pliki.BBCancel, qRgb(0, 0, 0)).second);
-        QTest::mouseClick(kit.pliki.BBCancel, Qt::LeftButton);
+        QVERIFY(cross.first >
+                columnsOf(child<QPushButton>(kit.pliki, "BBCancel"), qRgb(0, 0, 0)).second);
+        QTest::mouseClick(child<QPushButton>(kit.pliki, "BBCancel"), Qt::LeftButton);
     }
 
     void choosingStoresShowsAndDrawsAtOnce_data() {
@@ -253,13 +262,15 @@ private slots:
         QCOMPARE(kit.centre(), QColor(kOld));
         kit.openChooser(sounds);
         QVERIFY(!kit.edytor.isEnabled());
-        QCOMPARE(kit.pliki.BuNic->text(),
+        QCOMPARE(child<QPushButton>(kit.pliki, "BuNic")->text(),
                  sounds ? QStringLiteral("?.WAV") : QStringLiteral("?.BMP"));
         if (!name.isEmpty())
             kit.select(name);
         kit.sound->calls.clear();
         PaintCounter paints(child<PaintBox>(kit.edytor, "PaObrazek"));
-        (name.isEmpty() ? kit.pliki.BuNic : kit.pliki.BitBtn1)->click();
+        (name.isEmpty() ? child<QPushButton>(kit.pliki, "BuNic")
+                        : child<QPushButton>(kit.pliki, "BitBtn1"))
+            ->click();
 
         QVERIFY(kit.edytor.isEnabled());
         QVERIFY(!kit.pliki.isVisible());
@@ -304,7 +315,7 @@ private slots:
         const TRekordKroku before = kit.edytor.state().rekord();
         kit.sound->calls.clear();
         kit.boxes.expectMessage(kTooLong);
-        QTest::keyClick(kit.pliki.FLBPliki, Qt::Key_Return);
+        QTest::keyClick(child<QListWidget>(kit.pliki, "FLBPliki"), Qt::Key_Return);
         QVERIFY(kit.boxes.verifyAllShown());
 
         // Nothing changed, and the chooser waits for another choice.
@@ -344,15 +355,15 @@ private slots:
             kit.select(QStringLiteral("brzoza.bmp"));
         kit.sound->calls.clear();
         if (way == QStringLiteral("OK"))
-            QTest::mouseClick(kit.pliki.BitBtn1, Qt::LeftButton);
+            QTest::mouseClick(child<QPushButton>(kit.pliki, "BitBtn1"), Qt::LeftButton);
         else if (way == QStringLiteral("Enter"))
-            QTest::keyClick(kit.pliki.FLBPliki, Qt::Key_Return);
+            QTest::keyClick(child<QListWidget>(kit.pliki, "FLBPliki"), Qt::Key_Return);
         else if (way == QStringLiteral("BuNic"))
-            QTest::mouseClick(kit.pliki.BuNic, Qt::LeftButton);
+            QTest::mouseClick(child<QPushButton>(kit.pliki, "BuNic"), Qt::LeftButton);
         else if (way == QStringLiteral("Cancel"))
-            QTest::mouseClick(kit.pliki.BBCancel, Qt::LeftButton);
+            QTest::mouseClick(child<QPushButton>(kit.pliki, "BBCancel"), Qt::LeftButton);
         else if (way == QStringLiteral("Esc"))
-            QTest::keyClick(kit.pliki.FLBPliki, Qt::Key_Escape);
+            QTest::keyClick(child<QListWidget>(kit.pliki, "FLBPliki"), Qt::Key_Escape);
         else
             kit.pliki.close();
 
@@ -377,24 +388,24 @@ private slots:
         const QStringList sounds{"burza.wav", kLongSound, "Ptaki.WAV", "stary.wav"};
         kit.openChooser(false);
         QCOMPARE(kit.listed(), pictures);
-        QVERIFY(kit.pliki.FLBPliki->selectedItems().isEmpty());
+        QVERIFY(child<QListWidget>(kit.pliki, "FLBPliki")->selectedItems().isEmpty());
         QCOMPARE(kit.pliki.mode(), TFoPliki::Mode::Pictures);
         kit.select(QStringLiteral("Las.BMP"));
-        QTest::keyClick(kit.pliki.FLBPliki, Qt::Key_Escape);
+        QTest::keyClick(child<QListWidget>(kit.pliki, "FLBPliki"), Qt::Key_Escape);
 
         kit.openChooser(true);
         QCOMPARE(kit.listed(), sounds);
-        QVERIFY(kit.pliki.FLBPliki->selectedItems().isEmpty());
-        QCOMPARE(kit.pliki.BuNic->text(), QStringLiteral("?.WAV"));
+        QVERIFY(child<QListWidget>(kit.pliki, "FLBPliki")->selectedItems().isEmpty());
+        QCOMPARE(child<QPushButton>(kit.pliki, "BuNic")->text(), QStringLiteral("?.WAV"));
         QCOMPARE(kit.pliki.mode(), TFoPliki::Mode::Sounds);
-        QTest::keyClick(kit.pliki.FLBPliki, Qt::Key_Escape);
+        QTest::keyClick(child<QListWidget>(kit.pliki, "FLBPliki"), Qt::Key_Escape);
 
         // A picture added meanwhile is listed at the next opening.
         folder_.write(QStringLiteral("Obrazki/Akacja.Bmp"), solidBmp(4, 4, kNew));
         kit.openChooser(false);
         QCOMPARE(kit.listed(), QStringList{"Akacja.Bmp"} + pictures);
-        QCOMPARE(kit.pliki.BuNic->text(), QStringLiteral("?.BMP"));
-        QTest::keyClick(kit.pliki.FLBPliki, Qt::Key_Escape);
+        QCOMPARE(child<QPushButton>(kit.pliki, "BuNic")->text(), QStringLiteral("?.BMP"));
+        QTest::keyClick(child<QListWidget>(kit.pliki, "FLBPliki"), Qt::Key_Escape);
     }
 
     void saveWritesTheNamesAndRestoreBringsTheOldOnesBack_data() {
@@ -408,10 +419,10 @@ private slots:
         kit.open(kro_);
         kit.openChooser(false);
         kit.select(QStringLiteral("Las.BMP"));
-        QTest::mouseClick(kit.pliki.BitBtn1, Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(kit.pliki, "BitBtn1"), Qt::LeftButton);
         kit.openChooser(true);
         kit.select(QStringLiteral("Ptaki.WAV"));
-        QTest::mouseClick(kit.pliki.BitBtn1, Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(kit.pliki, "BitBtn1"), Qt::LeftButton);
         QTest::mouseClick(save ? child<QPushButton>(kit.edytor, "BuZapisz")
                                : child<QPushButton>(kit.edytor, "BuPrzywroc"),
                           Qt::LeftButton);
@@ -439,9 +450,9 @@ private slots:
         Kit kit;
         kit.open(kro_);
         kit.openChooser(sounds);
-        QCOMPARE(kit.pliki.FLBPliki->count(), 0);
+        QCOMPARE(child<QListWidget>(kit.pliki, "FLBPliki")->count(), 0);
         const TRekordKroku before = kit.edytor.state().rekord();
-        QTest::mouseClick(kit.pliki.BitBtn1, Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(kit.pliki, "BitBtn1"), Qt::LeftButton);
         QVERIFY(!kit.pliki.isVisible());
         QVERIFY(kit.edytor.isEnabled());
         QVERIFY(std::memcmp(&before, &kit.edytor.state().rekord(), sizeof before) == 0);
@@ -456,7 +467,7 @@ private slots:
         kit.select(QStringLiteral("Ptaki.WAV"));
         kit.sound->refuseNextOpen = QStringLiteral("Nie ma urzadzenia");
         kit.boxes.expectError(QStringLiteral("Nie ma urzadzenia"));
-        QTest::mouseClick(kit.pliki.BitBtn1, Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(kit.pliki, "BitBtn1"), Qt::LeftButton);
         QVERIFY(kit.boxes.verifyAllShown());
         QVERIFY(!kit.pliki.isVisible());
         QVERIFY(kit.edytor.isEnabled());

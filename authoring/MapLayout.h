@@ -63,6 +63,8 @@ struct MapRequest {
     static constexpr int DefaultSteps = 3;
     // The most situations a neighbourhood holds, so that its layout stays quick.
     static constexpr std::size_t DefaultNodeLimit = 300;
+    // The fewest situations a neighbourhood is cut down to when its layout runs out of time.
+    static constexpr std::size_t SmallestNeighbourhood = 25;
 
     Scope scope = Scope::Whole;
     // The situation shown as current; the centre of a neighbourhood.

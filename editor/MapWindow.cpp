@@ -1,6 +1,7 @@
 #include "editor/MapWindow.h"
 
 #include "editor/MapSvg.h"
+#include "platform/core/AppError.h"
 #include "platform/core/OutputFiles.h"
 #include "platform/ui/Guarded.h"
 #include "platform/ui/MessageBoxes.h"
@@ -207,7 +208,6 @@ void MapWindow::showScenario(std::shared_ptr<const ScenarioSnapshot> snapshot,
         request_.current = current;
         request_.nodeLimit = MapRequest::DefaultNodeLimit;
         request_.labelSize = boxSize;
-        wholeTooSlow_ = false;
         relayout();
     });
 }
@@ -232,66 +232,28 @@ void MapWindow::relayout() {
     layout_ = {};
     draw();
     info->clear();
-    if (request_.scope == MapRequest::Scope::Whole) {
-        if (std::optional<MapLayout> laid =
-                layoutMapWithin(*scenario_, request_, deadlines_.whole)) {
-            layout_ = std::move(*laid);
-        } else {
-            wholeTooSlow_ = true;
-            request_.scope = MapRequest::Scope::Neighbourhood;
-        }
+    MapShown shown;
+    try {
+        shown = layoutMapInTime(*scenario_, request_, deadlines_);
+    } catch (const AppError&) {
+        // A neighbourhood that fails can still be tried with fewer steps.
+        if (request_.scope == MapRequest::Scope::Neighbourhood)
+            showSteps();
+        throw;
     }
-    const bool whole = request_.scope == MapRequest::Scope::Whole;
-    stepsLabel->setVisible(!whole);
-    steps->setVisible(!whole);
-    if (!whole)
-        layoutNeighbourhood();
+    showSteps();
+    layout_ = std::move(shown.layout);
     draw();
-    if (whole) {
-        info->setText(QStringLiteral("Cały scenariusz: %1 sytuacji").arg(scenario_->size()));
-    } else {
-        // A limit lowered by layouts that ran out of time says so; the default one cuts only
-        // what lies farther.
-        const bool shortened = request_.nodeLimit < MapRequest::DefaultNodeLimit;
-        const QString cut = !layout_.cut ? QString()
-                            : shortened ? QStringLiteral(" (tylko najbliższe: więcej układałoby "
-                                                         "się zbyt długo)")
-                                        : QStringLiteral(" (tylko najbliższe)");
-        const QString shown =
-            wholeTooSlow_
-                ? QStringLiteral("Cały scenariusz układa się zbyt długo – pokazuję otoczenie "
-                                 "sytuacji %1: %2 z %3 sytuacji%4")
-                : QStringLiteral("Otoczenie sytuacji %1: %2 z %3 sytuacji%4");
-        info->setText(
-            shown.arg(request_.current).arg(layout_.nodes.size()).arg(scenario_->size()).arg(cut));
-    }
+    info->setText(shown.info);
     highlight(request_.current);
     keepOnScreen();
 }
 
-// The neighbourhood within its deadline, with half as many situations after each layout that
-// ran out of time; the limit stays lowered for this scenario, so that the next step of the
-// author does not wait for the same time-outs again.
-void MapWindow::layoutNeighbourhood() {
-    for (;;) {
-        if (std::optional<MapLayout> laid =
-                layoutMapWithin(*scenario_, request_, deadlines_.neighbourhood)) {
-            layout_ = std::move(*laid);
-            return;
-        }
-        if (request_.nodeLimit <= SmallestNeighbourhood)
-            throw AppError(AppError::Other,
-                           QStringLiteral("Otoczenie sytuacji %1 układa się zbyt długo nawet "
-                                          "przy %2 sytuacjach")
-                               .arg(request_.current)
-                               .arg(request_.nodeLimit));
-        // Half of what was tried: a neighbourhood smaller than its limit is halved itself.
-        const std::size_t tried =
-            scenario_->graph()
-                .neighbourhood(request_.current, request_.steps, request_.nodeLimit)
-                .size();
-        request_.nodeLimit = std::max(SmallestNeighbourhood, tried / 2);
-    }
+// "Kroki" only for a neighbourhood.
+void MapWindow::showSteps() {
+    const bool whole = request_.scope == MapRequest::Scope::Whole;
+    stepsLabel->setVisible(!whole);
+    steps->setVisible(!whole);
 }
 
 void MapWindow::draw() {

@@ -1,7 +1,7 @@
 #pragma once
 // The window MapWindow: the scenario map, its situations as boxes and its roads as arrows.
 
-#include "authoring/MapLayout.h"
+#include "authoring/MapModel.h"
 
 #include <QWidget>
 #include <chrono>
@@ -16,15 +16,6 @@ class QGraphicsView;
 class QLabel;
 class QPushButton;
 class QSpinBox;
-
-// How long the map window lets a layout run before it gives the layout up.
-struct MapDeadlines {
-    // The whole map; then the window shows the current situation's neighbourhood instead.
-    std::chrono::milliseconds whole{3000};
-    // A neighbourhood; then it is laid out again with half as many situations, down to
-    // MapWindow::SmallestNeighbourhood, and below that the layout fails with an error box.
-    std::chrono::milliseconds neighbourhood{2000};
-};
 
 // Draws the map that Graphviz lays out: the whole scenario up to 1,000 situations, else the
 // neighbourhood of the current situation. Zoom with Ctrl+wheel, "+" and "-", fit with
@@ -44,8 +35,6 @@ public:
     using FileChooser = std::function<QString(const QString& proposed)>;
 
     // Without a chooser, the standard save dialog asks (filters "SVG (*.svg)", "PNG (*.png)").
-    // The fewest situations a neighbourhood is cut down to when its layout runs out of time.
-    static constexpr std::size_t SmallestNeighbourhood = 25;
     // The pixel size of a box's label at zoom 1, and the least zoom "Dopasuj" goes down to:
     // below it the labels are too small to read, and the map scrolls instead.
     static constexpr int LabelPixels = 12;
@@ -90,7 +79,7 @@ protected:
 
 private:
     void relayout();
-    void layoutNeighbourhood();
+    void showSteps();
     void draw();
     void highlight(std::int32_t k);
     void zoom(double factor);
@@ -106,8 +95,6 @@ private:
     MapRequest request_;
     MapLayout layout_;
     MapDeadlines deadlines_;
-    // The whole scenario ran out of time: it shows neighbourhoods until another is shown.
-    bool wholeTooSlow_ = false;
     QGraphicsScene* scene_;
     std::vector<QAbstractGraphicsShapeItem*> boxItems_; // in the order of layout_.nodes
     QPoint pressedAt_;

@@ -1,4 +1,5 @@
 #include "authoring/MapLayout.h"
+#include "authoring/MapModel.h"
 #include "tests/authoring/RoadsAnywhere.h"
 
 #include "platform/core/AppError.h"
@@ -72,6 +73,19 @@ std::shared_ptr<const ScenarioSnapshot> snapshot() {
         lista.Typ = planned.typ;
         made->rekordy.push_back(rekord);
         made->listy.push_back(lista);
+    }
+    return made;
+}
+
+// `n` situations, each from 2 on leading to the start by its one choice: the start's
+// neighbourhood holds them all, any other's two.
+std::shared_ptr<const ScenarioSnapshot> star(std::int32_t n) {
+    auto made = std::make_shared<ScenarioSnapshot>();
+    made->rekordy.resize(std::size_t(n));
+    made->listy.resize(std::size_t(n));
+    for (std::int32_t k = 0; k < n; ++k) {
+        made->rekordy[std::size_t(k)].Krok_Wybrany1.set(k < 2 ? 0 : 1);
+        made->listy[std::size_t(k)].Typ = k == 0 ? Koniec : k == 1 ? Poczatek : Wybory1;
     }
     return made;
 }
@@ -167,6 +181,76 @@ private slots:
         QCOMPARE(map.has_value(), !anywhere);
         if (!anywhere)
             compareLayouts(*map, layoutMap(scenario, request));
+    }
+
+    // Which map is shown, and what its line says, when layouts run out of time: a deadline of
+    // 0 ms is out of time at once, one of 30 s never on these small layouts. A neighbourhood
+    // is one step: 2, 3 and 5 around 3, the start around any other situation of the star, and
+    // the whole star around the start.
+    void fallsBackInTime_data() {
+        QTest::addColumn<bool>("large"); // a star above the whole map's limit, else kScenario
+        QTest::addColumn<bool>("whole");
+        QTest::addColumn<std::int32_t>("current");
+        QTest::addColumn<int>("limit");
+        QTest::addColumn<int>("wholeMs");
+        QTest::addColumn<int>("neighbourhoodMs");
+        QTest::addColumn<int>("limitAfter");
+        QTest::addColumn<QString>("info"); // empty: the layout fails
+        const int in = 30000;
+        const int out = 0;
+        const int limit = int(MapRequest::DefaultNodeLimit);
+        const QString slow =
+            QStringLiteral("Cały scenariusz układa się zbyt długo – pokazuję otoczenie sytuacji ");
+        QTest::newRow("whole in time")
+            << false << true << 3 << limit << in << in << limit << "Cały scenariusz: 7 sytuacji";
+        QTest::newRow("whole out of time")
+            << false << true << 3 << limit << out << in << limit << slow + "3: 3 z 7 sytuacji";
+        QTest::newRow("neighbourhood once the whole was out of time")
+            << false << false << 3 << limit << in << in << limit << slow + "3: 3 z 7 sytuacji";
+        QTest::newRow("large, neighbourhood") << true << false << 7 << limit << in << in << limit
+                                              << "Otoczenie sytuacji 7: 2 z 1001 sytuacji";
+        QTest::newRow("large, cut by the usual limit")
+            << true << false << 1 << limit << in << in << limit
+            << "Otoczenie sytuacji 1: 300 z 1001 sytuacji (tylko najbliższe)";
+        QTest::newRow("large, cut by a limit lowered after time-outs")
+            << true << false << 1 << 100 << in << in << 100
+            << "Otoczenie sytuacji 1: 100 z 1001 sytuacji (tylko najbliższe: więcej "
+               "układałoby się zbyt długo)";
+        QTest::newRow("even the smallest neighbourhood out of time")
+            << false << true << 3 << limit << out << out << int(MapRequest::SmallestNeighbourhood)
+            << QString();
+    }
+    void fallsBackInTime() {
+        QFETCH(bool, large);
+        QFETCH(bool, whole);
+        QFETCH(std::int32_t, current);
+        QFETCH(int, limit);
+        QFETCH(int, wholeMs);
+        QFETCH(int, neighbourhoodMs);
+        QFETCH(int, limitAfter);
+        QFETCH(QString, info);
+        const MapScenario scenario(large ? star(MapRequest::WholeLimit + 1) : snapshot(), nullptr);
+        MapRequest request;
+        request.scope = whole ? MapRequest::Scope::Whole : MapRequest::Scope::Neighbourhood;
+        request.current = current;
+        request.steps = 1;
+        request.nodeLimit = std::size_t(limit);
+        const MapDeadlines deadlines{std::chrono::milliseconds(wholeMs),
+                                     std::chrono::milliseconds(neighbourhoodMs)};
+        const bool stayedWhole = whole && wholeMs > 0;
+        try {
+            const MapShown shown = layoutMapInTime(scenario, request, deadlines);
+            QCOMPARE(shown.info, info);
+            QCOMPARE(shown.wholeTooSlow, info.startsWith(QStringLiteral("Cały scenariusz układa")));
+        } catch (const AppError& error) {
+            QVERIFY2(info.isEmpty(), qPrintable(error.message()));
+            QCOMPARE(error.message(), QStringLiteral("Otoczenie sytuacji %1 układa się zbyt długo "
+                                                     "nawet przy %2 sytuacjach")
+                                          .arg(current)
+                                          .arg(limitAfter));
+        }
+        QCOMPARE(request.scope == MapRequest::Scope::Whole, stayedWhole);
+        QCOMPARE(int(request.nodeLimit), limitAfter);
     }
 
     void childThatFailsIsAnError_data() {

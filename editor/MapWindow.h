@@ -60,6 +60,14 @@ public:
     // The box of situation k, or null when it is not on the map.
     QAbstractGraphicsShapeItem* box(std::int32_t k) const;
 
+signals:
+    void situationClicked(std::int32_t k);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
     QLabel* stepsLabel;
     QSpinBox* steps;
     QPushButton* zoomIn;
@@ -69,15 +77,6 @@ public:
     QLabel* info;
     QGraphicsView* view;
     QLabel* legend;
-
-signals:
-    void situationClicked(std::int32_t k);
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-
-private:
     void relayout();
     void showSteps();
     void draw();

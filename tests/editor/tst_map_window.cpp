@@ -1,5 +1,6 @@
 #include "editor/MapWindow.h"
 #include "tests/authoring/RoadsAnywhere.h"
+#include "tests/support/Child.h"
 #include "tests/support/RecordingMessageBoxes.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/TestMain.h"
@@ -46,9 +47,10 @@ std::shared_ptr<const ScenarioSnapshot> chain(std::int32_t n, const QString& pat
 }
 
 bool inView(const MapWindow& window, std::int32_t k) {
-    const QRect onScreen =
-        window.view->mapFromScene(window.box(k)->sceneBoundingRect()).boundingRect();
-    return window.view->viewport()->rect().contains(onScreen);
+    const QRect onScreen = child<QGraphicsView>(window, "view")
+                               ->mapFromScene(window.box(k)->sceneBoundingRect())
+                               .boundingRect();
+    return child<QGraphicsView>(window, "view")->viewport()->rect().contains(onScreen);
 }
 
 bool onScreen(const MapWindow& window) {
@@ -109,17 +111,18 @@ private slots:
         MapWindow window(boxes);
         window.show();
         window.showScenario(chain(40), nullptr, 1);
-        window.view->centerOn(window.box(situation));
+        child<QGraphicsView>(window, "view")->centerOn(window.box(situation));
         QSignalSpy clicked(&window, &MapWindow::situationClicked);
-        const QPoint at =
-            window.view->mapFromScene(window.box(situation)->sceneBoundingRect().center());
-        QTest::mouseClick(window.view->viewport(), Qt::LeftButton, {}, at);
+        const QPoint at = child<QGraphicsView>(window, "view")
+                              ->mapFromScene(window.box(situation)->sceneBoundingRect().center());
+        QTest::mouseClick(child<QGraphicsView>(window, "view")->viewport(), Qt::LeftButton, {}, at);
         QCOMPARE(clicked.size(), 1);
         QCOMPARE(clicked[0][0].value<std::int32_t>(), situation);
         // A drag pans and chooses nothing.
-        QTest::mousePress(window.view->viewport(), Qt::LeftButton, {}, at);
-        QTest::mouseMove(window.view->viewport(), at + QPoint(60, 60));
-        QTest::mouseRelease(window.view->viewport(), Qt::LeftButton, {}, at + QPoint(60, 60));
+        QTest::mousePress(child<QGraphicsView>(window, "view")->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseMove(child<QGraphicsView>(window, "view")->viewport(), at + QPoint(60, 60));
+        QTest::mouseRelease(child<QGraphicsView>(window, "view")->viewport(), Qt::LeftButton, {},
+                            at + QPoint(60, 60));
         QCOMPARE(clicked.size(), 1);
     }
 
@@ -144,13 +147,13 @@ private slots:
             QCOMPARE(window.box(2)->pen().widthF(), 1.0);
         QVERIFY(inView(window, current));
         const bool neighbourhood = size > MapRequest::WholeLimit;
-        QCOMPARE(window.steps->isVisible(), neighbourhood);
+        QCOMPARE(child<QSpinBox>(window, "steps")->isVisible(), neighbourhood);
         if (neighbourhood) {
             // Laid out anew around the current situation: a step goes one or two situations
             // either way, so 3 steps reach 6 either way and one step 2.
             QCOMPARE(window.layout().nodes.size(), std::size_t(6 + 1 + 6));
             QVERIFY(window.box(current + 6) != nullptr);
-            window.steps->setValue(1);
+            child<QSpinBox>(window, "steps")->setValue(1);
             QCOMPARE(window.layout().nodes.size(), std::size_t(2 + 1 + 2));
             QVERIFY(window.box(current + 3) == nullptr);
         }
@@ -183,8 +186,9 @@ private slots:
                 "Otoczenie sytuacji 7 układa się zbyt długo nawet przy 25 sytuacjach"));
         window.showScenario(roadsAnywhere(1000), nullptr, 7);
         QVERIFY(boxes.verifyAllShown());
-        QVERIFY(window.steps->isVisible());
-        QVERIFY2(window.info->text().startsWith(info), qPrintable(window.info->text()));
+        QVERIFY(child<QSpinBox>(window, "steps")->isVisible());
+        QVERIFY2(child<QLabel>(window, "info")->text().startsWith(info),
+                 qPrintable(child<QLabel>(window, "info")->text()));
         if (info.isEmpty()) {
             QVERIFY(window.layout().nodes.empty());
             return;
@@ -214,7 +218,7 @@ private slots:
             return QString();
         });
         window.showScenario(chain(6, folder_.filePath(scenario)), nullptr, 1);
-        QTest::mouseClick(window.save, Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(window, "save"), Qt::LeftButton);
         QCOMPARE(asked, folder_.filePath(proposed));
     }
 
@@ -233,7 +237,7 @@ private slots:
         const QString path = folder_.filePath(QStringLiteral("mapa.svg"));
         MapWindow window(boxes, nullptr, [&](const QString&) { return path; });
         window.showScenario(chain(size), nullptr, current);
-        QTest::mouseClick(window.save, Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(window, "save"), Qt::LeftButton);
         QVERIFY(boxes.verifyAllShown());
         const std::map<std::int32_t, SvgBox> saved = svgBoxes(readFile(path));
         QCOMPARE(saved.size(), window.layout().nodes.size());
@@ -273,7 +277,7 @@ private slots:
         window.showScenario(chain(201), nullptr, 100);
         QVERIFY(onScreen(window));
         if (steps > 0)
-            window.steps->setValue(steps);
+            child<QSpinBox>(window, "steps")->setValue(steps);
         QVERIFY(boxes.verifyAllShown());
         QVERIFY(onScreen(window));
         const QRect area = window.screen()->availableGeometry();
@@ -298,11 +302,11 @@ private slots:
         MapWindow window(boxes);
         window.show();
         window.showScenario(chain(size), nullptr, 1);
-        window.zoomOut->click();
-        window.fit->click();
-        QVERIFY(window.view->transform().m11() >= MapWindow::LeastFitZoom);
-        QCOMPARE(window.view->verticalScrollBar()->maximum() > 0, scrolls);
-        QCOMPARE(window.view->horizontalScrollBar()->maximum(), 0);
+        child<QPushButton>(window, "zoomOut")->click();
+        child<QPushButton>(window, "fit")->click();
+        QVERIFY(child<QGraphicsView>(window, "view")->transform().m11() >= MapWindow::LeastFitZoom);
+        QCOMPARE(child<QGraphicsView>(window, "view")->verticalScrollBar()->maximum() > 0, scrolls);
+        QCOMPARE(child<QGraphicsView>(window, "view")->horizontalScrollBar()->maximum(), 0);
         QVERIFY(inView(window, 1));
         if (!scrolls)
             QVERIFY(inView(window, size - 1));
@@ -353,7 +357,7 @@ private slots:
         if (fails)
             boxes.expectError(
                 QStringLiteral("Nie można zapisać mapy w pliku %1\n%2").arg(path, why));
-        QTest::mouseClick(window.save, Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(window, "save"), Qt::LeftButton);
         QCOMPARE(asked, 1);
         QVERIFY(boxes.verifyAllShown());
         if (name.isEmpty() || fails) {
@@ -378,8 +382,10 @@ private slots:
         } else {
             const QImage image(path, "PNG");
             QVERIFY(!image.isNull());
-            QCOMPARE(image.width(), qCeil(window.view->sceneRect().width() * 2));
-            QCOMPARE(image.height(), qCeil(window.view->sceneRect().height() * 2));
+            QCOMPARE(image.width(),
+                     qCeil(child<QGraphicsView>(window, "view")->sceneRect().width() * 2));
+            QCOMPARE(image.height(),
+                     qCeil(child<QGraphicsView>(window, "view")->sceneRect().height() * 2));
         }
     }
 };

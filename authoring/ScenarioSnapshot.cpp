@@ -5,14 +5,6 @@
 
 #include <algorithm>
 
-namespace {
-
-// Situations read per block: large enough for one read call per file to dominate, small
-// enough to report progress often.
-constexpr std::int64_t kBlock = 4096;
-
-} // namespace
-
 ScenarioSnapshot readSnapshot(RecordFileFactory& files, const QString& situationFilePath,
                               const SnapshotProgress& progress) {
     ScenarioSnapshot snapshot;
@@ -23,10 +15,7 @@ ScenarioSnapshot readSnapshot(RecordFileFactory& files, const QString& situation
     pair.openExisting(situationFilePath, RecordFile::Access::ReadOnly);
     try {
         const ScenarioPair::Lengths lengths = pair.lengths();
-        const std::int64_t claimed =
-            std::max((lengths.situationBytes + TRekordKroku::Size - 1) / TRekordKroku::Size,
-                     (lengths.listBytes + TRekordListy::Size - 1) / TRekordListy::Size);
-        if (claimed > MaxSituations)
+        if (exceedsLimit(lengths))
             throw AppError(AppError::Other, TooLargeMessage);
         // As the player counts them, a save in flight read as before it.
         snapshot.claimed = std::max<std::int64_t>(
@@ -36,25 +25,19 @@ ScenarioSnapshot readSnapshot(RecordFileFactory& files, const QString& situation
         const std::int64_t whole = std::min(lengths.situationBytes / TRekordKroku::Size,
                                             lengths.listBytes / TRekordListy::Size);
 
-        std::vector<TRekordKroku> rekordy;
-        std::vector<TRekordListy> listy;
-        // Memory follows the records really read, never the claimed count alone.
+        // Reserved, not touched: memory follows the records really read, and the lengths
+        // cannot claim more than the limit.
         snapshot.rekordy.reserve(static_cast<std::size_t>(whole));
         snapshot.listy.reserve(static_cast<std::size_t>(whole));
-        for (std::int64_t first = 0; first < whole;) {
-            const std::int64_t wanted = std::min(kBlock, whole - first);
-            rekordy.resize(static_cast<std::size_t>(wanted));
-            listy.resize(static_cast<std::size_t>(wanted));
-            const std::int64_t got =
-                pair.readBlock(static_cast<std::int32_t>(first), rekordy, listy);
-            snapshot.rekordy.insert(snapshot.rekordy.end(), rekordy.begin(), rekordy.begin() + got);
-            snapshot.listy.insert(snapshot.listy.end(), listy.begin(), listy.begin() + got);
-            first += got;
-            if (got < wanted)
-                break; // a file shrank under us: what both hold whole is kept
-            if (progress && !progress(first, whole))
-                break;
-        }
+        // A file that shrank under the read ends it: what both held whole is kept.
+        pair.readRange(
+            0, whole,
+            [&snapshot](std::span<const TRekordKroku> rekordy,
+                        std::span<const TRekordListy> listy) {
+                snapshot.rekordy.insert(snapshot.rekordy.end(), rekordy.begin(), rekordy.end());
+                snapshot.listy.insert(snapshot.listy.end(), listy.begin(), listy.end());
+            },
+            ScenarioPair::ShortRead::Stop, progress);
         pair.close();
     } catch (...) {
         pair.release();

@@ -31,11 +31,10 @@ struct ScenarioSnapshot {
 using SnapshotProgress = std::function<bool(std::int64_t read, std::int64_t total)>;
 
 // Reads the pair at `situationFilePath` for reading only, as the player opens it, in blocks of
-// situations, one read call per file and block. A pair whose files claim more than
-// `maxSituations` situations is refused with AppError(Other, `tooLargeMessage`) before any
-// record is read. Throws the open's AppError ("File not found", ...); a read cut short by the
-// end of either file stops there without an error. A stopped read throws nothing and returns
-// what was read.
+// situations, one read call per file and block (ScenarioPair::readRange). A pair whose files
+// claim more than MaxSituations situations (exceedsLimit) is refused with
+// AppError(Other, TooLargeMessage) before any record is read. Throws the open's AppError ("File not
+// found", ...); a read cut short by the end of either file stops there without an error. A stopped
+// read throws nothing and returns what was read.
 ScenarioSnapshot readSnapshot(RecordFileFactory& files, const QString& situationFilePath,
                               const SnapshotProgress& progress = {});
-

@@ -14,6 +14,7 @@
 #include "editor/SituationGrid.h"
 #include "editor/Uedytor.h"
 #include "platform/ui/PaintBox.h"
+#include "tests/support/Child.h"
 #include "tests/support/EditorUnderTest.h"
 #include "tests/support/MediaBuilders.h"
 #include "tests/support/PlayerUnderTest.h"
@@ -28,7 +29,6 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
-#include <QStringListModel>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -120,9 +120,12 @@ struct Player : PlayerUnderTest<RecordingMessageBoxes, PosixRecordFileFactory> {
     }
     // One choice step as the user makes it: the click, then the repaint it asked for.
     void step() {
-        press(1);
-        gra.PaObrazek->repaint();
+        QTest::mouseClick(choice1, Qt::LeftButton);
+        picture->repaint();
     }
+    // Found once, so that a step times the game and not the search for its controls.
+    QPushButton* choice1 = choice(1);
+    PaintBox* picture = child<PaintBox>(gra, "PaObrazek");
 };
 
 std::int64_t peakResidentKiB() {
@@ -143,8 +146,8 @@ int memoryChild(const QString& path) {
     QCoreApplication::processEvents();
     if (!path.isEmpty()) {
         e.open(path);
-        QTest::mouseClick(e.w.BuZapisz, Qt::LeftButton);
-        QTest::mouseClick(e.w.BuNowy, Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(e.w, "BuZapisz"), Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(e.w, "BuNowy"), Qt::LeftButton);
         QCoreApplication::processEvents();
     }
     std::printf("%lld\n", static_cast<long long>(peakResidentKiB()));
@@ -274,7 +277,7 @@ private slots:
         state.OdswiezSpis(list);
         QTest::setBenchmarkResult(medianMs(runsAt(n), [&] { state.OdswiezSpis(list); }),
                                   QTest::WalltimeMilliseconds);
-        QCOMPARE(list.names.size(), n);
+        QCOMPARE(list.rows.size(), std::size_t(n));
     }
 
     void editorGridJump_data() { sizes(); }
@@ -285,13 +288,69 @@ private slots:
         e.open(editorScenario(n));
         int row = n / 2;
         const auto jump = [&] {
-            e.w.SGSyt->setCurrentIndex(e.w.grid().index(row - 1, 0));
-            QTest::keyClick(e.w.SGSyt, Qt::Key_Return);
+            child<QTableView>(e.w, "SGSyt")->setCurrentIndex(e.w.grid().index(row - 1, 0));
+            QTest::keyClick(child<QTableView>(e.w, "SGSyt"), Qt::Key_Return);
             row = row == n / 2 ? n - 1 : n / 2;
         };
         jump();
         QTest::setBenchmarkResult(medianMs(kShortRuns, jump), QTest::WalltimeMilliseconds);
         QVERIFY(e.w.state().numer() == n / 2 || e.w.state().numer() == n - 1);
+    }
+
+    void editorTargetKey_data() { sizes(); }
+    // The name of the last situation typed into the first target box ("Wybrana droga") a key
+    // at a time, each key completed among the names. The slowest key of a round (the first
+    // ones look through every name), the median of kShortRuns / 10 rounds.
+    void editorTargetKey() {
+        QFETCH(int, n);
+        Editor e;
+        e.open(editorScenario(n));
+        auto* box = child<QComboBox>(e.w, "CBKrok_Wybrany1");
+        const QString name = QStringLiteral("sytuacja %1").arg(n - 1, 6, 10, QChar(u'0'));
+        const QString target = box->currentText();
+        qint64 slowest = 0;
+        const auto clear = [&] {
+            // The names as a save leaves them, not yet looked through.
+            box->setEditText(target);
+            QTest::mouseClick(child<QPushButton>(e.w, "BuZapisz"), Qt::LeftButton);
+            box->setFocus();
+            box->lineEdit()->clear();
+            slowest = 0;
+        };
+        const auto type = [&] {
+            QElapsedTimer timer;
+            for (const QChar c : name) {
+                timer.start();
+                QTest::keyClicks(box->lineEdit(), QString(c));
+                slowest = std::max(slowest, timer.nsecsElapsed());
+            }
+        };
+        std::vector<qint64> times;
+        for (int run = 0; run < kShortRuns / 10; ++run) {
+            clear();
+            type();
+            times.push_back(slowest);
+        }
+        std::sort(times.begin(), times.end());
+        QTest::setBenchmarkResult(qreal(times[times.size() / 2]) / 1e6,
+                                  QTest::WalltimeMilliseconds);
+        QCOMPARE(box->lineEdit()->text(), name + QStringLiteral(" łąka"));
+        QVERIFY(e.boxes.verifyAllShown());
+    }
+
+    void editorFirstSave_data() { sizes(); }
+    // "&Zapisz" on situation 1 as the first step after the scenario was opened (the open, not
+    // timed, before each).
+    void editorFirstSave() {
+        QFETCH(int, n);
+        Editor e;
+        const auto open = [&] { e.open(editorScenario(n)); };
+        const auto save = [&] {
+            QTest::mouseClick(child<QPushButton>(e.w, "BuZapisz"), Qt::LeftButton);
+        };
+        QTest::setBenchmarkResult(medianMs(runsAt(n), open, save), QTest::WalltimeMilliseconds);
+        QVERIFY(e.boxes.verifyAllShown());
+        QCOMPARE(e.w.grid().gridRowCount(), n);
     }
 
     void editorNowa_data() { sizes(); }
@@ -302,10 +361,12 @@ private slots:
         Editor e;
         e.open(editorScenario(n));
         const auto chooseFirst = [&] {
-            e.w.SGSyt->setCurrentIndex(e.w.grid().index(0, 0));
-            QTest::keyClick(e.w.SGSyt, Qt::Key_Return);
+            child<QTableView>(e.w, "SGSyt")->setCurrentIndex(e.w.grid().index(0, 0));
+            QTest::keyClick(child<QTableView>(e.w, "SGSyt"), Qt::Key_Return);
         };
-        const auto nowa = [&] { QTest::mouseClick(e.w.BuNowy, Qt::LeftButton); };
+        const auto nowa = [&] {
+            QTest::mouseClick(child<QPushButton>(e.w, "BuNowy"), Qt::LeftButton);
+        };
         chooseFirst();
         nowa();
         QTest::setBenchmarkResult(medianMs(runsAt(n), chooseFirst, nowa),
@@ -363,7 +424,7 @@ private slots:
             times.push_back(timer.nsecsElapsed());
         }
         QVERIFY(p.boxes.verifyAllShown());
-        QVERIFY(p.windows.gra.BuWybor1->isEnabled());
+        QVERIFY(p.choice1->isEnabled());
         std::sort(times.begin(), times.end());
         const auto at = times.size() * std::size_t(percentile) / 100;
         QTest::setBenchmarkResult(qreal(times[std::min(at, times.size() - 1)]),
@@ -434,7 +495,9 @@ private:
 
         Editor e;
         e.open(path);
-        const auto click = [&] { QTest::mouseClick(e.w.BuZapisz, Qt::LeftButton); };
+        const auto click = [&] {
+            QTest::mouseClick(child<QPushButton>(e.w, "BuZapisz"), Qt::LeftButton);
+        };
 
         std::array<std::vector<qint64>, 3> times;
         QElapsedTimer timer;

@@ -1,6 +1,7 @@
 #include "common/Cp1250.h"
 
 #include <QHash>
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -58,11 +59,13 @@ template <class Visit> void eachCharacter(QStringView text, Visit&& visit) {
 namespace Cp1250 {
 
 QString decode(const char* bytes, int length) {
-    QString text;
-    text.reserve(length);
+    // Written in place: the lists decode every name of a large scenario as they are looked
+    // through.
+    QString text(std::max(length, 0), Qt::Uninitialized);
+    QChar* out = text.data();
     for (int i = 0; i < length; ++i) {
         const auto b = static_cast<unsigned char>(bytes[i]);
-        text.append(QChar(b < 0x80 ? char16_t(b) : kHigh[b - 0x80]));
+        out[i] = QChar(b < 0x80 ? char16_t(b) : kHigh[b - 0x80]);
     }
     return text;
 }

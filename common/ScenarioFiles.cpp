@@ -488,3 +488,41 @@ std::int64_t ScenarioPair::readBlock(std::int32_t first, std::vector<TRekordKrok
     }
     return got;
 }
+
+bool ScenarioPair::readRange(std::int64_t first, std::int64_t end, const Block& take,
+                             ShortRead atShort, const Progress& progress) {
+    // Large enough for one read call per file to dominate, small enough to report often.
+    constexpr std::int64_t kBlock = 4096;
+    std::vector<TRekordKroku> rekordy;
+    std::vector<TRekordListy> listy;
+    for (std::int64_t at = first; at < end;) {
+        const std::int64_t wanted = std::min(kBlock, end - at);
+        rekordy.resize(static_cast<std::size_t>(wanted));
+        listy.resize(static_cast<std::size_t>(wanted));
+        const std::int64_t got = readBlock(static_cast<std::int32_t>(at), rekordy, listy);
+        const auto held = static_cast<std::size_t>(got);
+        if (got > 0)
+            take(std::span(rekordy).first(held), std::span(listy).first(held));
+        at += got;
+        if (got < wanted) {
+            if (atShort == ShortRead::Stop)
+                return true;
+            TRekordKroku rekord;
+            TRekordListy lista;
+            read(static_cast<std::int32_t>(at), rekord, lista);
+            take(std::span(&rekord, 1), std::span(&lista, 1));
+            ++at;
+        }
+        if (progress && !progress(at, end))
+            return false;
+    }
+    return true;
+}
+
+std::int64_t claimedSituations(const ScenarioPair::Lengths& lengths) {
+    const auto records = [](std::int64_t bytes, std::int64_t size) {
+        return bytes / size + (bytes % size != 0 ? 1 : 0);
+    };
+    return std::max(records(lengths.situationBytes, TRekordKroku::Size),
+                    records(lengths.listBytes, TRekordListy::Size));
+}

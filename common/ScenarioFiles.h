@@ -7,8 +7,10 @@
 #include "platform/core/RecordFile.h"
 
 #include <QString>
+#include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <vector>
 
 // The name of situation 0, where every choice not pointed elsewhere ends the game.
@@ -132,6 +134,24 @@ public:
     std::int64_t readBlock(std::int32_t first, std::vector<TRekordKroku>& rekordy,
                            std::vector<TRekordListy>& listy);
 
+    // Told how many of how many situations a read has taken; false stops the read.
+    using Progress = std::function<bool(std::int64_t read, std::int64_t total)>;
+    // The next situations read, both records of each, in number order.
+    using Block = std::function<void(std::span<const TRekordKroku> rekordy,
+                                     std::span<const TRekordListy> listy)>;
+    // What readRange does where a block ends short of `end`.
+    enum class ShortRead {
+        Stop, // it stops there and throws nothing: what both files held whole was read
+        Fail, // it reads the next situation alone with read(), which fails at that situation
+              // with that file's error (and goes on past it if it does not fail)
+    };
+    // Reads situations [first, end) with readBlock(), up to 4096 at a time, and hands each
+    // block to `take` as it comes: memory follows the records really read, whatever length
+    // the files claim. After each block `progress` is told how far the read got out of `end`.
+    // False when `progress` stopped the read; AppError as read() throws it.
+    bool readRange(std::int64_t first, std::int64_t end, const Block& take, ShortRead atShort,
+                   const Progress& progress = {});
+
     bool situationFileOpen() const { return kro_->isOpen(); }
     bool listFileOpen() const { return lis_->isOpen(); }
     const QString& situationFilePath() const { return kroPath_; }
@@ -172,3 +192,14 @@ private:
     QString lisPath_;
     QString unfitJournal_;
 };
+
+// How many situations a pair of these lengths claims: the records of the longer file, a
+// trailing part of a record counting as one.
+std::int64_t claimedSituations(const ScenarioPair::Lengths& lengths);
+// Whether a pair claiming `situations` is past MaxSituations: no program reads it.
+inline bool exceedsLimit(std::int64_t situations) {
+    return situations > MaxSituations;
+}
+inline bool exceedsLimit(const ScenarioPair::Lengths& lengths) {
+    return exceedsLimit(claimedSituations(lengths));
+}

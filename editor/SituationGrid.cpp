@@ -3,6 +3,7 @@
 #include "common/Records.h"
 
 #include <algorithm>
+#include <array>
 
 namespace {
 
@@ -25,42 +26,60 @@ QString spokenCell(int column, const QString& text) {
 
 } // namespace
 
-SituationGrid::SituationGrid(QObject* parent) : QAbstractTableModel(parent), cells_(2) {}
+SituationGrid::SituationGrid(QObject* parent) : QAbstractTableModel(parent) {}
 
 QString SituationGrid::cell(int row, int column) const {
     if (row < 0 || row >= gridRowCount() || column < 0 || column > 2)
         return {};
-    return cells_[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
-}
-
-void SituationGrid::setGridRowCount(int rows) {
-    const int old = gridRowCount();
-    if (rows > old) {
-        beginInsertRows({}, old - 1, rows - 2);
-        cells_.resize(static_cast<std::size_t>(rows));
-        endInsertRows();
-    } else if (rows < old) {
-        beginRemoveRows({}, rows - 1, old - 2);
-        cells_.resize(static_cast<std::size_t>(rows));
-        endRemoveRows();
+    if (row == 0) {
+        static const std::array<QString, 3> header = {QStringLiteral("Nazwa sytuacji"),
+                                                      QStringLiteral("T"), QStringLiteral("S")};
+        return headerWritten_ ? header[std::size_t(column)] : QString();
     }
+    const auto k = static_cast<std::size_t>(row);
+    const bool read = k < rows_.size();
+    if (column == 0)
+        return read ? rows_.name(k) : QString();
+    if (read && rows_.type(k) < TypeLetters.size()) {
+        if (column == 1)
+            return TypeLetters[rows_.type(k)];
+        return rows_.complete(k) ? QStringLiteral("X") : QString();
+    }
+    const auto kept = kept_.constFind(row);
+    if (kept == kept_.cend())
+        return {};
+    return column == 1 ? kept->first : kept->second;
 }
 
 void SituationGrid::apply(const ScenarioList& list) {
-    cells_[0] = {QStringLiteral("Nazwa sytuacji"), QStringLiteral("T"), QStringLiteral("S")};
+    headerWritten_ = true;
     emit headerDataChanged(Qt::Horizontal, 0, 2);
     const int read = static_cast<int>(list.rows.size());
     if (read < 2)
         return;
-    setGridRowCount(read);
-    for (int i = 1; i < read; ++i) {
-        const GridRow& row = list.rows[static_cast<std::size_t>(i)];
-        auto& cells = cells_[static_cast<std::size_t>(i)];
-        cells[0] = row.name;
-        if (row.typeKnown) {
-            cells[1] = row.letter;
-            cells[2] = row.mark;
-        }
+    // A row of a type the grid does not know keeps the letter and mark it showed.
+    QHash<int, std::pair<QString, QString>> kept;
+    for (const std::int32_t k : list.rows.unknownTypes()) {
+        std::pair<QString, QString> shown{cell(k, 1), cell(k, 2)};
+        if (k >= 1 && !(shown.first.isEmpty() && shown.second.isEmpty()))
+            kept.insert(k, std::move(shown));
+    }
+    const int old = gridRowCount();
+    const auto replace = [&] {
+        rowCount_ = read;
+        rows_ = list.rows;
+        kept_ = std::move(kept);
+    };
+    if (read > old) {
+        beginInsertRows({}, old - 1, read - 2);
+        replace();
+        endInsertRows();
+    } else if (read < old) {
+        beginRemoveRows({}, read - 1, old - 2);
+        replace();
+        endRemoveRows();
+    } else {
+        replace();
     }
     emit dataChanged(index(0, 0), index(read - 2, 2));
 }

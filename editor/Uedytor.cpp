@@ -22,7 +22,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QStringListModel>
 #include <QTableView>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -601,7 +600,7 @@ void TFoRPGEdit::applyList(const ScenarioList& list) {
     QStringList texts;
     for (QComboBox* cel : cele())
         texts.append(cel->currentText());
-    names_->setStringList(list.names);
+    names_->setRows(list.rows);
     for (std::size_t i = 0; i < 4; ++i)
         cele()[i]->setEditText(texts[static_cast<qsizetype>(i)]);
     grid_->apply(list);

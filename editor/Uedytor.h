@@ -5,6 +5,7 @@
 #include "editor/EditorMedia.h"
 #include "editor/EditorServices.h"
 #include "editor/EditorTools.h"
+#include "editor/NameListModel.h"
 #include "editor/model/EditorSession.h"
 #include "editor/model/EditorView.h"
 #include "editor/model/ScenarioState.h"
@@ -22,7 +23,6 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
-class QStringListModel;
 class QTableView;
 class PaintBox;
 class SituationGrid;
@@ -41,7 +41,7 @@ public:
     const ScenarioState& state() const { return session_.state(); }
     const SituationGrid& grid() const { return *grid_; }
     // The model of situation names that the four target boxes share.
-    const QStringListModel& names() const { return *names_; }
+    const NameListModel& names() const { return *names_; }
     const EditorTools& tools() const { return *tools_; }
     // Opens (or, when asked and agreed, creates) the scenario at `path` as "&Otwórz/Nowy"
     // does with the name confirmed in its dialog (a name given on the command line).
@@ -196,7 +196,7 @@ private:
     EditorServices services_;
     EditorSession session_;
     SituationGrid* grid_;
-    QStringListModel* names_;
+    NameListModel* names_;
     std::unique_ptr<EditorMedia> media_;
     std::unique_ptr<EditorTools> tools_;
     bool settingDescription_ = false;

@@ -19,7 +19,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QStringListModel>
 #include <QTableView>
 #include <QValidator>
 #include <functional>
@@ -163,7 +162,7 @@ void TFoRPGEdit::buildControls() {
     CBKrok_Wybrany3 = combo(this, "CBKrok_Wybrany3", {285, 275, 270, 22}, kNameCapacity, refused);
     CBKrok_Wybrany4 = combo(this, "CBKrok_Wybrany4", {285, 300, 270, 22}, kNameCapacity, refused);
     // The four target boxes list the same names: one model, filled in one go.
-    names_ = new QStringListModel(QStringList{QString()}, this);
+    names_ = new NameListModel(this);
     for (QComboBox* cel : cele()) {
         cel->setModel(names_);
         cel->setEditText(QString());

@@ -74,9 +74,7 @@ void ScenarioState::close() {
 }
 
 bool ScenarioState::tooLarge() {
-    const ScenarioPair::Lengths bytes = pair_.lengths();
-    return bytes.situationBytes / TRekordKroku::Size > MaxSituations ||
-           bytes.listBytes / TRekordListy::Size > MaxSituations;
+    return exceedsLimit(pair_.lengths());
 }
 
 std::optional<ScenarioState::OutOfStep> ScenarioState::outOfStep() {
@@ -203,12 +201,9 @@ bool ScenarioState::OdswiezSpis(ScenarioList& list, const Progress& progress) {
     list.emptied = false;
     const int n = count();
     // A file stretched past any real scenario is not read record by record.
-    if (n > MaxSituations)
+    if (exceedsLimit(n))
         throw AppError(AppError::Other, TooLargeMessage);
-    // The names read so far stay until the rebuild is done: a cancelled one keeps them.
-    const QStringList before = nazwy_;
     list.emptied = true;
-    list.names.clear();
     list.rows.clear();
 
     // Outside new-situation mode the list buffer is to end on the current situation's list
@@ -216,70 +211,50 @@ bool ScenarioState::OdswiezSpis(ScenarioList& list, const Progress& progress) {
     // stopped a rebuild that read it after every row), and put back into the buffer whenever
     // the rebuild ends, since the rows are read through the same buffer.
     std::optional<TRekordListy> current;
-    const auto addRow = [&](const TRekordListy& own, const TRekordKroku& rekordKroku) {
-        GridRow row = gridRow(own, rekordKroku);
-        list.names.append(row.name);
-        list.rows.push_back(std::move(row));
-    };
-    bool cancelled = false;
+    bool done = false;
     try {
         TRekordKroku local;
         pair_.read(0, local, lista_);
-        addRow(lista_, local);
+        list.rows.append({&local, 1}, {&lista_, 1});
         if (!newSituation_) {
             TRekordListy own;
             pair_.readList(numer_, own);
             current = own;
         }
-        // The other rows come a block at a time. Where a block stops short, the next row is
-        // read alone: it fails there, at that row and with that file's error. The blocks
-        // grow only as records really come, whatever length the file claims.
-        constexpr int kBlock = 4096;
-        std::vector<TRekordKroku> rekordy;
-        std::vector<TRekordListy> listy;
-        int i = 1;
-        while (i < n && !cancelled) {
-            const auto wanted = static_cast<std::size_t>(std::min(kBlock, n - i));
-            rekordy.resize(wanted);
-            listy.resize(wanted);
-            const auto got = static_cast<int>(pair_.readBlock(i, rekordy, listy));
-            for (int j = 0; j < got; ++j)
-                addRow(listy[std::size_t(j)], rekordy[std::size_t(j)]);
-            if (got > 0)
-                lista_ = listy[std::size_t(got - 1)];
-            i += got;
-            if (i < n && std::size_t(got) < wanted) {
-                pair_.read(i, local, lista_);
-                addRow(lista_, local);
-                ++i;
-            }
-            cancelled = progress && !progress(i, n);
-        }
-        nazwy_ = cancelled ? before : list.names;
+        // Where a block stops short, the next row is read alone: the rebuild fails there, at
+        // that row and with that file's error.
+        done = pair_.readRange(
+            1, n,
+            [&](std::span<const TRekordKroku> rekordy, std::span<const TRekordListy> listy) {
+                list.rows.append(rekordy, listy);
+                lista_ = listy.back();
+            },
+            ScenarioPair::ShortRead::Fail, progress);
     } catch (...) {
-        nazwy_ = list.names;
+        spis_ = list.rows;
         if (current)
             lista_ = *current;
         throw;
     }
+    // A cancelled rebuild keeps the names it started with.
+    if (done) {
+        list.rows.indexFrom(spis_);
+        spis_ = list.rows;
+    }
     if (current)
         lista_ = *current;
-    return !cancelled;
+    return done;
 }
 
 int ScenarioState::indexOfName(const QString& text) const {
-    for (qsizetype i = 0; i < nazwy_.size(); ++i) {
-        if (QString::compare(nazwy_[i], text, Qt::CaseInsensitive) == 0)
-            return static_cast<int>(i);
-    }
-    return -1;
+    return spis_.indexOf(text);
 }
 
 QString ScenarioState::targetName(std::int32_t target) const {
-    if (target < 0 || target >= nazwy_.size())
+    if (target < 0 || std::size_t(target) >= spis_.size())
         throw AppError(AppError::Other,
                        QStringLiteral("List index out of bounds (%1)").arg(target));
-    return nazwy_[target];
+    return spis_.name(std::size_t(target));
 }
 
 // --- checks -------------------------------------------------------------------------------------
@@ -308,26 +283,6 @@ std::optional<std::uint8_t> ScenarioState::typeCode(const QString& text) {
 
 QString ScenarioState::typeName(std::uint8_t typ) {
     return typ < TypeNames.size() ? TypeNames[typ] : QString();
-}
-
-GridRow ScenarioState::gridRow(const TRekordListy& lista, const TRekordKroku& rekord) {
-    GridRow row;
-    row.name = lista.Nazwa.text();
-    if (lista.Typ >= TypeLetters.size())
-        return row;
-    row.typeKnown = true;
-    row.letter = TypeLetters[lista.Typ];
-    // A target of 0 leads to the default end: a used choice still pointing there leaves the
-    // situation unfinished. Unused rows are not looked at.
-    const std::array<bool, 4> rows = offeredChoices(lista.Typ);
-    bool complete = true;
-    for (int i = 0; i < 4; ++i) {
-        if (rows[static_cast<std::size_t>(i)] && TKrok::cel(rekord, i + 1) == 0)
-            complete = false;
-    }
-    if (complete)
-        row.mark = QStringLiteral("X");
-    return row;
 }
 
 // --- saving -------------------------------------------------------------------------------------

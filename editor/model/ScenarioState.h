@@ -4,6 +4,7 @@
 #include "common/ObEdKrok.h"
 #include "common/Records.h"
 #include "common/ScenarioFiles.h"
+#include "editor/model/ListRecords.h"
 
 #include <QString>
 #include <QStringList>
@@ -13,22 +14,14 @@
 #include <optional>
 #include <vector>
 
-// One row of the situation grid: the name, the type letter and the complete mark.
-struct GridRow {
-    QString name;
-    // False for a type byte above 5: the grid keeps the letter and mark the row showed.
-    bool typeKnown = false;
-    QString letter; // "P", "N", "K", "1", "2", "3"
-    QString mark;   // "X" when every choice the type offers leads elsewhere than 0, else empty
-};
-
-// What a rebuild of the lists read: the names of situations 0, 1, 2, ... in number order and
-// a grid row for each (row 0 belongs to situation 0, which the grid does not show). A rebuild
-// that fails keeps what it read before the failure.
+// What a rebuild of the lists read: situations 0, 1, 2, ... in number order, each one's name
+// and grid row (row 0 belongs to situation 0, which the grid does not show). A rebuild that
+// fails keeps what it read before the failure.
 struct ScenarioList {
     bool emptied = false; // the old names were let go: the count of situations succeeded
-    QStringList names;
-    std::vector<GridRow> rows;
+    ListRecords rows;
+    // The names in number order, decoded.
+    QStringList names() const { return rows.names(); }
 };
 
 // The editor's fields as the window holds them when a situation is saved.
@@ -63,7 +56,7 @@ public:
     static inline const QString& TooLargeMessage = ::TooLargeMessage;
 
     // Told how many of how many situations a rebuild of the lists has read; false cancels it.
-    using Progress = std::function<bool(std::int64_t read, std::int64_t total)>;
+    using Progress = ScenarioPair::Progress;
 
     // A pair whose files do not hold the same whole situations, as a crash of an older editor
     // between the two writes of a save left it: the situations both files hold whole are kept.
@@ -101,7 +94,8 @@ public:
     void close();
     // Lets go of the files after a failure, reporting nothing.
     void release() noexcept { pair_.release(); }
-    // True when either file holds more than MaxSituations records. Throws AppError.
+    // True when either file claims more than MaxSituations records, a trailing part of a
+    // record counting as one (exceedsLimit). Throws AppError.
     bool tooLarge();
     // How the files are out of step, or nothing when they hold the same whole situations (an
     // empty situation file included). Throws AppError.
@@ -155,8 +149,8 @@ public:
     // --- the names
     // --------------------------------------------------------------------------------
 
-    // The names of all situations in number order, as of the last rebuild.
-    const QStringList& nazwy() const { return nazwy_; }
+    // The names of all situations in number order, as of the last rebuild, decoded.
+    QStringList nazwy() const { return spis_.names(); }
     // Rebuilds the names from both files into `list` and the names list; on a failure both
     // hold what was read before it and the AppError is thrown. The list buffer ends holding
     // the current situation's list record (outside new-situation mode). Memory follows the
@@ -180,8 +174,6 @@ public:
     static std::optional<std::uint8_t> typeCode(const QString& text);
     // The type box's text for types 0 to 5; empty for others.
     static QString typeName(std::uint8_t typ);
-    // The grid's letter and mark for a situation; typeKnown is false above 5.
-    static GridRow gridRow(const TRekordListy& lista, const TRekordKroku& rekord);
 
     // --- saving
     // -----------------------------------------------------------------------------------
@@ -211,7 +203,8 @@ private:
     QString situationFilePath_;
     QString listPath_;
     QString folder_;
-    QStringList nazwy_;
+    // The situations as of the last rebuild that was not cancelled.
+    ListRecords spis_;
     std::int32_t numer_ = 0;
     TKrok krok_;
     TRekordKroku rekord_;

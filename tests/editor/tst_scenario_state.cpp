@@ -1,4 +1,6 @@
+#include "common/Cp1250.h"
 #include "common/ScenarioFiles.h"
+#include "editor/model/NameIndex.h"
 #include "editor/model/ScenarioState.h"
 #include "platform/core/AppError.h"
 #include "platform/core/PosixRecordFile.h"
@@ -11,6 +13,7 @@
 #include <QFileInfo>
 #include <QTest>
 #include <memory>
+#include <random>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -257,7 +260,7 @@ private slots:
         ScenarioList list;
         state_->OdswiezSpis(list);
         const QStringList names{QStringLiteral("Default Koniec"), QStringLiteral("Poczatek")};
-        QCOMPARE(list.names, names);
+        QCOMPARE(list.names(), names);
         QCOMPARE(state_->nazwy(), names);
         QCOMPARE(list.rows.size(), std::size_t(2));
         QCOMPARE(list.rows[1].name, QStringLiteral("Poczatek"));
@@ -377,13 +380,12 @@ private slots:
         if (lisBytes >= 0)
             QVERIFY(writeFile(lis, readFile(lis).left(lisBytes)));
         ScenarioList list;
-        list.names = QStringList{QStringLiteral("stale")};
-        list.rows.push_back({});
+        list.rows.push_back(GridRow{QStringLiteral("stale"), false, {}, {}});
         if (failAt > 0)
             files_->failCall(failAt, code);
         expectError(code, AppError::messageForCode(code), [&] { state_->OdswiezSpis(list); });
         QCOMPARE(list.emptied, failAt != 1);
-        QCOMPARE(list.names, names);
+        QCOMPARE(list.names(), names);
         QCOMPARE(int(list.rows.size()), names.size());
         QCOMPARE(state_->nazwy(), nazwy);
         QCOMPARE(state_->lista().Nazwa.text(), buffer);
@@ -403,7 +405,7 @@ private slots:
             state_->startNewSituation();
         ScenarioList list;
         state_->OdswiezSpis(list);
-        QCOMPARE(list.names.size(), 4);
+        QCOMPARE(list.names().size(), 4);
         QCOMPARE(state_->lista().Nazwa.text(), buffer);
         QCOMPARE(state_->lista().Typ, std::uint8_t(newMode ? 3 : 1));
         // The rows are read into a record of their own, never into the situation buffer.
@@ -419,6 +421,114 @@ private slots:
             expectError(AppError::Other,
                         QStringLiteral("List index out of bounds (%1)").arg(target),
                         [&] { state_->targetName(target); });
+        }
+    }
+
+    // A name is found ignoring letter case, the first situation that bears it in any case; also
+    // after a save that renamed or added a situation, and after a rebuild that was cancelled
+    // (which keeps the names it started with).
+    void indexOfName_data() {
+        QTest::addColumn<int>("saved");      // saved first as "Polana": -1 none, 0 a new one
+        QTest::addColumn<bool>("cancelled"); // the rebuild after that save
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("found");
+        QTest::newRow("first of three, other case") << -1 << false << "łĄKa" << 2;
+        QTest::newRow("no such name") << -1 << false << "Las" << -1;
+        QTest::newRow("longer than a name") << -1 << false << "Łąka Łąka Łąka Łąka Ł" << -1;
+        QTest::newRow("a character Windows-1250 lacks") << -1 << false << "Łąka☃" << -1;
+        QTest::newRow("first of three renamed: the next") << 2 << false << "ŁĄKA" << 3;
+        QTest::newRow("first of three renamed: new name") << 2 << false << "POLANA" << 2;
+        QTest::newRow("only one renamed: old name gone") << 1 << false << "poczatek" << -1;
+        QTest::newRow("only one renamed: new name") << 1 << false << "polana" << 1;
+        QTest::newRow("only one renamed: the others") << 1 << false << "default koniec" << 0;
+        QTest::newRow("added: its name") << 0 << false << "polana" << 5;
+        QTest::newRow("cancelled: the names before") << 2 << true << "łąka" << 2;
+        QTest::newRow("cancelled: not the name read") << 2 << true << "Polana" << -1;
+    }
+    void indexOfName() {
+        QFETCH(int, saved);
+        QFETCH(bool, cancelled);
+        QFETCH(QString, text);
+        QFETCH(int, found);
+        std::vector<Situation> situations = sample();
+        for (const QString& name : {QStringLiteral("ŁĄKA"), QStringLiteral("łąka")})
+            situations.push_back(situation(name, Koniec, {0, 0, 0, 0}));
+        QVERIFY(open(situations, saved > 0 ? saved : 2));
+        ScenarioList list;
+        state_->OdswiezSpis(list);
+        if (saved == 0)
+            state_->startNewSituation();
+        const ScenarioState::Progress cancel = [](std::int64_t, std::int64_t) { return false; };
+        if (saved >= 0)
+            QCOMPARE(state_->save(changed([](auto& f) { f.nazwa = "Polana"; }), list,
+                                  cancelled ? cancel : nullptr),
+                     QString());
+        QCOMPARE(state_->indexOfName(text), found);
+    }
+
+    // An index brought up to date after a few names changed, were added or were cut off finds
+    // the first situation of every name, as a look through the decoded names does.
+    void nameIndexUpdated_data() {
+        QTest::addColumn<int>("renamed");
+        QTest::addColumn<int>("added");
+        QTest::addColumn<int>("cut");
+        QTest::newRow("one renamed") << 1 << 0 << 0;
+        QTest::newRow("many renamed") << 60 << 0 << 0;
+        QTest::newRow("renamed and added") << 20 << 30 << 0;
+        QTest::newRow("renamed and cut") << 20 << 0 << 30;
+    }
+    void nameIndexUpdated() {
+        QFETCH(int, renamed);
+        QFETCH(int, added);
+        QFETCH(int, cut);
+        std::mt19937 random(2024u + unsigned(renamed + added + cut));
+        const auto someName = [&random] {
+            const QString name = QStringLiteral("Łąka %1").arg(random() % 600);
+            return random() % 2 ? name.toUpper() : name;
+        };
+        std::vector<TRekordListy> old(400);
+        for (std::size_t k = 0; k < old.size(); ++k)
+            old[k].Nazwa.assign(QStringLiteral("łąka %1").arg(k));
+        std::vector<TRekordListy> names = old;
+        for (int i = 0; i < renamed; ++i)
+            names[random() % names.size()].Nazwa.assign(someName());
+        names.resize(names.size() + std::size_t(added) - std::size_t(cut));
+        for (std::size_t k = old.size() - std::size_t(cut); k < names.size(); ++k)
+            names[k].Nazwa.assign(someName());
+        NameIndex before;
+        before.build(old);
+        NameIndex index;
+        QVERIFY(index.update(before, old, names));
+        for (int n = 0; n < 600; ++n) {
+            const QString text = QStringLiteral("ŁĄKA %1").arg(n);
+            const auto equal = [&text](const TRekordListy& lista) {
+                return QString::compare(lista.Nazwa.text(), text, Qt::CaseInsensitive) == 0;
+            };
+            const auto first = std::find_if(names.cbegin(), names.cend(), equal);
+            QCOMPARE(index.find(names, text),
+                     first == names.cend() ? -1 : int(first - names.cbegin()));
+        }
+    }
+
+    // Names equal a text exactly as QString::compare(..., Qt::CaseInsensitive) says: every
+    // character a name can hold against every character of the basic plane.
+    void nameLookupFoldsAsQString() {
+        ListRecords rows;
+        QStringList names;
+        for (int b = 0; b < 256; ++b) {
+            const char byte = static_cast<char>(b);
+            names.append(Cp1250::decode(&byte, 1));
+            rows.push_back(GridRow{names.back(), false, {}, {}});
+        }
+        for (char32_t c = 0; c < 0x10000; ++c) {
+            const QString text{QChar(char16_t(c))};
+            const auto equal = [&text](const QString& name) {
+                return QString::compare(name, text, Qt::CaseInsensitive) == 0;
+            };
+            const auto first = std::find_if(names.cbegin(), names.cend(), equal);
+            const int expected = first == names.cend() ? -1 : int(first - names.cbegin());
+            if (rows.indexOf(text) != expected)
+                QFAIL(qPrintable(QStringLiteral("U+%1").arg(quint32(c), 4, 16, QChar(u'0'))));
         }
     }
 
@@ -562,7 +672,7 @@ private slots:
         ScenarioList list;
         state_->OdswiezSpis(list);
         QCOMPARE(state_->save(fields, list), QString());
-        QCOMPARE(list.names.value(2), fields.nazwa);
+        QCOMPARE(list.names().value(2), fields.nazwa);
 
         QByteArray record(TRekordKroku::Size, '\0');
         putShortString(record, 0, name);

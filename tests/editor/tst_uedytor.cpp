@@ -259,6 +259,44 @@ private slots:
                  QStringLiteral("Typ"));
     }
 
+    // A rebuild writes each row's name, and the letter and mark of a type the grid knows: a row
+    // of another type keeps what its row showed, and a rebuild that read nothing past situation
+    // 0 leaves every row as it was.
+    void gridKeepsWhatARebuildDidNotWrite_data() {
+        // Each rebuild: rows "name|letter|mark" from situation 1 on; letter "?": a type the
+        // grid does not know.
+        QTest::addColumn<QList<QStringList>>("rebuilds");
+        QTest::addColumn<QStringList>("shown");
+        QTest::newRow("unknown type keeps letter and mark")
+            << QList<QStringList>{{"A|N|X"}, {"B|?|"}} << QStringList{"B|N|X"};
+        QTest::newRow("unknown type on a new row")
+            << QList<QStringList>{{"A|N|"}, {"A|N|", "C|?|"}} << QStringList{"A|N|", "C||"};
+        QTest::newRow("row cut, then back of an unknown type")
+            << QList<QStringList>{{"A|N|", "C|2|X"}, {"A|N|"}, {"A|N|", "C|?|"}}
+            << QStringList{"A|N|", "C||"};
+        QTest::newRow("nothing past situation 0")
+            << QList<QStringList>{{"A|2|X"}, {}} << QStringList{"A|2|X"};
+    }
+    void gridKeepsWhatARebuildDidNotWrite() {
+        QFETCH(QList<QStringList>, rebuilds);
+        QFETCH(QStringList, shown);
+        SituationGrid grid;
+        for (const QStringList& rows : rebuilds) {
+            ScenarioList list;
+            list.rows.push_back(GridRow{QStringLiteral("Default Koniec"), true, "K", "X"});
+            for (const QString& row : rows) {
+                const QStringList cells = row.split(u'|');
+                const bool known = cells[1] != QStringLiteral("?");
+                list.rows.push_back(GridRow{cells[0], known, known ? cells[1] : "", cells[2]});
+            }
+            grid.apply(list);
+        }
+        QStringList rows;
+        for (int i = 1; i < grid.gridRowCount(); ++i)
+            rows << grid.cell(i, 0) + u'|' + grid.cell(i, 1) + u'|' + grid.cell(i, 2);
+        QCOMPARE(rows, shown);
+    }
+
     void oneFileOfThePairIsNeverTouched_data() {
         QTest::addColumn<QString>("present");
         QTest::addColumn<QString>("missing");

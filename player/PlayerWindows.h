@@ -8,14 +8,24 @@
 #include "player/Urpgmenu.h"
 
 #include <functional>
+#include <memory>
 
-struct PlayerWindows {
+// The menu is made at once; the game and credits windows when first asked for, so that the
+// program shows its menu without building windows, loading fonts or the sound device that
+// only a game or the credits need.
+class PlayerWindows {
+public:
     TFoRPGMenu menu;
-    TFoRpgGra gra;
-    TFoLista lista;
 
     // `terminate` ends the program.
     PlayerWindows(const PlayerServices& services, std::function<void()> terminate);
+    ~PlayerWindows();
+    PlayerWindows(const PlayerWindows&) = delete;
+    PlayerWindows& operator=(const PlayerWindows&) = delete;
+
+    // The game and credits windows, made at the first call.
+    TFoRpgGra& gra();
+    TFoLista& lista();
 
     // Brings the windows up as the command line asks: its usage error in a box first, then the
     // menu with its scenario chosen, or the game at once at its situation; a game that cannot
@@ -24,5 +34,11 @@ struct PlayerWindows {
     void begin(const PlayerCommandLine& line);
 
 private:
-    MessageBoxes& boxes_;
+    // The other windows, in this order, as far as they have been made.
+    void hideOthers();
+    void closeOthers();
+
+    PlayerServices services_;
+    std::unique_ptr<TFoRpgGra> gra_;
+    std::unique_ptr<TFoLista> lista_;
 };

@@ -12,15 +12,6 @@ class TFoLista : public QDialog {
 public:
     TFoLista();
 
-    QPushButton* BitBtn1;
-    QLabel* Label1;
-    QLabel* Label2;
-    QLabel* Label3;
-    QLabel* Label4;
-    QLabel* Label5;
-    QLabel* Label6;
-    QLabel* Label8;
-
     // Escape does nothing here, as the window has no cancel button.
     void reject() override {}
 
@@ -40,4 +31,14 @@ private slots:
 
 private:
     void FormClose();
+
+    // The controls, each named by its object name.
+    QPushButton* BitBtn1;
+    QLabel* Label1;
+    QLabel* Label2;
+    QLabel* Label3;
+    QLabel* Label4;
+    QLabel* Label5;
+    QLabel* Label6;
+    QLabel* Label8;
 };

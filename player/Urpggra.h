@@ -27,20 +27,6 @@ public:
     explicit TFoRpgGra(PlayerServices services);
     ~TFoRpgGra() override;
 
-    QPushButton* BuWyjscie;
-    QPushButton* BuWybor1;
-    QPushButton* BuWybor2;
-    QPushButton* BuWybor3;
-    QPushButton* BuWybor4;
-    QLabel* LaWybor1;
-    QLabel* LaWybor2;
-    QLabel* LaWybor3;
-    QLabel* LaWybor4;
-    QPlainTextEdit* MeOpis;
-    PaintBox* PaObrazek;
-    QFrame* Bevel1;
-    SoundControl* MPWav;
-
     // Game state, exposed read-only for tests.
     std::int32_t numer() const { return game_.number(); }
     const TKrok& krok() const { return game_.situation(); }
@@ -81,6 +67,21 @@ private:
     // Enables the choice buttons the game offers and disables the others.
     void ustawPrzyciski();
     std::array<QPushButton*, 4> choiceButtons() const;
+
+    // The controls, each named by its object name.
+    QPushButton* BuWyjscie;
+    QPushButton* BuWybor1;
+    QPushButton* BuWybor2;
+    QPushButton* BuWybor3;
+    QPushButton* BuWybor4;
+    QLabel* LaWybor1;
+    QLabel* LaWybor2;
+    QLabel* LaWybor3;
+    QLabel* LaWybor4;
+    QPlainTextEdit* MeOpis;
+    PaintBox* PaObrazek;
+    QFrame* Bevel1;
+    SoundControl* MPWav;
 
     PlayerServices services_;
     ScenarioChoice scenario_;

@@ -1,5 +1,6 @@
 #include "player/Urpgmenu.h"
 
+#include "common/ScenarioFiles.h"
 #include "platform/ui/Controls.h"
 #include "platform/ui/WindowFrame.h"
 
@@ -94,7 +95,7 @@ bool TFoRPGMenu::chooseNamed(const QString& path) {
 void TFoRPGMenu::chooseScenario(const QString& path) {
     scenario_.path = path;
     Label4->setText(scenario_.path);
-    scenario_.folder = scenario_.path.left(scenario_.path.lastIndexOf(u'/') + 1);
+    scenario_.folder = folderOfScenario(scenario_.path);
 }
 
 void TFoRPGMenu::BuTworcyClick() {

@@ -28,16 +28,6 @@ public:
     // A game of the chosen scenario starts at situation `number`, as "&Start:" starts one at 1.
     void playFrom(std::int32_t number);
 
-    QPushButton* BuStart;
-    QPushButton* BuKoniec;
-    QLabel* Label1;
-    QLabel* Label2;
-    QLabel* Label3;
-    QPushButton* BuPlansza;
-    QPushButton* BuTworcy;
-    QLabel* Label4;
-    QLabel* Label14;
-
 signals:
     // A new game of the chosen scenario starts at situation `number`.
     void gameStarted(const ScenarioChoice& scenario, std::int32_t number);
@@ -61,6 +51,17 @@ private slots:
 
 private:
     void FormClose();
+
+    // The controls, each named by its object name.
+    QPushButton* BuStart;
+    QPushButton* BuKoniec;
+    QLabel* Label1;
+    QLabel* Label2;
+    QLabel* Label3;
+    QPushButton* BuPlansza;
+    QPushButton* BuTworcy;
+    QLabel* Label4;
+    QLabel* Label14;
 
     PlayerServices services_;
     std::function<void()> terminate_;

@@ -1,8 +1,8 @@
 #include "platform/core/PosixRecordFile.h"
 #include "platform/core/Translations.h"
-#include "platform/media/QtSoundDevice.h"
 #include "platform/media/SoundBackend.h"
 #include "player/PlayerWindows.h"
+#include "player/SoundModule.h"
 
 #include <QApplication>
 #include <QDir>
@@ -13,7 +13,6 @@
 
 namespace {
 
-// Prints the help or the version asked for; false when the program is to run.
 // The folder the scenario dialog first opens in: the one run.sh names, else the demo installed
 // beside the program (bin/../share/tekstowki/scenariusze/demo), else where Qt chooses.
 QString startFolder() {
@@ -24,6 +23,7 @@ QString startFolder() {
     return installed.exists() ? installed.canonicalPath() : QString();
 }
 
+// Prints the help or the version asked for; false when the program is to run.
 bool printed(const PlayerCommandLine& line) {
     if (line.action == PlayerCommandLine::Action::Play)
         return false;
@@ -58,7 +58,10 @@ int main(int argc, char* argv[]) {
     QtFileOpenDialog dialog(FileOpenDialog::Options{});
     dialog.setStartFolder(startFolder());
     PosixRecordFileFactory files;
-    const PlayerServices services{boxes, dialog, files, makeQtSoundDevice};
+    // The sound module lies at KIT_SOUND_MODULE from the program, installed as built.
+    const PlayerServices services{boxes, dialog, files,
+                                  soundModuleDevices(QCoreApplication::applicationDirPath() +
+                                                     QStringLiteral("/" KIT_SOUND_MODULE))};
 
     PlayerWindows windows(services, [] { QApplication::quit(); });
     windows.begin(line);

@@ -15,6 +15,7 @@ DEMO = "usr/share/tekstowki/scenariusze/demo/"
 
 EXPECTED = (
     [f"usr/bin/{program}" for program in PROGRAMS]
+    + ["usr/lib/tekstowki/libkitsound.so"]
     + [f"usr/share/applications/{app}.desktop" for app in APPS]
     + [f"usr/share/metainfo/{app}.metainfo.xml" for app in APPS]
     + ["usr/share/mime/packages/tekstowki.xml"]

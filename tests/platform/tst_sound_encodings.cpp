@@ -98,8 +98,8 @@ struct Player : Services {
     void start(const QString& kro) {
         w.menu.show();
         dialog.answer(kro);
-        QTest::mouseClick(w.menu.BuPlansza, Qt::LeftButton);
-        QTest::mouseClick(w.menu.BuStart, Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(w.menu, "BuPlansza"), Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(w.menu, "BuStart"), Qt::LeftButton);
     }
 };
 
@@ -200,7 +200,7 @@ void TestSoundEncodings::encodingPlays() {
         Player player;
         player.start(kro);
         QVERIFY(player.sound);
-        QCOMPARE(player.w.gra.MPWav->state(), State::Playing);
+        QCOMPARE(child<SoundControl>(player.w.gra(), "MPWav")->state(), State::Playing);
         QTRY_VERIFY_WITH_TIMEOUT(player.sound->position() > 0, 15000);
         QCOMPARE(player.boxes.boxes().size(), 0);
     }
@@ -278,7 +278,7 @@ void TestSoundEncodings::refusedAtOnce() {
         player.boxes.expectError(QtSoundDevice::CannotPlayFileText);
         player.start(kro);
         QVERIFY(player.boxes.verifyAllShown());
-        QCOMPARE(player.w.gra.MPWav->state(), State::Closed);
+        QCOMPARE(child<SoundControl>(player.w.gra(), "MPWav")->state(), State::Closed);
     }
     Editor editor;
     editor.boxes.expectError(QtSoundDevice::CannotPlayFileText);

@@ -6,6 +6,7 @@
 #include "platform/ui/SoundControl.h"
 #include "player/CommandLine.h"
 #include "player/PlayerWindows.h"
+#include "tests/support/Child.h"
 #include "tests/support/FaultyRecordFile.h"
 #include "tests/support/PlayerUnderTest.h"
 #include "tests/support/RecordingMessageBoxes.h"
@@ -13,6 +14,7 @@
 #include "tests/support/TestFiles.h"
 #include "tests/support/TestMain.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -20,6 +22,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -63,7 +66,7 @@ PlayerCommandLine commandLine(const QStringList& arguments) {
 
 // The colour at the centre of the game's picture box.
 QColor boxCentre(TFoRpgGra& gra) {
-    return gra.PaObrazek->grab().toImage().pixelColor(64, 64);
+    return child<PaintBox>(gra, "PaObrazek")->grab().toImage().pixelColor(64, 64);
 }
 
 } // namespace
@@ -84,7 +87,7 @@ private slots:
         QCOMPARE(p.menu.size(), QSize(260, 218));
         QCOMPARE(p.gra.size(), QSize(439, 318));
         QCOMPARE(p.buttons(), QStringLiteral("1111"));
-        QVERIFY(!p.gra.MPWav->isVisible());
+        QVERIFY(!child<SoundControl>(p.gra, "MPWav")->isVisible());
     }
 
     void controlsSitWhereTheyBelong_data() {
@@ -141,9 +144,8 @@ private slots:
 
     void tabOrderOfTheGame() {
         Player p;
-        QWidget* expected[] = {p.gra.BuWybor1, p.gra.BuWybor2, p.gra.BuWybor3, p.gra.BuWybor4,
-                               p.gra.MeOpis};
-        QWidget* w = p.gra.BuWyjscie;
+        QWidget* expected[] = {p.choice(1), p.choice(2), p.choice(3), p.choice(4), p.description()};
+        QWidget* w = child<QPushButton>(p.gra, "BuWyjscie");
         for (QWidget* next : expected) {
             w = w->nextInFocusChain();
             while (w->focusPolicy() == Qt::NoFocus)
@@ -166,20 +168,21 @@ private slots:
         const QString kro = dir_.filePath(QStringLiteral("Zamek.Kro"));
         p.choose(kro);
         p.dialog.cancel();
-        QTest::mouseClick(p.menu.BuPlansza, Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(p.menu, "BuPlansza"), Qt::LeftButton);
         QCOMPARE(p.menu.scenario().path, kro);
         QCOMPARE(p.menu.scenario().folder, dir_.path() + u'/');
-        QCOMPARE(p.menu.Label4->text(), kro);
+        QCOMPARE(child<QLabel>(p.menu, "Label4")->text(), kro);
     }
 
     void longPathKeepsItsEndVisible() {
         Player p;
         const QString name = QStringLiteral("Zamek.Kro");
         p.choose(QStringLiteral("/bardzo/dluga/sciezka/do/folderu/ze/scenariuszami/gry/") + name);
-        QCOMPARE(p.menu.Label4->size(), QSize(209, 15));
-        const QImage longPath = p.menu.Label4->grab().toImage();
-        p.menu.Label4->setText(name);
-        const QImage nameOnly = p.menu.Label4->grab().toImage();
+        QLabel* label4 = child<QLabel>(p.menu, "Label4");
+        QCOMPARE(label4->size(), QSize(209, 15));
+        const QImage longPath = label4->grab().toImage();
+        label4->setText(name);
+        const QImage nameOnly = label4->grab().toImage();
         // The right end shows the file name exactly as the name alone would.
         QCOMPARE(longPath.copy(150, 0, 59, 15), nameOnly.copy(150, 0, 59, 15));
         QVERIFY(longPath.copy(0, 0, 100, 15) != nameOnly.copy(0, 0, 100, 15));
@@ -216,8 +219,8 @@ private slots:
         QVERIFY(p.boxes.verifyAllShown());
         QCOMPARE(p.buttons(), buttons);
         // The end situation stays on screen.
-        QCOMPARE(p.gra.MeOpis->toPlainText(), QStringLiteral("Opis: Badana"));
-        QCOMPARE(p.gra.LaWybor4->text(), QStringLiteral("Badana 4"));
+        QCOMPARE(p.description()->toPlainText(), QStringLiteral("Opis: Badana"));
+        QCOMPARE(p.choiceText(4)->text(), QStringLiteral("Badana 4"));
     }
 
     void choiceButtonsAreNamedByTheirChoices_data() {
@@ -240,7 +243,7 @@ private slots:
         Player p;
         const auto spoken = [&p] {
             QStringList s;
-            for (auto* b : {p.gra.BuWybor1, p.gra.BuWybor2, p.gra.BuWybor3, p.gra.BuWybor4})
+            for (auto* b : {p.choice(1), p.choice(2), p.choice(3), p.choice(4)})
                 s << b->accessibleName();
             return s;
         };
@@ -249,14 +252,14 @@ private slots:
         QCOMPARE(spoken(), (QStringList{"Start 1", "Start 2", "Start 3", "Start 4"}));
         p.press(1);
         QCOMPARE(spoken(), names);
-        QCOMPARE(p.gra.MeOpis->accessibleDescription(), QStringLiteral("Opis: Dalej"));
+        QCOMPARE(p.description()->accessibleDescription(), QStringLiteral("Opis: Dalej"));
         // A step that fails clears the window, but the buttons still lead where they led.
         p.boxes.expectError(QStringLiteral("Read beyond end of file"));
         p.press(4);
         QVERIFY(p.boxes.verifyAllShown());
         QVERIFY(p.cleared());
         QCOMPARE(spoken(), names);
-        QVERIFY(p.gra.MeOpis->accessibleDescription().isEmpty());
+        QVERIFY(p.description()->accessibleDescription().isEmpty());
     }
 
     void firstSituationOffersOnlyTheFirstChoice_data() {
@@ -277,7 +280,7 @@ private slots:
         QVERIFY(p.gra.isVisible());
         QVERIFY(!p.menu.isVisible());
         QCOMPARE(p.buttons(), QStringLiteral("1000"));
-        QCOMPARE(p.gra.LaWybor3->text(), QStringLiteral("Start 3"));
+        QCOMPARE(p.choiceText(3)->text(), QStringLiteral("Start 3"));
         p.boxes.expectMessage(QStringLiteral("To juz koniec gry"));
         p.press(1);
         QVERIFY(p.boxes.verifyAllShown());
@@ -298,13 +301,13 @@ private slots:
         Player p;
         p.choose(kro);
         p.start();
-        QCOMPARE(p.gra.LaWybor1->text(), QStringLiteral("Default!!! Zaczynamy gre?"));
+        QCOMPARE(p.choiceText(1)->text(), QStringLiteral("Default!!! Zaczynamy gre?"));
         p.boxes.expectMessage(QStringLiteral("To juz koniec gry"));
         p.press(1);
         QVERIFY(p.boxes.verifyAllShown());
-        QVERIFY(p.gra.MeOpis->toPlainText().startsWith(u"Default!!! Koniec gry"));
+        QVERIFY(p.description()->toPlainText().startsWith(u"Default!!! Koniec gry"));
         QCOMPARE(p.buttons(), QStringLiteral("0000"));
-        QTest::mouseClick(p.gra.BuWyjscie, Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(p.gra, "BuWyjscie"), Qt::LeftButton);
         QVERIFY(p.menu.isVisible());
         QVERIFY(!p.gra.isVisible());
     }
@@ -324,7 +327,7 @@ private slots:
         p.press(2);
         // Leaving closes the situation file, then fails on the list file.
         p.boxes.expectError(QStringLiteral("I/O error 103"));
-        QTest::mouseClick(p.gra.BuWyjscie, Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(p.gra, "BuWyjscie"), Qt::LeftButton);
         QVERIFY(p.boxes.verifyAllShown());
         QVERIFY(!p.gra.isVisible());
         QVERIFY(p.menu.isVisible());
@@ -356,7 +359,7 @@ private slots:
         p.boxes.expectMessage(QStringLiteral("To juz koniec gry"));
         p.press(3);
         QVERIFY(p.boxes.verifyAllShown());
-        QCOMPARE(p.gra.MeOpis->toPlainText(), QStringLiteral("Opis: Koniec"));
+        QCOMPARE(p.description()->toPlainText(), QStringLiteral("Opis: Koniec"));
     }
 
     void failedChoiceKeepsTheWindowCleared_data() {
@@ -390,7 +393,7 @@ private slots:
         QVERIFY(p.boxes.verifyAllShown());
         p.press(2);
         QCOMPARE(p.gra.numer(), 1);
-        QCOMPARE(p.gra.MeOpis->toPlainText(), QStringLiteral("Opis: Start"));
+        QCOMPARE(p.description()->toPlainText(), QStringLiteral("Opis: Start"));
     }
 
     void failedReadInjected() {
@@ -420,7 +423,7 @@ private slots:
         p.start();
         p.press(1);
         QCOMPARE(p.gra.numer(), 2);
-        QTest::mouseClick(p.gra.BuWyjscie, Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(p.gra, "BuWyjscie"), Qt::LeftButton);
         const int callsBefore = p.files.calls();
 
         // Another program saves the scenario meanwhile.
@@ -429,7 +432,7 @@ private slots:
                                 sit("Zmieniona", Normalny, {1, 2, 0, 0})}));
         p.start();
         QCOMPARE(p.gra.numer(), 1);
-        QCOMPARE(p.gra.LaWybor1->text(), QStringLiteral("Nowy start 1"));
+        QCOMPARE(p.choiceText(1)->text(), QStringLiteral("Nowy start 1"));
         QCOMPARE(p.buttons(), QStringLiteral("1000"));
         QCOMPARE(p.files.opens().size(), 4);
         QVERIFY(p.files.calls() > callsBefore);
@@ -439,7 +442,7 @@ private slots:
             writeScenario(kro, {sit("Koniec", Koniec), sit("Nowy start", Poczatek, {2, 0, 0, 0}),
                                 sit("Jeszcze inna", Normalny, {1, 2, 0, 0})}));
         p.press(1);
-        QCOMPARE(p.gra.MeOpis->toPlainText(), QStringLiteral("Opis: Jeszcze inna"));
+        QCOMPARE(p.description()->toPlainText(), QStringLiteral("Opis: Jeszcze inna"));
     }
 
     void anotherScenarioAfterAGame() {
@@ -453,7 +456,7 @@ private slots:
         p.gra.close();
         p.choose(second);
         p.start();
-        QCOMPARE(p.gra.LaWybor1->text(), QStringLiteral("Drugi 1"));
+        QCOMPARE(p.choiceText(1)->text(), QStringLiteral("Drugi 1"));
     }
 
     void descriptionLineBreaksShowAsOne() {
@@ -464,8 +467,8 @@ private slots:
         Player p;
         p.choose(kro);
         p.start();
-        QCOMPARE(p.gra.MeOpis->toPlainText(), QStringLiteral("Pierwsza\nDruga"));
-        QCOMPARE(p.gra.MeOpis->document()->blockCount(), 2);
+        QCOMPARE(p.description()->toPlainText(), QStringLiteral("Pierwsza\nDruga"));
+        QCOMPARE(p.description()->document()->blockCount(), 2);
     }
 
     void readOnlyScenarioInAFolderWithADotPlays() {
@@ -478,7 +481,7 @@ private slots:
         Player p;
         p.choose(kro);
         p.start();
-        QCOMPARE(p.gra.LaWybor1->text(), QStringLiteral("Las 1"));
+        QCOMPARE(p.choiceText(1)->text(), QStringLiteral("Las 1"));
         QCOMPARE(p.files.opens().first(), RecordFile::Access::ReadOnly);
     }
 
@@ -512,7 +515,7 @@ private slots:
         p.start();
         QVERIFY(p.boxes.verifyAllShown());
         QCOMPARE(boxCentre(p.gra), PictureBox::buttonFace());
-        p.gra.PaObrazek->repaint(); // a repaint reports nothing
+        child<PaintBox>(p.gra, "PaObrazek")->repaint(); // a repaint reports nothing
         QCOMPARE(p.boxes.boxes().size(), 2);
         QVERIFY(!p.sound->calls.contains(u"play"));
     }
@@ -529,8 +532,10 @@ private slots:
         p.choose(kro);
         p.start();
         QCOMPARE(boxCentre(p.gra), QColor(0, 0, 255));
-        QCOMPARE(p.gra.PaObrazek->grab().toImage().pixelColor(10, 10), PictureBox::buttonFace());
-        QCOMPARE(p.gra.PaObrazek->accessibleDescription(), QStringLiteral("las.bmp"));
+        QCOMPARE(child<PaintBox>(p.gra, "PaObrazek")->grab().toImage().pixelColor(10, 10),
+                 PictureBox::buttonFace());
+        QCOMPARE(child<PaintBox>(p.gra, "PaObrazek")->accessibleDescription(),
+                 QStringLiteral("las.bmp"));
         const QString wav = dir_.filePath(QStringLiteral("Dzwieki/las.wav"));
         QCOMPARE(p.sound->calls, (QStringList{QStringLiteral("open(%1, )").arg(wav), "play"}));
 
@@ -540,7 +545,8 @@ private slots:
         QVERIFY(p.sound->calls.contains(u"close"));
         QVERIFY(!p.sound->calls.contains(u"play"));
         QCOMPARE(boxCentre(p.gra), PictureBox::buttonFace());
-        QCOMPARE(p.gra.PaObrazek->accessibleDescription(), QStringLiteral("brak obrazka"));
+        QCOMPARE(child<PaintBox>(p.gra, "PaObrazek")->accessibleDescription(),
+                 QStringLiteral("brak obrazka"));
 
         // Coming back shows the picture and starts the sound from the start again.
         p.sound->calls.clear();
@@ -578,10 +584,10 @@ private slots:
         p.start();
         QVERIFY(p.boxes.verifyAllShown());
         // The texts were shown before the picture failed; the sound never started.
-        QCOMPARE(p.gra.LaWybor2->text(), QStringLiteral("Start 2"));
+        QCOMPARE(p.choiceText(2)->text(), QStringLiteral("Start 2"));
         QVERIFY(!p.sound->calls.contains(u"play"));
         QCOMPARE(boxCentre(p.gra), PictureBox::buttonFace());
-        p.gra.PaObrazek->repaint();
+        child<PaintBox>(p.gra, "PaObrazek")->repaint();
         QCOMPARE(p.boxes.boxes().size(), 1);
     }
 
@@ -598,7 +604,7 @@ private slots:
         p.press(1);
         QVERIFY(p.boxes.verifyAllShown());
         // The step went on past the sound: the texts are shown, the buttons set by the type.
-        QCOMPARE(p.gra.LaWybor3->text(), QStringLiteral("Glos 3"));
+        QCOMPARE(p.choiceText(3)->text(), QStringLiteral("Glos 3"));
         QCOMPARE(p.buttons(), QStringLiteral("1110"));
         QVERIFY(!p.sound->calls.contains(u"play"));
     }
@@ -655,7 +661,7 @@ private slots:
         QVERIFY(p.gra.isVisible());
         QCOMPARE(p.gra.numer(), 2);
         QCOMPARE(p.buttons(), buttons);
-        QCOMPARE(p.gra.LaWybor4->text(), QStringLiteral("Badana 4"));
+        QCOMPARE(p.choiceText(4)->text(), QStringLiteral("Badana 4"));
         QCOMPARE(boxCentre(p.gra), QColor(0, 0, 255));
         QVERIFY(!p.sound->calls.contains(u"play"));
         if (typ == Koniec)
@@ -665,7 +671,7 @@ private slots:
         p.press(1);
         QVERIFY(p.boxes.verifyAllShown());
         QCOMPARE(p.gra.numer(), 1);
-        QCOMPARE(p.gra.MeOpis->toPlainText(), QStringLiteral("Opis: Start"));
+        QCOMPARE(p.description()->toPlainText(), QStringLiteral("Opis: Start"));
         QCOMPARE(p.buttons(), QStringLiteral("1000"));
     }
 
@@ -674,7 +680,7 @@ private slots:
     void creditsComeAndGo() {
         Player p;
         for (int round = 0; round < 2; ++round) {
-            QTest::mouseClick(p.menu.BuTworcy, Qt::LeftButton);
+            QTest::mouseClick(child<QPushButton>(p.menu, "BuTworcy"), Qt::LeftButton);
             QVERIFY(p.lista.isVisible());
             QVERIFY(!p.menu.isVisible());
             QCOMPARE(p.lista.windowTitle(), QStringLiteral("Lista tworcow"));
@@ -692,29 +698,29 @@ private slots:
         Player p;
         const QRect screen = p.menu.screen()->availableGeometry();
         for (QWidget* window : std::initializer_list<QWidget*>{&p.menu, &p.lista}) {
-            QTest::mouseClick(p.menu.BuTworcy, Qt::LeftButton);
+            QTest::mouseClick(child<QPushButton>(p.menu, "BuTworcy"), Qt::LeftButton);
             QVERIFY(qAbs(window->frameGeometry().center().x() - screen.center().x()) <= 1);
             QVERIFY(qAbs(window->frameGeometry().center().y() - screen.center().y()) <= 1);
             QTest::keyClick(&p.lista, Qt::Key_Return);
         }
         // Moved by the user, a window comes back where it was left.
-        QTest::mouseClick(p.menu.BuTworcy, Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(p.menu, "BuTworcy"), Qt::LeftButton);
         p.lista.move(10, 20);
         QTest::keyClick(&p.lista, Qt::Key_Return);
-        QTest::mouseClick(p.menu.BuTworcy, Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(p.menu, "BuTworcy"), Qt::LeftButton);
         QCOMPARE(p.lista.pos(), QPoint(10, 20));
     }
 
     void escapeKeepsTheCredits() {
         Player p;
-        QTest::mouseClick(p.menu.BuTworcy, Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(p.menu, "BuTworcy"), Qt::LeftButton);
         QTest::keyClick(&p.lista, Qt::Key_Escape);
         QVERIFY(p.lista.isVisible());
     }
 
     void koniecEndsTheProgram() {
         Player p;
-        QTest::mouseClick(p.menu.BuKoniec, Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(p.menu, "BuKoniec"), Qt::LeftButton);
         QCOMPARE(p.terminated, 1);
         QVERIFY(!p.gra.isVisible());
         QVERIFY(!p.lista.isVisible());
@@ -737,15 +743,15 @@ private slots:
         if (played) {
             p.choose(kro);
             p.start();
-            QTest::mouseClick(p.gra.BuWyjscie, Qt::LeftButton);
+            QTest::mouseClick(child<QPushButton>(p.gra, "BuWyjscie"), Qt::LeftButton);
         }
         if (credits) {
-            QTest::mouseClick(p.menu.BuTworcy, Qt::LeftButton);
+            QTest::mouseClick(child<QPushButton>(p.menu, "BuTworcy"), Qt::LeftButton);
             QTest::keyClick(&p.lista, Qt::Key_Return);
         }
         QVERIFY(p.menu.isVisible());
         ShowCounter shows({&p.menu, &p.gra, &p.lista});
-        QTest::mouseClick(p.menu.BuKoniec, Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(p.menu, "BuKoniec"), Qt::LeftButton);
         QCOMPARE(shows.count, 0);
         QCOMPARE(p.terminated, 1);
         for (QWidget* window : std::initializer_list<QWidget*>{&p.menu, &p.gra, &p.lista})
@@ -756,6 +762,44 @@ private slots:
         Player p;
         p.menu.close();
         QCOMPARE(p.terminated, 1);
+    }
+
+    // The menu comes up alone: the game window, and with it the sound device, is made when a
+    // game starts, the credits window when the credits are opened.
+    void otherWindowsAreMadeWhenFirstNeeded() {
+        const QString kro = dir_.filePath(QStringLiteral("Las.Kro"));
+        QVERIFY(writeScenario(kro, {sit("Koniec", Koniec), sit("Start", Poczatek, {2, 0, 0, 0}),
+                                    sit("Las", Normalny, {1, 1, 1, 1})}));
+        RecordingMessageBoxes boxes;
+        ScriptedFileDialog dialog;
+        FaultyRecordFileFactory files;
+        int devices = 0;
+        const SoundDeviceFactory counted = [&devices]() -> std::unique_ptr<SoundDevice> {
+            ++devices;
+            return std::make_unique<FakeSoundDevice>();
+        };
+        PlayerWindows windows({boxes, dialog, files, counted}, [] {});
+        const auto made = [](const char* name) {
+            const QWidgetList topLevels = QApplication::topLevelWidgets();
+            return std::any_of(topLevels.cbegin(), topLevels.cend(),
+                               [name](const QWidget* w) { return w->objectName() == name; });
+        };
+        windows.begin(commandLine({kro}));
+        QVERIFY(windows.menu.isVisible());
+        QCOMPARE(devices, 0);
+        QVERIFY(!made("FoRpgGra"));
+        QVERIFY(!made("FoLista"));
+
+        QTest::mouseClick(child<QPushButton>(windows.menu, "BuStart"), Qt::LeftButton);
+        QVERIFY(made("FoRpgGra"));
+        QCOMPARE(devices, 1);
+        QCOMPARE(windows.gra().numer(), 1);
+        QVERIFY(!made("FoLista"));
+        QTest::mouseClick(child<QPushButton>(windows.gra(), "BuWyjscie"), Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(windows.menu, "BuTworcy"), Qt::LeftButton);
+        QVERIFY(made("FoLista"));
+        QVERIFY(windows.lista().isVisible());
+        QCOMPARE(devices, 1);
     }
 
     // In the test's folder. What is read: "help", "version", or the scenario relative to the
@@ -829,7 +873,8 @@ private slots:
             p.boxes.expectError(box);
         p.windows.begin(line);
         QVERIFY(p.boxes.verifyAllShown());
-        QCOMPARE(p.menu.Label4->text(), line.scenario); // chosen whatever became of the game
+        // Chosen whatever became of the game.
+        QCOMPARE(child<QLabel>(p.menu, "Label4")->text(), line.scenario);
         QCOMPARE(p.menu.isVisible() ? QStringLiteral("menu")
                                     : QString::number(p.gra.numer()) + u' ' + p.buttons(),
                  shown);

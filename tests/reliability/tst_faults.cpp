@@ -103,18 +103,18 @@ struct EditorRun : Run, EditorUnderTest<LoggingMessageBoxes, FaultyRecordFileFac
 struct PlayerRun : Run, PlayerUnderTest<LoggingMessageBoxes, FaultyRecordFileFactory> {
     // The game can be left and a new one started, which shows the start.
     void verifyUsable() {
-        QVERIFY(windows.menu.isVisible() != windows.gra.isVisible());
-        QVERIFY(windows.menu.isEnabled() && windows.gra.isEnabled());
+        QVERIFY(windows.menu.isVisible() != windows.gra().isVisible());
+        QVERIFY(windows.menu.isEnabled() && windows.gra().isEnabled());
         QVERIFY(!QApplication::activeModalWidget());
-        if (windows.gra.isVisible())
-            QTest::mouseClick(windows.gra.BuWyjscie,
+        if (windows.gra().isVisible())
+            QTest::mouseClick(child<QPushButton>(windows.gra(), "BuWyjscie"),
                               Qt::LeftButton); // may report the fault's leftovers
         QVERIFY(windows.menu.isVisible());
         const qsizetype shown = boxes.shown.size();
         choose(znowu);
         start();
         QCOMPARE(boxes.shown.mid(shown), QStringList());
-        QCOMPARE(windows.gra.MeOpis->toPlainText(), QStringLiteral("Opis Start"));
+        QCOMPARE(description()->toPlainText(), QStringLiteral("Opis Start"));
     }
 };
 
@@ -185,10 +185,10 @@ private slots:
         };
         QTest::newRow("start") << chosen << Step<PlayerRun>([](PlayerRun& r) { r.start(); });
         QTest::newRow("choice") << started << Step<PlayerRun>([](PlayerRun& r) {
-            QTest::mouseClick(r.windows.gra.BuWybor1, Qt::LeftButton);
+            QTest::mouseClick(r.choice(1), Qt::LeftButton);
         });
         QTest::newRow("leave") << started << Step<PlayerRun>([](PlayerRun& r) {
-            QTest::mouseClick(r.windows.gra.BuWyjscie, Qt::LeftButton);
+            QTest::mouseClick(child<QPushButton>(r.gra, "BuWyjscie"), Qt::LeftButton);
         });
     }
     void playerActionsStopAtTheFailingCall() {

@@ -383,10 +383,10 @@ private:
             if (!kro.isEmpty()) {
                 p.choose(kro);
                 p.start();
-                p.gra.PaObrazek->repaint();
-                if (p.gra.BuWybor1->isEnabled())
+                child<PaintBox>(p.gra, "PaObrazek")->repaint();
+                if (p.choice(1)->isEnabled())
                     p.press(1);
-                p.gra.PaObrazek->repaint();
+                child<PaintBox>(p.gra, "PaObrazek")->repaint();
                 p.leave();
                 *playerBoxes = p.boxes.shown;
             }

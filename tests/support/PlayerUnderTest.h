@@ -2,6 +2,7 @@
 // The player's windows as the program builds them, over fakes for its boxes, dialog and sound.
 
 #include "player/PlayerWindows.h"
+#include "tests/support/Child.h"
 #include "tests/support/FakeSoundDevice.h"
 #include "tests/support/ScriptedFileDialog.h"
 
@@ -10,6 +11,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <memory>
+#include <string>
 
 // `Boxes` and `Files` are the message boxes and record files the test wants; the menu is
 // shown at once. Who includes this links the player's library.
@@ -22,37 +24,42 @@ template <class Boxes, class Files> struct PlayerUnderTest {
     PlayerServices services{boxes, dialog, files, FakeSoundDevice::factory(sound)};
     PlayerWindows windows{services, [this] { ++terminated; }};
     TFoRPGMenu& menu = windows.menu;
-    TFoRpgGra& gra = windows.gra;
-    TFoLista& lista = windows.lista;
+    TFoRpgGra& gra = windows.gra();
+    TFoLista& lista = windows.lista();
 
     PlayerUnderTest() { menu.show(); }
 
     // "Wybór Scenariusza", the dialog answered with `path`.
     void choose(const QString& path) {
         dialog.answer(path);
-        QTest::mouseClick(menu.BuPlansza, Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(menu, "BuPlansza"), Qt::LeftButton);
     }
     // "&Start:".
-    void start() { QTest::mouseClick(menu.BuStart, Qt::LeftButton); }
-    // Choice button `n` (1 to 4).
-    void press(int n) {
-        QPushButton* buttons[] = {gra.BuWybor1, gra.BuWybor2, gra.BuWybor3, gra.BuWybor4};
-        QTest::mouseClick(buttons[n - 1], Qt::LeftButton);
+    void start() { QTest::mouseClick(child<QPushButton>(menu, "BuStart"), Qt::LeftButton); }
+    // Choice button `n` (1 to 4), and the label of its text.
+    QPushButton* choice(int n) const {
+        return child<QPushButton>(gra, ("BuWybor" + std::to_string(n)).c_str());
     }
+    QLabel* choiceText(int n) const {
+        return child<QLabel>(gra, ("LaWybor" + std::to_string(n)).c_str());
+    }
+    // The situation's description.
+    QPlainTextEdit* description() const { return child<QPlainTextEdit>(gra, "MeOpis"); }
+    void press(int n) { QTest::mouseClick(choice(n), Qt::LeftButton); }
     // "&Wyjście".
-    void leave() { QTest::mouseClick(gra.BuWyjscie, Qt::LeftButton); }
+    void leave() { QTest::mouseClick(child<QPushButton>(gra, "BuWyjscie"), Qt::LeftButton); }
 
     // The choice buttons, "1" enabled and "0" disabled: "1000" offers the first alone.
     QString buttons() const {
         QString s;
-        for (auto* b : {gra.BuWybor1, gra.BuWybor2, gra.BuWybor3, gra.BuWybor4})
-            s += b->isEnabled() ? u'1' : u'0';
+        for (int n = 1; n <= 4; ++n)
+            s += choice(n)->isEnabled() ? u'1' : u'0';
         return s;
     }
     // Whether the game window shows no description and no choice text.
     bool cleared() const {
-        return gra.MeOpis->toPlainText().isEmpty() && gra.LaWybor1->text().isEmpty() &&
-               gra.LaWybor2->text().isEmpty() && gra.LaWybor3->text().isEmpty() &&
-               gra.LaWybor4->text().isEmpty();
+        return description()->toPlainText().isEmpty() && choiceText(1)->text().isEmpty() &&
+               choiceText(2)->text().isEmpty() && choiceText(3)->text().isEmpty() &&
+               choiceText(4)->text().isEmpty();
     }
 };

@@ -34,6 +34,9 @@ int runCheck(const QStringList& arguments);
 int runToText(const QStringList& arguments);
 int runFromText(const QStringList& arguments);
 int runExportHtml(const QStringList& arguments);
+int runDelete(const QStringList& arguments);
+int runMove(const QStringList& arguments);
+int runDuplicate(const QStringList& arguments);
 
 // Results go to stdout, everything else to stderr, both in UTF-8.
 namespace Console {

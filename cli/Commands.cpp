@@ -26,6 +26,13 @@ const std::vector<Command>& commands() {
         {QStringLiteral("export-html"),
          QStringLiteral("zapisuje scenariusz jako jedną stronę WWW do gry w przeglądarce"),
          runExportHtml},
+        {QStringLiteral("delete"),
+         QStringLiteral("usuwa sytuację; drogi do niej prowadzą odtąd do sytuacji 0"), runDelete},
+        {QStringLiteral("move"),
+         QStringLiteral("zmienia numer sytuacji; każda droga prowadzi tam, gdzie prowadziła"),
+         runMove},
+        {QStringLiteral("duplicate"),
+         QStringLiteral("dopisuje na końcu kopię sytuacji pod wolną nazwą"), runDuplicate},
     };
     return all;
 }

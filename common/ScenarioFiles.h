@@ -38,8 +38,14 @@ extern const QString TooLargeMessage;
 // or a power cut stops is finished by the next open of either program. Every check that can
 // fail (what is at either path, a pending journal, the folder's permissions, the disk's space)
 // runs before either file is touched. Throws AppError(Other) naming the file and the reason.
+// With `readBefore` (the bytes of both files that the new ones were made from), a pair that
+// another program changed since is refused under the lock, so that its save is not lost.
+struct PairContent {
+    QByteArray situations;
+    QByteArray list;
+};
 void replaceScenario(const QString& situationFilePath, const QByteArray& situations,
-                     const QByteArray& list);
+                     const QByteArray& list, const PairContent* readBefore = nullptr);
 
 // The scenario file pair: the situation file (*.Kro, 516-byte records) and
 // the list file (*.lis, 22-byte records), record k of each belonging to

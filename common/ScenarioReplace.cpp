@@ -11,8 +11,18 @@
 #include <QFileInfo>
 #include <vector>
 
+namespace {
+
+// The bytes of the file at `path`; empty when it cannot be read.
+QByteArray contentOf(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
 void replaceScenario(const QString& situationFilePath, const QByteArray& situations,
-                     const QByteArray& list) {
+                     const QByteArray& list, const PairContent* readBefore) {
     const QString kro = situationFilePath;
     const QString lis = listFilePath(kro);
     if (FileSystem::sameFile(kro, lis))
@@ -55,6 +65,12 @@ void replaceScenario(const QString& situationFilePath, const QByteArray& situati
         if (locked.isOpen() && !haveLock)
             throw AppError(AppError::Other, ScenarioPair::BusyMessage);
     }
+    if (readBefore &&
+        (contentOf(kro) != readBefore->situations || contentOf(lis) != readBefore->list))
+        throw AppError(AppError::Other,
+                       QStringLiteral("%1: inny program zmienił scenariusz, odkąd został "
+                                      "wczytany; nic nie zostało zapisane, spróbuj ponownie")
+                           .arg(kro));
 
     // New files wait whole beside the pair. What an earlier replace stopped before its
     // journal left there is a leftover of ours and goes first (a link is removed, never

@@ -1,8 +1,10 @@
 // tekstowki to-text and from-text run as processes: the pair through text and back, a pair
 // to-text refuses, an unfinished save it reads past, a failed from-text that leaves the old
 // pair alone, a good one that replaces it whole; check on a text, and a file of the wrong kind
-// given to each sub-command.
+// given to each sub-command; delete, move and duplicate done as the model does them, or refused
+// with the pair left byte for byte.
 
+#include "common/Restructure.h"
 #include "common/SaveJournal.h"
 #include "common/ScenarioFiles.h"
 #include "tests/support/RunProgram.h"
@@ -15,6 +17,7 @@
 #include <QProcess>
 #include <QTest>
 #include <algorithm>
+#include <cstring>
 #include <sys/stat.h>
 
 namespace {
@@ -24,6 +27,18 @@ bool writeRiver(const QString& kro, const QString& name) {
                                describedSituation("Start", Poczatek, {2}, {"Idź"}),
                                describedSituation(name, Wybory2, {3, 1}, {"Przepłyń", "Zawróć"}),
                                describedSituation("Brzeg", Koniec)});
+}
+
+template <typename Record> std::vector<Record> recordsIn(const QString& path) {
+    const QByteArray bytes = readFile(path);
+    std::vector<Record> records(std::size_t(bytes.size()) / sizeof(Record));
+    std::memcpy(records.data(), bytes.constData(), records.size() * sizeof(Record));
+    return records;
+}
+
+template <typename Record> QByteArray bytesOf(const std::vector<Record>& records) {
+    return QByteArray(reinterpret_cast<const char*>(records.data()),
+                      qsizetype(records.size() * sizeof(Record)));
 }
 
 } // namespace
@@ -264,6 +279,59 @@ private slots:
         QCOMPARE(run.err, message);
         QVERIFY(run.out.isEmpty());
         QCOMPARE(QDir().entryList(QDir::Files), before);
+    }
+
+    void restructureDone_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("delete") << QStringList{"delete", "Las.Kro", "2"};
+        QTest::newRow("move") << QStringList{"move", "Las.Kro", "3", "--to", "2"};
+        QTest::newRow("duplicate") << QStringList{"duplicate", "Las.Kro", "2"};
+    }
+    void restructureDone() {
+        QFETCH(QStringList, arguments);
+        auto rekordy = recordsIn<TRekordKroku>("Las.Kro");
+        auto listy = recordsIn<TRekordListy>("Las.lis");
+        if (arguments[0] == "delete")
+            deleteSituation(rekordy, listy, 2);
+        else if (arguments[0] == "move")
+            moveSituation(rekordy, listy, 3, 2);
+        else
+            duplicateSituation(rekordy, listy, 2);
+        const ProgramRun run = tekstowki(arguments);
+        QCOMPARE(run.status, 0);
+        QVERIFY2(run.err.isEmpty() && run.out.count(u'\n') == 1, qPrintable(run.err));
+        QCOMPARE(readFile("Las.Kro"), bytesOf(rekordy));
+        QCOMPARE(readFile("Las.lis"), bytesOf(listy));
+    }
+
+    void restructureRefused_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("stderrStart");
+        QTest::newRow("delete the start")
+            << QStringList{"delete", "Las.Kro", "1"} << "tekstowki: Las.Kro: sytuacja 1";
+        QTest::newRow("move onto the default end")
+            << QStringList{"move", "Las.Kro", "3", "--to", "0"} << "tekstowki: Las.Kro: miejsce 0";
+        QTest::newRow("move without --to")
+            << QStringList{"move", "Las.Kro", "3"} << "tekstowki: podaj nowy numer";
+        QTest::newRow("duplicate past the end")
+            << QStringList{"duplicate", "Las.Kro", "4"} << "tekstowki: Las.Kro: nie ma sytuacji 4";
+        QTest::newRow("missing pair")
+            << QStringList{"delete", "Brak.Kro", "2"} << "tekstowki: Brak.Kro: File not found";
+        QTest::newRow("unfinished save")
+            << QStringList{"delete", "Las.Kro", "2"} << "tekstowki: Las.Kro: scenariusz ma";
+    }
+    void restructureRefused() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, stderrStart);
+        if (QTest::currentDataTag() == QLatin1String("unfinished save"))
+            QVERIFY(writeFile(SaveJournal::pathFor("Las.Kro"), journalOf(2, 4).encode()));
+        const QByteArray situations = readFile("Las.Kro");
+        const QByteArray list = readFile("Las.lis");
+        const ProgramRun run = tekstowki(arguments);
+        QCOMPARE(run.status, 2);
+        QVERIFY2(run.err.startsWith(stderrStart) && run.out.isEmpty(), qPrintable(run.err));
+        QCOMPARE(readFile("Las.Kro"), situations);
+        QCOMPARE(readFile("Las.lis"), list);
     }
 
 private:

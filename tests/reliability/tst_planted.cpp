@@ -254,7 +254,8 @@ private slots:
         }
     }
 
-    // Every check that can refuse a replace runs before either file is touched.
+    // Every check that can refuse a replace runs before either file is touched, also the one
+    // that the pair is still what the new files were made from.
     void replaceRefusedBeforeTouchingEitherFile_data() {
         QTest::addColumn<Plant>("plant");
         QTest::addColumn<QString>("why");
@@ -273,18 +274,24 @@ private slots:
                    return QFile::link(QFileInfo(kro).path() + QStringLiteral("/victim/j"), j);
                })
             << "niedokończony zapis";
+        QTest::newRow("changed since it was read") << Plant([](const QString& kro, const QString&) {
+            QByteArray saved = readFile(kro);
+            saved[1] = 'Z';
+            return writeFile(kro, saved);
+        }) << "zmienił scenariusz";
     }
     void replaceRefusedBeforeTouchingEitherFile() {
         QFETCH(Plant, plant);
         QFETCH(QString, why);
         const QString kro = folder_.filePath(QStringLiteral("Las.Kro"));
         QVERIFY(writeScenario(kro, situations(3, QStringLiteral("S"))));
+        const PairContent read{readFile(kro), readFile(listFilePath(kro))};
         QVERIFY(plant(kro, SaveJournal::pathFor(kro)));
         const auto before = entries(folder_.path());
         const auto victim = entries(folder_.filePath(QStringLiteral("victim")));
         try {
             replaceScenario(kro, QByteArray(TRekordKroku::Size, 'a'),
-                            QByteArray(TRekordListy::Size, 'b'));
+                            QByteArray(TRekordListy::Size, 'b'), &read);
             QFAIL("the replace went through");
         } catch (const AppError& e) {
             QVERIFY2(e.message().contains(why), qPrintable(e.message()));

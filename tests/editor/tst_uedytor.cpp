@@ -1,6 +1,7 @@
 #include "common/Cp1250.h"
 #include "common/SaveJournal.h"
 #include "common/ScenarioFiles.h"
+#include "editor/LoadProgress.h"
 #include "editor/SituationGrid.h"
 #include "editor/Uedytor.h"
 #include "platform/ui/SoundControl.h"
@@ -21,10 +22,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QStringListModel>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 #include <QtEndian>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -696,6 +699,39 @@ private slots:
             ->insertPlainText(typed.mid(100)); // the rest pasted in one go
         QCOMPARE(child<QPlainTextEdit>(e.w, "MeOpis")->toPlainText(), kept);
         QCOMPARE(child<QPlainTextEdit>(e.w, "MeOpis")->textCursor().position(), kept.size());
+    }
+
+    // The progress window of a long open stands over the editor, and its "Anuluj" cancels the
+    // open: the scenario open before stays shown, fields as typed.
+    void cancelledProgressKeepsTheScenarioOpen() {
+        const QString kro = folder_.filePath(QStringLiteral("Las.Kro"));
+        const QString other = folder_.filePath(QStringLiteral("Inny.Kro"));
+        QVERIFY(writeScenario(kro, threeSituations()));
+        QVERIFY(writeScenario(other, threeSituations()));
+        Editor e;
+        e.open(kro);
+        child<QLineEdit>(e.w, "ENazwa")->setText(QStringLiteral("Wpisane"));
+        const auto showAfter = LoadProgress::showAfter;
+        LoadProgress::showAfter = std::chrono::milliseconds(0);
+        QTimer canceller;
+        bool cancelled = false;
+        QObject::connect(&canceller, &QTimer::timeout, [&] {
+            for (QWidget* top : QApplication::topLevelWidgets()) {
+                auto* progress = qobject_cast<QProgressDialog*>(top);
+                if (progress && progress->isVisible() && progress->isModal()) {
+                    progress->cancel();
+                    cancelled = true;
+                    canceller.stop();
+                }
+            }
+        });
+        canceller.start(0);
+        e.open(other);
+        LoadProgress::showAfter = showAfter;
+        QVERIFY(cancelled);
+        QCOMPARE(child<QLabel>(e.w, "FileNameS")->text(), kro);
+        QCOMPARE(child<QLineEdit>(e.w, "ENazwa")->text(), QStringLiteral("Wpisane"));
+        QVERIFY(e.boxes.verifyAllShown());
     }
 
 private:

@@ -1,12 +1,11 @@
 // tekstowki delete|move|duplicate FILE.Kro N: a situation deleted, moved or copied with every
 // road renumbered, the pair written back whole or not at all.
 
-#include "authoring/ScenarioSnapshot.h"
-#include "authoring/TextForm.h"
+#include "authoring/Restructuring.h"
 #include "cli/Command.h"
 #include "common/Restructure.h"
-#include "common/ScenarioFiles.h"
 #include "platform/core/AppError.h"
+#include "platform/core/RecordFile.h"
 
 #include <QCommandLineParser>
 #include <functional>
@@ -56,32 +55,20 @@ QString quoted(const QString& name) {
 int restructure(const QString& file, const Change& change) {
     if (const std::optional<int> refused = Console::refuseText(file))
         return *refused;
-    std::optional<ScenarioSnapshot> snapshot = Console::readScenario(file);
-    if (!snapshot)
-        return Exit::Failed;
-    // A part of a record, or a record one file holds and the other not, would be lost.
-    if (const QString fault = wholeRecordsFault(snapshot->situationBytes, snapshot->listBytes);
-        !fault.isEmpty()) {
-        Console::err(QStringLiteral("tekstowki: %1: %2\n").arg(file, fault));
-        return Exit::Failed;
-    }
-    const PairBytes read = pairBytes(*snapshot);
     Done done;
     try {
-        done = change(*snapshot);
+        PosixRecordFileFactory recordFiles;
+        restructureScenario(recordFiles, file, [&](ScenarioSnapshot& snapshot) {
+            try {
+                done = change(snapshot);
+            } catch (const AppError& e) {
+                throw AppError(e.code(), QStringLiteral("%1: %2").arg(file, e.message()));
+            }
+            return done.changed;
+        });
     } catch (const AppError& e) {
-        Console::err(QStringLiteral("tekstowki: %1: %2\n").arg(file, e.message()));
+        Console::err(QStringLiteral("tekstowki: %1\n").arg(e.message()));
         return Exit::Failed;
-    }
-    if (done.changed) {
-        try {
-            const PairBytes bytes = pairBytes(*snapshot);
-            const PairContent before{read.situations, read.list};
-            replaceScenario(file, bytes.situations, bytes.list, &before);
-        } catch (const AppError& e) {
-            Console::err(QStringLiteral("tekstowki: %1\n").arg(e.message()));
-            return Exit::Failed;
-        }
     }
     Console::out(done.line + u'\n');
     return Exit::Clean;

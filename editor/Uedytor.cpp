@@ -1,5 +1,6 @@
 #include "editor/Uedytor.h"
 
+#include "authoring/Restructuring.h"
 #include "common/Cp1250.h"
 #include "common/Description.h"
 #include "editor/LoadProgress.h"
@@ -20,6 +21,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableView>
@@ -43,7 +45,13 @@ template <class Step> void TFoRPGEdit::act(Step&& step) {
 }
 
 TFoRPGEdit::TFoRPGEdit(EditorServices services)
-    : services_(std::move(services)), session_(services_.files, *this) {
+    : services_(std::move(services)),
+      session_(services_.files, *this,
+               [this](const QString& path, const EditorSession::RecordsChange& change) {
+                   restructureScenario(services_.files, path, [&](ScenarioSnapshot& snapshot) {
+                       return change(snapshot.rekordy, snapshot.listy);
+                   });
+               }) {
     setObjectName(QStringLiteral("FoRPGEdit"));
     setWindowTitle(kTitle);
     WindowFrame::makeFixed(this, 558, 522, true);
@@ -91,6 +99,8 @@ void TFoRPGEdit::connectHandlers() {
         jumpTo(k);
     });
     SGSyt->installEventFilter(this);
+    connect(SGSyt, &QWidget::customContextMenuRequested, this, &TFoRPGEdit::SGSytContextMenu);
+    buildGridMenu();
     connect(qApp, &QApplication::focusChanged, this, &TFoRPGEdit::onFocusChanged);
     connect(MeOpis->document(), &QTextDocument::contentsChange, this,
             &TFoRPGEdit::limitDescription);
@@ -118,6 +128,16 @@ bool TFoRPGEdit::eventFilter(QObject* watched, QEvent* event) {
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             SGSytDblClick();
             return true;
+        }
+        // The grid menu's keys, on the current row.
+        const QKeyCombination keys = static_cast<QKeyEvent*>(event)->keyCombination();
+        const QKeySequence pressed(
+            QKeyCombination(keys.keyboardModifiers() & ~Qt::KeypadModifier, keys.key()));
+        for (QAction* action : SGSytMenu->actions()) {
+            if (!action->shortcut().isEmpty() && action->shortcut() == pressed) {
+                action->trigger();
+                return true;
+            }
         }
     }
     return QWidget::eventFilter(watched, event);
@@ -327,6 +347,54 @@ void TFoRPGEdit::jumpTo(int row) {
         // A save rebuilt the grid: the row chosen is chosen again.
         SGSyt->setCurrentIndex(grid_->index(row - 1, 0));
         session_.state().goTo(row);
+        CzyscPola();
+        PokazSytuacje();
+    });
+}
+
+void TFoRPGEdit::buildGridMenu() {
+    SGSytMenu = new QMenu(this);
+    SGSytMenu->setObjectName(QStringLiteral("SGSytMenu"));
+    SGSytMenu->setAccessibleName(QStringLiteral("Sytuacja w spisie"));
+    const auto add = [this](const char* name, const QString& caption, const QKeySequence& keys,
+                            const std::function<bool(std::int32_t)>& change) {
+        QAction* action = SGSytMenu->addAction(caption);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setShortcut(keys);
+        // The keys work through the grid's filter; the menu shows them (its items are named by
+        // their captions to a screen reader).
+        action->setShortcutContext(Qt::WidgetShortcut);
+        connect(action, &QAction::triggered, this, [this, change] { restructureCurrent(change); });
+    };
+    add("AkUsunSytuacje", QStringLiteral("Usuń sytuację"), QKeySequence(Qt::Key_Delete),
+        [this](std::int32_t k) { return session_.deleteSituation(k); });
+    add("AkPrzesunWyzej", QStringLiteral("Przesuń wyżej"),
+        QKeySequence(Qt::AltModifier | Qt::ShiftModifier | Qt::Key_Up),
+        [this](std::int32_t k) { return session_.moveSituation(k, EditorSession::Direction::Up); });
+    add("AkPrzesunNizej", QStringLiteral("Przesuń niżej"),
+        QKeySequence(Qt::AltModifier | Qt::ShiftModifier | Qt::Key_Down), [this](std::int32_t k) {
+            return session_.moveSituation(k, EditorSession::Direction::Down);
+        });
+    add("AkPowielSytuacje", QStringLiteral("Powiel sytuację"), QKeySequence(),
+        [this](std::int32_t k) { return session_.duplicateSituation(k); });
+}
+
+void TFoRPGEdit::SGSytContextMenu(const QPoint& position) {
+    const QModelIndex row = SGSyt->indexAt(position);
+    if (!row.isValid())
+        return;
+    SGSyt->setCurrentIndex(row);
+    SGSytMenu->popup(SGSyt->viewport()->mapToGlobal(position));
+}
+
+void TFoRPGEdit::restructureCurrent(const std::function<bool(std::int32_t k)>& change) {
+    if (!SGSyt->currentIndex().isValid())
+        return;
+    const std::int32_t k = SGSyt->currentIndex().row() + 1;
+    act([&] {
+        if (!change(k))
+            return;
+        SGSyt->setCurrentIndex(grid_->index(session_.state().numer() - 1, 0));
         CzyscPola();
         PokazSytuacje();
     });

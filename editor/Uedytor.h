@@ -14,6 +14,7 @@
 #include <QPointer>
 #include <QWidget>
 #include <array>
+#include <functional>
 #include <memory>
 
 class QCheckBox;
@@ -21,6 +22,7 @@ class QComboBox;
 class QFrame;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QTableView;
@@ -76,6 +78,8 @@ private slots:
     void BuSprawdzClick();
     void BuMapaClick();
     void BuGrajClick();
+    // The grid's context menu on the row at `position`, which becomes current.
+    void SGSytContextMenu(const QPoint& position);
 
 private:
     void buildControls();
@@ -115,6 +119,11 @@ private:
     // Goes to situation `k` as a double-click on its row of the grid does, the automatic save
     // first; numbers the grid does not show change nothing.
     void jumpTo(int k);
+    // The grid's context menu and the actions it shares with the keys.
+    void buildGridMenu();
+    // Runs `change` on the situation of the grid's current row; when it changed the scenario,
+    // shows the situation the session made current.
+    void restructureCurrent(const std::function<bool(std::int32_t k)>& change);
     void ENazwaExit(QWidget* focusTaker);
     void CBTypExit(QWidget* focusTaker);
     void CBKrok_WybranyExit(int row, QWidget* focusTaker);
@@ -192,6 +201,8 @@ private:
     QPushButton* BuSprawdz;
     QPushButton* BuMapa;
     QPushButton* BuGraj;
+    // The grid's context menu: delete, move up, move down, duplicate the row's situation.
+    QMenu* SGSytMenu = nullptr;
 
     EditorServices services_;
     EditorSession session_;

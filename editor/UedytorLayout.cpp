@@ -198,6 +198,7 @@ void TFoRPGEdit::buildControls() {
     SGSyt->setSelectionBehavior(QAbstractItemView::SelectRows);
     SGSyt->setSelectionMode(QAbstractItemView::SingleSelection);
     SGSyt->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    SGSyt->setContextMenuPolicy(Qt::CustomContextMenu);
     SGSyt->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     SGSyt->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     SGSyt->setShowGrid(true);

@@ -1,7 +1,11 @@
 #include "editor/model/EditorSession.h"
 
+#include "common/Restructure.h"
 #include "common/ScenarioFiles.h"
 #include "platform/core/AppError.h"
+
+#include <QStringList>
+#include <algorithm>
 
 const QString EditorSession::UnsavedBeforePlayMessage =
     QStringLiteral("Sytuacja ma niezapisane zmiany. Zapisz ją albo przywróć, zanim zagrasz od "
@@ -19,10 +23,27 @@ ScenarioState::Progress progressOf(ReadProgress* progress) {
         [progress](std::int64_t read, std::int64_t total) { return progress->step(read, total); };
 }
 
+// "7 „Studnia”" as the questions name a situation.
+QString named(std::int32_t k, const std::vector<TRekordKroku>& rekordy) {
+    return QStringLiteral("%1 „%2”").arg(k).arg(rekordy[std::size_t(k)].Nazwa.text());
+}
+
+// The situations other than n with a road into n, named, in number order.
+QStringList roadsInto(std::int32_t n, const std::vector<TRekordKroku>& rekordy) {
+    QStringList from;
+    for (std::int32_t k = 0; k < std::int32_t(rekordy.size()); ++k) {
+        const TRekordKroku& r = rekordy[std::size_t(k)];
+        if (k != n && (r.Krok_Wybrany1.get() == n || r.Krok_Wybrany2.get() == n ||
+                       r.Krok_Wybrany3.get() == n || r.Krok_Wybrany4.get() == n))
+            from.append(named(k, rekordy));
+    }
+    return from;
+}
+
 } // namespace
 
-EditorSession::EditorSession(RecordFileFactory& files, EditorView& view)
-    : view_(view), files_(files), state_(files) {}
+EditorSession::EditorSession(RecordFileFactory& files, EditorView& view, RewriteScenario rewrite)
+    : view_(view), files_(files), rewrite_(std::move(rewrite)), state_(files) {}
 
 // --- opening ------------------------------------------------------------------------------------
 
@@ -116,6 +137,10 @@ void EditorSession::offerReopen() {
             QStringLiteral(".\n\nOtworzyć scenariusz ponownie? Wpisane pola zostaną zastąpione "
                            "tym, co jest teraz w plikach.")))
         return;
+    reopen();
+}
+
+void EditorSession::reopen() {
     reopening_ = true;
     const struct Reopened {
         bool& flag;
@@ -173,6 +198,86 @@ bool EditorSession::playFromHere(const StartPlayer& startPlayer) {
     if (!startPlayer || !startPlayer(state_.situationFilePath(), state_.numer()))
         view_.message(PlayerFailedMessage);
     return saving;
+}
+
+// --- restructuring -----------------------------------------------------------------------------
+
+bool EditorSession::restructure(const Restructure& change) {
+    // The numbers the author chose from belong to the files open; others may mean another
+    // situation.
+    if (state_.filesReplaced()) {
+        offerReopen();
+        return false;
+    }
+    if (!autoSave())
+        return false;
+    if (state_.readOnly())
+        throw AppError(AppError::AccessDenied);
+    std::optional<std::int32_t> shown;
+    QString refusal;
+    rewrite_(state_.situationFilePath(),
+             [&](std::vector<TRekordKroku>& rekordy, std::vector<TRekordListy>& listy) {
+                 try {
+                     shown = change(rekordy, listy);
+                 } catch (const AppError& e) {
+                     refusal = e.message();
+                 }
+                 return shown.has_value();
+             });
+    if (!refusal.isEmpty()) {
+        refusal[0] = refusal[0].toUpper();
+        view_.message(refusal);
+    }
+    if (!shown)
+        return false;
+    reopen();
+    // An open that was given up leaves the old files open.
+    if (state_.filesReplaced() || *shown >= state_.count())
+        return false;
+    state_.goTo(*shown);
+    return true;
+}
+
+bool EditorSession::deleteSituation(std::int32_t k) {
+    return restructure([&](std::vector<TRekordKroku>& rekordy,
+                           std::vector<TRekordListy>& listy) -> std::optional<std::int32_t> {
+        const QStringList from = roadsInto(k, rekordy);
+        const QString asked =
+            k >= 0 && k < std::int32_t(rekordy.size()) ? named(k, rekordy) : QString();
+        // Refused before the author is asked; nothing is written until the answer is "Tak".
+        ::deleteSituation(rekordy, listy, k);
+        const QString roads =
+            from.isEmpty()
+                ? QStringLiteral("Nie prowadzi do niej żadna droga.")
+                : QStringLiteral("Prowadzą do niej drogi z: %1. Te drogi poprowadzą do sytuacji 0 "
+                                 "(domyślny koniec).")
+                      .arg(from.join(QStringLiteral(", ")));
+        if (!view_.question(QStringLiteral("Usunąć sytuację %1?\n\n%2").arg(asked, roads)))
+            return std::nullopt;
+        return std::min(k, std::int32_t(rekordy.size()) - 1);
+    });
+}
+
+bool EditorSession::moveSituation(std::int32_t k, Direction direction) {
+    const bool down = direction == Direction::Down;
+    const std::int32_t to = down ? k + 1 : k - 1;
+    return restructure([&](std::vector<TRekordKroku>& rekordy,
+                           std::vector<TRekordListy>& listy) -> std::optional<std::int32_t> {
+        if (down && k == std::int32_t(rekordy.size()) - 1)
+            throw AppError(AppError::Other,
+                           QStringLiteral("sytuacja %1 jest ostatnia; nie można jej przesunąć "
+                                          "niżej")
+                               .arg(k));
+        ::moveSituation(rekordy, listy, k, to);
+        return to;
+    });
+}
+
+bool EditorSession::duplicateSituation(std::int32_t k) {
+    return restructure([&](std::vector<TRekordKroku>& rekordy,
+                           std::vector<TRekordListy>& listy) -> std::optional<std::int32_t> {
+        return ::duplicateSituation(rekordy, listy, k);
+    });
 }
 
 bool EditorSession::close() {

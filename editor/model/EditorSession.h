@@ -1,14 +1,18 @@
 #pragma once
 // The editor's workflow over its scenario: opening (beside the one open, repairing, refusing),
-// saving and the automatic save, what counts as unsaved, playing from a situation and closing.
+// saving and the automatic save, what counts as unsaved, playing from a situation, deleting,
+// moving and duplicating a situation, and closing.
 // It asks and draws through an EditorView; it knows no widget.
 
+#include "common/Records.h"
 #include "editor/model/EditorView.h"
 #include "editor/model/ScenarioState.h"
 
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <optional>
+#include <vector>
 
 class EditorSession {
 public:
@@ -19,7 +23,18 @@ public:
     // not be started.
     using StartPlayer = std::function<bool(const QString& path, std::int32_t from)>;
 
-    EditorSession(RecordFileFactory& files, EditorView& view);
+    // Changes the records of a whole scenario (record k of each vector belonging to situation
+    // k); false when nothing is to be written.
+    using RecordsChange =
+        std::function<bool(std::vector<TRekordKroku>& rekordy, std::vector<TRekordListy>& listy)>;
+    // Reads the scenario at `path` whole, lets `change` change its records and, when it returns
+    // true, writes them back all or nothing, refused when another program changed the files
+    // since they were read. Throws AppError.
+    using RewriteScenario = std::function<void(const QString& path, const RecordsChange& change)>;
+
+    enum class Direction { Up, Down };
+
+    EditorSession(RecordFileFactory& files, EditorView& view, RewriteScenario rewrite);
 
     ScenarioState& state() { return state_; }
     const ScenarioState& state() const { return state_; }
@@ -39,6 +54,15 @@ public:
     // unsaved changes. Then starts the player at the situation shown. True when it saved the
     // situation first. Throws AppError.
     bool playFromHere(const StartPlayer& startPlayer);
+    // "Usuń sytuację": situation k deleted when the author agrees, the roads into it leading
+    // to 0; the one now at k (or the last) shown. "Przesuń wyżej/niżej": k swapped with its
+    // neighbour, then shown at its new number. "Powiel sytuację": a copy of k appended and
+    // shown. Each runs the automatic save first and rewrites the whole scenario, which is then
+    // opened again; a refusal is told and changes nothing. True when the scenario changed and
+    // state().numer() is the situation to show. Throws AppError.
+    bool deleteSituation(std::int32_t k);
+    bool moveSituation(std::int32_t k, Direction direction);
+    bool duplicateSituation(std::int32_t k);
     // Before the window closes: the automatic save, then the files closed. False keeps the
     // window open. Throws AppError.
     bool close();
@@ -61,9 +85,19 @@ private:
     bool ZapiszSytuacje();
     // Asks whether to open the scenario again after another program replaced its files.
     void offerReopen();
+    // Opens the scenario again, with no automatic save.
+    void reopen();
+    // Changes the records of the scenario read whole; the situation to show afterwards, or
+    // nothing when nothing is to be written. Throws AppError to refuse.
+    using Restructure = std::function<std::optional<std::int32_t>(std::vector<TRekordKroku>&,
+                                                                  std::vector<TRekordListy>&)>;
+    // The automatic save, `change` on the scenario rewritten whole (its refusal told), the
+    // scenario opened again and the situation it names made current.
+    bool restructure(const Restructure& change);
 
     EditorView& view_;
     RecordFileFactory& files_;
+    RewriteScenario rewrite_;
     ScenarioState state_;
     SituationFields savedFields_;
     QString savedPicture_;

@@ -1,7 +1,11 @@
 // The editor's session with no window: an open that cannot go through (refused, declined,
 // cancelled, too large, out of step), a save waiting for another program's lock or into files
-// replaced under it, and what counts as unsaved before playing.
+// replaced under it, what counts as unsaved before playing, and deleting, moving and duplicating
+// a situation.
 
+#include "authoring/Restructuring.h"
+#include "authoring/TextForm.h"
+#include "common/Restructure.h"
 #include "common/SaveJournal.h"
 #include "common/ScenarioFiles.h"
 #include "editor/model/EditorSession.h"
@@ -23,7 +27,12 @@ namespace {
 struct Editor {
     FaultyRecordFileFactory files;
     ScriptedEditorView view;
-    EditorSession session{files, view};
+    EditorSession session{files, view,
+                          [this](const QString& path, const EditorSession::RecordsChange& change) {
+                              restructureScenario(files, path, [&](ScenarioSnapshot& snapshot) {
+                                  return change(snapshot.rekordy, snapshot.listy);
+                              });
+                          }};
 
     QString shownName() const { return session.state().krok().Nazwa.text(); }
     // The fields of situation 1 of twoSituations() renamed, as an author changes them.
@@ -353,6 +362,94 @@ private slots:
                                     : QStringList{QStringLiteral("message: ") +
                                                   EditorSession::UnsavedBeforePlayMessage});
         QCOMPARE(readFile(kro).contains("Start zmieniony"), autoSave);
+    }
+
+    // Deleting, moving and duplicating situation k: refused or declined, nothing changes;
+    // otherwise the files are as the operation makes them and the session shows `shown`.
+    void restructuring_data() {
+        QTest::addColumn<QString>("operation"); // "delete", "up", "down", "duplicate"
+        QTest::addColumn<int>("k");
+        QTest::addColumn<QString>("box"); // what the author is told or asked, "" nothing
+        QTest::addColumn<bool>("answer"); // to the question
+        QTest::addColumn<int>("shown");   // -1: nothing changes
+        const QString deleteStudnia =
+            QStringLiteral("question: Usunąć sytuację 3 „Studnia”?\n\nProwadzą do niej drogi z: "
+                           "2 „Brama”, 4 „Las”. Te drogi poprowadzą do sytuacji 0 (domyślny "
+                           "koniec).");
+        QTest::newRow("delete, roads into it, Tak") << "delete" << 3 << deleteStudnia << true << 3;
+        QTest::newRow("delete, Nie") << "delete" << 3 << deleteStudnia << false << -1;
+        QTest::newRow("delete the last, no road into it")
+            << "delete" << 4
+            << QStringLiteral("question: Usunąć sytuację 4 „Las”?\n\nNie prowadzi do niej "
+                              "żadna droga.")
+            << true << 3;
+        QTest::newRow("delete the start")
+            << "delete" << 1
+            << QStringLiteral("message: Sytuacja 1 to początek gry; nie można jej usunąć") << false
+            << -1;
+        QTest::newRow("move up") << "up" << 3 << QString() << false << 2;
+        QTest::newRow("move down") << "down" << 3 << QString() << false << 4;
+        QTest::newRow("move up onto the start")
+            << "up" << 2
+            << QStringLiteral("message: Miejsce 1 należy do początku gry; nie można tam przenieść "
+                              "sytuacji")
+            << false << -1;
+        QTest::newRow("move the last down")
+            << "down" << 4
+            << QStringLiteral("message: Sytuacja 4 jest ostatnia; nie można jej przesunąć niżej")
+            << false << -1;
+        QTest::newRow("duplicate") << "duplicate" << 2 << QString() << false << 5;
+    }
+    void restructuring() {
+        QFETCH(QString, operation);
+        QFETCH(int, k);
+        QFETCH(QString, box);
+        QFETCH(bool, answer);
+        QFETCH(int, shown);
+        const QString kro = folder_.filePath(QStringLiteral("Las.Kro"));
+        std::vector<Situation> five = twoSituations(QStringLiteral("Start"));
+        five[1].cele = {2, 0, 0, 0};
+        five.push_back(describedSituation(QStringLiteral("Brama"), Normalny, {3},
+                                          {QStringLiteral("Do studni")}));
+        five.push_back(describedSituation(QStringLiteral("Studnia"), Koniec));
+        five.push_back(describedSituation(QStringLiteral("Las"), Normalny, {3},
+                                          {QStringLiteral("Do studni")}));
+        QVERIFY(writeScenario(kro, five));
+        const auto before = folderFiles(folder_.path());
+        PosixRecordFileFactory plainFiles;
+        ScenarioSnapshot expected = readSnapshot(plainFiles, kro);
+        if (shown >= 0 && operation == QStringLiteral("delete"))
+            deleteSituation(expected.rekordy, expected.listy, k);
+        else if (shown >= 0 && operation == QStringLiteral("duplicate"))
+            duplicateSituation(expected.rekordy, expected.listy, k);
+        else if (shown >= 0)
+            moveSituation(expected.rekordy, expected.listy, k, shown);
+
+        Editor e;
+        e.session.open(kro);
+        e.view.answers = {answer};
+        bool changed = false;
+        if (operation == QStringLiteral("delete"))
+            changed = e.session.deleteSituation(k);
+        else if (operation == QStringLiteral("duplicate"))
+            changed = e.session.duplicateSituation(k);
+        else
+            changed = e.session.moveSituation(k, operation == QStringLiteral("up")
+                                                     ? EditorSession::Direction::Up
+                                                     : EditorSession::Direction::Down);
+        QCOMPARE(e.view.said, box.isEmpty() ? QStringList() : QStringList{box});
+        QCOMPARE(changed, shown >= 0);
+        if (!changed) {
+            QCOMPARE(folderFiles(folder_.path()), before);
+            QCOMPARE(e.session.state().numer(), 1);
+            return;
+        }
+        const PairBytes bytes = pairBytes(expected);
+        QCOMPARE(readFile(kro), bytes.situations);
+        QCOMPARE(readFile(listFilePath(kro)), bytes.list);
+        QVERIFY(!e.session.state().filesReplaced());
+        QCOMPARE(e.session.state().numer(), shown);
+        QCOMPARE(e.shownName(), expected.rekordy[std::size_t(shown)].Nazwa.text());
     }
 
 private:

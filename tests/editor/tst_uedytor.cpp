@@ -615,6 +615,27 @@ private slots:
         QVERIFY(!child<QPushButton>(e.w, "BuPrzywroc")->isEnabled());
     }
 
+    // Delete in the grid deletes the row's situation once the author agrees; the grid follows.
+    void deleteKeyInTheGridDeletesTheSituation() {
+        const QString kro = folder_.filePath(QStringLiteral("Las.Kro"));
+        QVERIFY(writeScenario(kro, threeSituations()));
+        Editor e;
+        e.open(kro);
+        auto* grid = child<QTableView>(e.w, "SGSyt");
+        const int rows = grid->model()->rowCount();
+        grid->setCurrentIndex(e.w.grid().index(1, 0));
+        grid->setFocus();
+        e.boxes.expectQuestion(QStringLiteral("Usunąć sytuację 2 „Łąka”?\n\nProwadzą do niej drogi "
+                                              "z: 1 „Start”. Te drogi poprowadzą do sytuacji 0 "
+                                              "(domyślny koniec)."),
+                               true);
+        QTest::keyClick(grid, Qt::Key_Delete);
+        QVERIFY(e.boxes.verifyAllShown());
+        QCOMPARE(grid->model()->rowCount(), rows - 1);
+        QCOMPARE(e.w.state().numer(), 1);
+        QCOMPARE(child<QLineEdit>(e.w, "ENazwa")->text(), QStringLiteral("Start"));
+    }
+
     // A failing file call stops the save at that step, and the save is all or nothing: both
     // records are written, or neither. Calls: both lengths (1, 2), what record 1 held (3 to
     // 6), the journal made and written (7, 8), the two records (9 to 12), the journal removed

@@ -17,5 +17,11 @@ using SnapshotChange = std::function<bool(ScenarioSnapshot&)>;
 // whole records in both files is refused before `change` runs: the rest would be lost. Throws
 // AppError naming the file (the read's, that refusal, the replace's); what `change` throws
 // passes as it is. Returns whether the pair was written.
+//
+// `progress` is told how far the work got out of twice the situations read: the read counts
+// the first half, after each block of situations; the write the second, told once before it
+// begins (at the half) and once when the pair is replaced (at the whole, the answer unheard).
+// False from it before the write stops the work: nothing is written and this returns false.
+// The replace itself is not stopped: once begun, it ends with the pair replaced.
 bool restructureScenario(RecordFileFactory& files, const QString& situationFilePath,
-                         const SnapshotChange& change);
+                         const SnapshotChange& change, const SnapshotProgress& progress = {});

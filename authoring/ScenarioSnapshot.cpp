@@ -4,6 +4,36 @@
 #include "platform/core/AppError.h"
 
 #include <algorithm>
+#include <cstdint>
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
+namespace {
+
+// Asks the system to back the whole large pages inside [data, data + bytes) with large pages;
+// a system without them, or one that refuses, leaves the small ones.
+void preferLargePages(const void* data, std::size_t bytes) {
+#if defined(MADV_HUGEPAGE)
+    constexpr std::uintptr_t kLarge = std::uintptr_t(2) << 20;
+    const auto from = reinterpret_cast<std::uintptr_t>(data);
+    const std::uintptr_t begin = (from + kLarge - 1) & ~(kLarge - 1);
+    const std::uintptr_t end = (from + bytes) & ~(kLarge - 1);
+    if (end > begin)
+        ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+#else
+    (void)data;
+    (void)bytes;
+#endif
+}
+
+} // namespace
+
+QByteArray largeBuffer(qsizetype size) {
+    QByteArray buffer(size, Qt::Uninitialized);
+    preferLargePages(buffer.constData(), std::size_t(size));
+    return buffer;
+}
 
 ScenarioSnapshot readSnapshot(RecordFileFactory& files, const QString& situationFilePath,
                               const SnapshotProgress& progress) {
@@ -29,6 +59,10 @@ ScenarioSnapshot readSnapshot(RecordFileFactory& files, const QString& situation
         // cannot claim more than the limit.
         snapshot.rekordy.reserve(static_cast<std::size_t>(whole));
         snapshot.listy.reserve(static_cast<std::size_t>(whole));
+        // In large pages where the system has them: the first touch of each small page of
+        // tens of megabytes costs more than the read into it.
+        preferLargePages(snapshot.rekordy.data(), snapshot.rekordy.capacity() * TRekordKroku::Size);
+        preferLargePages(snapshot.listy.data(), snapshot.listy.capacity() * TRekordListy::Size);
         // A file that shrank under the read ends it: what both held whole is kept.
         pair.readRange(
             0, whole,

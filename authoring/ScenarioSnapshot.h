@@ -4,6 +4,7 @@
 #include "common/Records.h"
 #include "platform/core/RecordFile.h"
 
+#include <QByteArray>
 #include <QString>
 #include <cstdint>
 #include <functional>
@@ -26,6 +27,11 @@ struct ScenarioSnapshot {
 
     std::int32_t size() const { return static_cast<std::int32_t>(rekordy.size()); }
 };
+
+// A new byte array of `size` bytes whose content is not set, laid in large memory pages where
+// the system offers them: the first touch of each small page of a buffer of tens of megabytes
+// costs more than reading the bytes from the page cache, on a virtual machine many times more.
+QByteArray largeBuffer(qsizetype size);
 
 // Told how many of how many situations have been read; false stops the read.
 using SnapshotProgress = std::function<bool(std::int64_t read, std::int64_t total)>;

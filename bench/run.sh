@@ -131,3 +131,39 @@ for (fn, tag), v in rows.items():
     fls = "%.3f ms" % floor if floor else "-"
     print("| %s | %s | %.3f ms | %s | %s |" % (names.get(fn, fn), tag or "-", v, fls, ratio))
 '
+
+# Deleting and moving a situation (bench/bench_restructure.cpp): tekstowki's rewrite of the pair
+# beside reading it whole and writing it whole with a flush of each file, the editor's reopen
+# beside the read alone; every figure is already a median of its own runs.
+if [[ ! -x "$build/bench/bench_restructure" ]]; then
+    cmake --build "$build" --target bench_restructure -j"$(nproc)" >/dev/null
+fi
+echo
+"$build/bench/bench_restructure" -csv 2>/dev/null | python3 -c '
+import csv, sys
+rows = {}
+for r in csv.reader(sys.stdin):
+    if len(r) >= 4 and r[2] == "WalltimeMilliseconds":
+        rows[(r[0], r[1])] = float(r[3])
+def floors(*names):
+    return lambda tag: sum(rows.get((n, tag), 0) for n in names) or None
+names = {
+    "floorReadBothFiles": ("floor: both files read whole", lambda t: None),
+    "floorReadAndWrite": ("floor: both read whole, written whole to new files, each flushed",
+                          lambda t: None),
+    "restructureDelete": ("tekstowki: delete the middle situation", floors("floorReadAndWrite")),
+    "restructureMove": ("tekstowki: move situation 2 to the end", floors("floorReadAndWrite")),
+    "editorReopen": ("editor: reopen (open, situation 1, OdswiezSpis)",
+                     floors("floorReadBothFiles")),
+    "deleteAndReopen": ("delete + the editor reopen",
+                        floors("floorReadAndWrite", "floorReadBothFiles")),
+}
+print("| measure | situations | figure | floor | ratio |")
+print("|---|---|---:|---:|---:|")
+for (fn, tag), v in rows.items():
+    label, fl = names.get(fn, (fn, lambda t: None))
+    f = fl(tag)
+    fls = "%.3f ms" % f if f else "-"
+    ratio = "%.1f x" % (v / f) if f else "-"
+    print("| %s | %s | %.3f ms | %s | %s |" % (label, tag, v, fls, ratio))
+'

@@ -6,6 +6,7 @@
 #include <QSet>
 #include <algorithm>
 #include <array>
+#include <type_traits>
 
 namespace {
 
@@ -44,26 +45,56 @@ std::array<LeInt32*, 4> targetsOf(TRekordKroku& rekord) {
             &rekord.Krok_Wybrany4};
 }
 
-// Replaces every target that is a situation (0 <= t < count) by number(t).
+// Replaces every target that is a situation (0 <= t < count) by number(t); returns how many
+// roads of situations other than `skip` led to `counted` before.
 template <typename Number>
-void renumber(std::vector<TRekordKroku>& rekordy, std::int32_t count, Number number) {
-    for (TRekordKroku& rekord : rekordy) {
-        for (LeInt32* target : targetsOf(rekord)) {
+int renumber(std::vector<TRekordKroku>& rekordy, std::int32_t count, Number number,
+             std::int32_t counted = -1, std::int32_t skip = -1) {
+    int found = 0;
+    for (std::int32_t k = 0; k < count; ++k) {
+        for (LeInt32* target : targetsOf(rekordy[std::size_t(k)])) {
             const std::int32_t t = target->get();
+            found += t == counted && k != skip ? 1 : 0;
             if (t >= 0 && t < count)
                 target->set(number(t));
         }
     }
+    return found;
+}
+
+// Moves the record at `n` to `to`, those between one place towards n's old place: one copy of
+// the block between instead of a swap for every record (a record is hundreds of bytes).
+template <typename Record>
+void moveRecord(std::vector<Record>& records, std::size_t n, std::size_t to) {
+    static_assert(std::is_trivially_copyable_v<Record>);
+    if (n == to)
+        return;
+    const Record moved = records[n];
+    if (n < to)
+        std::copy(records.begin() + std::ptrdiff_t(n) + 1, records.begin() + std::ptrdiff_t(to) + 1,
+                  records.begin() + std::ptrdiff_t(n));
+    else
+        std::copy_backward(records.begin() + std::ptrdiff_t(to),
+                           records.begin() + std::ptrdiff_t(n),
+                           records.begin() + std::ptrdiff_t(n) + 1);
+    records[to] = moved;
 }
 
 // The first "<name> <k>" from k = 2 on that no situation is called, ignoring letter case.
 QByteArray freeCopyName(const std::vector<TRekordKroku>& rekordy,
                         const std::vector<TRekordListy>& listy, const QByteArray& name) {
+    // Every candidate ends in a digit, and only a name ending in a digit folds to one: the
+    // others (in most scenarios all) are not decoded at all.
     QSet<QString> taken;
+    const auto take = [&taken](const auto& nazwa) {
+        const int length = nazwa.length();
+        if (length > 0 && nazwa.data()[length - 1] >= '0' && nazwa.data()[length - 1] <= '9')
+            taken.insert(nazwa.text().toCaseFolded());
+    };
     for (const TRekordKroku& rekord : rekordy)
-        taken.insert(rekord.Nazwa.text().toCaseFolded());
+        take(rekord.Nazwa);
     for (const TRekordListy& lista : listy)
-        taken.insert(lista.Nazwa.text().toCaseFolded());
+        take(lista.Nazwa);
     for (int k = 2;; ++k) {
         const QByteArray suffix = ' ' + QByteArray::number(k);
         // Windows-1250 spends one byte on each character: the cut counts characters.
@@ -83,13 +114,9 @@ DeletedSituation deleteSituation(std::vector<TRekordKroku>& rekordy,
     const std::int32_t count = countOf(rekordy, listy);
     requireMovable(n, count, QStringLiteral("usunąć"));
     DeletedSituation deleted{rekordy[std::size_t(n)].Nazwa.text(), 0};
-    for (std::int32_t k = 0; k < count; ++k) {
-        if (k == n)
-            continue;
-        for (const LeInt32* target : targetsOf(rekordy[std::size_t(k)]))
-            deleted.roadsToEnd += target->get() == n ? 1 : 0;
-    }
-    renumber(rekordy, count, [n](std::int32_t t) { return t == n ? 0 : t > n ? t - 1 : t; });
+    const auto number = [n](std::int32_t t) { return t == n ? 0 : t > n ? t - 1 : t; };
+    // The roads of n itself are renumbered too but not counted: n goes.
+    deleted.roadsToEnd = renumber(rekordy, count, number, n, n);
     rekordy.erase(rekordy.begin() + n);
     listy.erase(listy.begin() + n);
     return deleted;
@@ -115,14 +142,8 @@ void moveSituation(std::vector<TRekordKroku>& rekordy, std::vector<TRekordListy>
         return t;
     });
     // The records follow the same permutation: n's record ends at `to`.
-    const auto rotate = [n, to](auto& records) {
-        if (n < to)
-            std::rotate(records.begin() + n, records.begin() + n + 1, records.begin() + to + 1);
-        else
-            std::rotate(records.begin() + to, records.begin() + n, records.begin() + n + 1);
-    };
-    rotate(rekordy);
-    rotate(listy);
+    moveRecord(rekordy, std::size_t(n), std::size_t(to));
+    moveRecord(listy, std::size_t(n), std::size_t(to));
 }
 
 std::int32_t duplicateSituation(std::vector<TRekordKroku>& rekordy,

@@ -9,14 +9,32 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
+#include <cstring>
 #include <vector>
 
 namespace {
 
-// The bytes of the file at `path`; empty when it cannot be read.
-QByteArray contentOf(const QString& path) {
+// Whether the file at `path` holds exactly `expected` (a file that cannot be opened holding
+// nothing). The lengths are compared first; the bytes then in large blocks into one buffer, so
+// that a pair of tens of megabytes costs a read of it and no copy of its size.
+bool holds(const QString& path, const QByteArray& expected) {
     QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        return expected.isEmpty();
+    if (file.size() != expected.size())
+        return false;
+    constexpr qint64 kBlock = 1 << 20;
+    QByteArray block(std::min<qint64>(kBlock, expected.size()), Qt::Uninitialized);
+    for (qint64 at = 0; at < expected.size();) {
+        const qint64 got = file.read(block.data(), std::min<qint64>(kBlock, expected.size() - at));
+        if (got <= 0 || std::memcmp(block.constData(), expected.constData() + at, size_t(got)) != 0)
+            return false;
+        at += got;
+    }
+    // A file that grew since its size was taken holds more than expected.
+    char more = 0;
+    return file.read(&more, 1) <= 0;
 }
 
 } // namespace
@@ -65,8 +83,7 @@ void replaceScenario(const QString& situationFilePath, const QByteArray& situati
         if (locked.isOpen() && !haveLock)
             throw AppError(AppError::Other, ScenarioPair::BusyMessage);
     }
-    if (readBefore &&
-        (contentOf(kro) != readBefore->situations || contentOf(lis) != readBefore->list))
+    if (readBefore && (!holds(kro, readBefore->situations) || !holds(lis, readBefore->list)))
         throw AppError(AppError::Other,
                        QStringLiteral("%1: inny program zmienił scenariusz, odkąd został "
                                       "wczytany; nic nie zostało zapisane, spróbuj ponownie")

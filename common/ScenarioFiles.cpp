@@ -74,6 +74,10 @@ const QString ScenarioPair::BusyMessage =
 const QString ScenarioPair::ReplacedMessage = QStringLiteral(
     "Inny program zastąpił pliki scenariusza, odkąd zostały otwarte - nic nie zostało zapisane");
 
+const QString ScenarioPair::ChangedMessage =
+    QStringLiteral("Inny program zmienił tę sytuację w plikach scenariusza, odkąd edytor ją "
+                   "zapisał - nic nie zostało zapisane");
+
 QString ScenarioPair::unfitJournalMessage(const QString& journalPath) {
     return QStringLiteral(
                "Obok scenariusza jest plik „%1”, który nie jest dziennikiem przerwanego zapisu "
@@ -214,8 +218,75 @@ void ScenarioPair::read(std::int32_t k, TRekordKroku& rekord, TRekordListy& list
     lista = nowaLista;
 }
 
-void ScenarioPair::write(std::int32_t k, const TRekordKroku& rekord, TRekordListy& lista,
-                         std::uint8_t typ) {
+std::optional<ScenarioPair::SituationRecords> ScenarioPair::write(std::int32_t k,
+                                                                  const TRekordKroku& rekord,
+                                                                  TRekordListy& lista,
+                                                                  std::uint8_t typ) {
+    const SaveJournal journal = journaled(k, {}, [&] { writeRecords(k, rekord, lista, typ); });
+    if (!journal.heldWhole())
+        return std::nullopt;
+    SituationRecords held;
+    std::memcpy(&held.rekord, journal.situation.data(), TRekordKroku::Size);
+    std::memcpy(&held.lista, journal.list.data(), TRekordListy::Size);
+    return held;
+}
+
+namespace {
+
+// Whether the journal's view of record k (and of the files' lengths) shows exactly `held`:
+// both records whole and equal to it.
+bool holds(const SaveJournal& journal, const ScenarioPair::SituationRecords& held) {
+    return journal.heldWhole() &&
+           std::memcmp(journal.situation.data(), &held.rekord, TRekordKroku::Size) == 0 &&
+           std::memcmp(journal.list.data(), &held.lista, TRekordListy::Size) == 0;
+}
+
+// Whether the files are whole records, the same number in each, that number being `count`.
+bool wholeCount(const SaveJournal& journal, std::int64_t count) {
+    return journal.situationBytes == count * TRekordKroku::Size &&
+           journal.listBytes == count * TRekordListy::Size;
+}
+
+} // namespace
+
+bool ScenarioPair::SituationRecords::operator==(const SituationRecords& other) const {
+    return std::memcmp(&rekord, &other.rekord, TRekordKroku::Size) == 0 &&
+           std::memcmp(&lista, &other.lista, TRekordListy::Size) == 0;
+}
+
+void ScenarioPair::put(std::int32_t k, const SituationRecords& now,
+                       const std::optional<SituationRecords>& expected) {
+    journaled(
+        k,
+        [&](const SaveJournal& journal) {
+            const bool fits = expected ? holds(journal, *expected) : wholeCount(journal, k);
+            if (!fits)
+                throw AppError(AppError::Other, ChangedMessage);
+        },
+        [&] {
+            kro_->seek(k);
+            kro_->write(&now.rekord);
+            lis_->seek(k);
+            lis_->write(&now.lista);
+        });
+}
+
+void ScenarioPair::cutLast(std::int32_t k, const SituationRecords& expected) {
+    journaled(
+        k,
+        [&](const SaveJournal& journal) {
+            if (k < 2 || !wholeCount(journal, k + 1) || !holds(journal, expected))
+                throw AppError(AppError::Other, ChangedMessage);
+        },
+        [&] {
+            kro_->truncate(std::int64_t(k) * TRekordKroku::Size);
+            lis_->truncate(std::int64_t(k) * TRekordListy::Size);
+        });
+}
+
+SaveJournal ScenarioPair::journaled(std::int32_t k,
+                                    const std::function<void(const SaveJournal&)>& check,
+                                    const std::function<void()>& change) {
     if (!kro_->isOpen() || !lis_->isOpen())
         throw AppError(AppError::FileNotOpen);
     // A pair opened for reading only is refused before any call.
@@ -233,7 +304,7 @@ void ScenarioPair::write(std::int32_t k, const TRekordKroku& rekord, TRekordList
     if (!unfitJournal_.isEmpty())
         throw AppError(AppError::Other, unfitJournal_);
 
-    // What the save overwrites, kept in the journal before either file is touched.
+    // What the change overwrites or cuts, kept in the journal before either file is touched.
     SaveJournal journal;
     journal.k = k;
     journal.situationBytes = kro_->byteSize();
@@ -246,6 +317,8 @@ void ScenarioPair::write(std::int32_t k, const TRekordKroku& rekord, TRekordList
     journal.situationHeld = kro_->readUpTo(journal.situation.data());
     lis_->seek(k);
     journal.listHeld = lis_->readUpTo(journal.list.data());
+    if (check)
+        check(journal);
     const QByteArray bytes = journal.encode();
     try {
         journal_->create(SaveJournal::pathFor(kroPath_), SaveJournal::Size);
@@ -261,21 +334,22 @@ void ScenarioPair::write(std::int32_t k, const TRekordKroku& rekord, TRekordList
     }
 
     try {
-        writeRecords(k, rekord, lista, typ);
-        journal_->remove(); // the save happens here
+        change();
+        journal_->remove(); // the change happens here
     } catch (...) {
         try {
             rollBack(journal);
             if (journal_->isOpen())
                 journal_->remove();
         } catch (...) {
-            // The journal stays on the disk, and the next open undoes the save; until then
+            // The journal stays on the disk, and the next open undoes the change; until then
             // nothing more is written through this pair.
             journal_->release(false);
             release();
         }
         throw;
     }
+    return journal;
 }
 
 void ScenarioPair::writeRecords(std::int32_t k, const TRekordKroku& rekord, TRekordListy& lista,

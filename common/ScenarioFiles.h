@@ -64,6 +64,9 @@ public:
     // The message of a save refused because another program replaced the files since they
     // were opened: the save would land in files no longer in the folder.
     static const QString ReplacedMessage;
+    // The message of an undo or a redo refused because the files no longer hold what the
+    // editor wrote there.
+    static const QString ChangedMessage;
     // The message for a file at the journal's path that does not fit the pair.
     static QString unfitJournalMessage(const QString& journalPath);
 
@@ -96,13 +99,32 @@ public:
     // Reads record k of both files, the situation record first. The buffers
     // change only when both reads succeed.
     void read(std::int32_t k, TRekordKroku& rekord, TRekordListy& lista);
+    // Both records of one situation, byte for byte.
+    struct SituationRecords {
+        TRekordKroku rekord{};
+        TRekordListy lista{};
+        bool operator==(const SituationRecords& other) const;
+    };
     // Writes the situation record at k, then the list record (its name taken
     // from the situation record, its type `typ`) at k, both or neither: a
     // failure puts both files back as they were, and what a crash stops is
     // undone by the next open. Both records have reached the disk when this
     // returns. With the pair not open it throws "I/O error 103" and writes
     // nothing; with the lock held elsewhere too long, BusyMessage.
-    void write(std::int32_t k, const TRekordKroku& rekord, TRekordListy& lista, std::uint8_t typ);
+    // Returns what record k of both files held before, when both were whole.
+    std::optional<SituationRecords> write(std::int32_t k, const TRekordKroku& rekord,
+                                          TRekordListy& lista, std::uint8_t typ);
+    // Writes both records at k exactly as given, all or nothing as write() does (what an undo
+    // or a redo of a save puts back), when the files hold `expected` at k; with no `expected`,
+    // when k is the end of two files of k whole records each (an append). Otherwise throws
+    // ChangedMessage and touches no file.
+    void put(std::int32_t k, const SituationRecords& now,
+             const std::optional<SituationRecords>& expected);
+    // Removes situation k, the last one, from both files, all or nothing as write() does (what
+    // an undo of an appended situation does), when both files hold k + 1 whole records and
+    // record k is `expected`. Otherwise throws ChangedMessage and touches no file. Situations 0
+    // and 1 are never cut.
+    void cutLast(std::int32_t k, const SituationRecords& expected);
     // Closes the situation file, then the list file; a file that is not open
     // throws "I/O error 103".
     void close();
@@ -167,6 +189,14 @@ private:
     // The situation record, then the list record (its name from the situation record), at k.
     void writeRecords(std::int32_t k, const TRekordKroku& rekord, TRekordListy& lista,
                       std::uint8_t typ);
+    // Runs `change` on the files under the pair's lock with a journal of record k (and of the
+    // files' lengths) beside them: a failure puts both files back, what a crash stops is undone
+    // by the next open.
+    // `check` (when given) sees the journal's view of record k before anything is written and
+    // may refuse by throwing.
+    // Returns the journal, which holds what record k held before.
+    SaveJournal journaled(std::int32_t k, const std::function<void(const SaveJournal&)>& check,
+                          const std::function<void()>& change);
     // What is at the journal's path.
     struct Found {
         enum class Kind { None, CutShort, Save, Replace, Unfit } kind = Kind::None;

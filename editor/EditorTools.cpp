@@ -1,6 +1,7 @@
 #include "editor/EditorTools.h"
 
 #include "editor/CheckWindow.h"
+#include "editor/FindWindow.h"
 #include "editor/MapWindow.h"
 #include "platform/ui/MessageBoxes.h"
 
@@ -46,11 +47,23 @@ void EditorTools::showMap(const QString& situationFilePath, std::int32_t current
     showIn(map_);
 }
 
+void EditorTools::showFind(const QString& situationFilePath) {
+    if (!find_) {
+        find_ = new FindWindow(owner_, boxes_, files_);
+        connect(find_, &FindWindow::jumpRequested, this, &EditorTools::jumpRequested);
+        connect(find_, &FindWindow::replaceAllRequested, this, &EditorTools::replaceRequested);
+    }
+    find_->setScenario(situationFilePath);
+    showIn(find_);
+}
+
 bool EditorTools::anyShown() const {
     return (check_ && check_->isVisible()) || (map_ && map_->isVisible());
 }
 
 void EditorTools::refresh(const QString& situationFilePath, std::int32_t current) {
+    if (find_ && find_->isVisible())
+        find_->setScenario(situationFilePath);
     if (!anyShown())
         return;
     read(situationFilePath);
@@ -70,8 +83,14 @@ void EditorTools::closeAll() {
         check_->close();
     if (map_)
         map_->close();
+    if (find_)
+        find_->close();
     snapshot_.reset();
     report_.reset();
+}
+
+FindWindow* EditorTools::findWindow() const {
+    return find_;
 }
 
 MapWindow* EditorTools::mapWindow() const {

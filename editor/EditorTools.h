@@ -5,12 +5,15 @@
 #include "editor/CheckWindow.h"
 #include "platform/core/RecordFile.h"
 
+#include "common/FindReplace.h"
 #include <QObject>
 #include <QPointer>
 #include <QString>
+
 #include <cstdint>
 #include <memory>
 
+class FindWindow;
 class MapWindow;
 class MessageBoxes;
 class QWidget;
@@ -29,6 +32,8 @@ public:
     // Throws AppError when the scenario cannot be read.
     void showCheck(const QString& situationFilePath, std::int32_t current);
     void showMap(const QString& situationFilePath, std::int32_t current);
+    // Shows "Szukaj" on the scenario. Throws AppError when the scenario cannot be read.
+    void showFind(const QString& situationFilePath);
     // The scenario changed on disk (a save) or another was opened: the open windows show it
     // anew. Throws AppError when the scenario cannot be read.
     void refresh(const QString& situationFilePath, std::int32_t current);
@@ -39,9 +44,12 @@ public:
 
     CheckWindow* checkWindow() const { return check_; }
     MapWindow* mapWindow() const;
+    FindWindow* findWindow() const;
 
 signals:
     void jumpRequested(std::int32_t situation);
+    // "Zamień wszystko" in "Szukaj".
+    void replaceRequested(const QString& needle, const QString& replacement, SearchOptions options);
 
 private:
     bool anyShown() const;
@@ -53,6 +61,7 @@ private:
     RecordFileFactory& files_;
     QPointer<CheckWindow> check_;
     QPointer<MapWindow> map_;
+    QPointer<FindWindow> find_;
     std::shared_ptr<const ScenarioSnapshot> snapshot_;
     std::shared_ptr<const CheckReport> report_;
 };

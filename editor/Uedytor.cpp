@@ -3,6 +3,7 @@
 #include "authoring/Restructuring.h"
 #include "common/Cp1250.h"
 #include "common/Description.h"
+#include "editor/FindWindow.h"
 #include "editor/LoadProgress.h"
 #include "editor/SituationGrid.h"
 #include "platform/ui/Controls.h"
@@ -24,10 +25,12 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QTableView>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QToolTip>
+#include <QUndoStack>
 #include <vector>
 
 const QString TFoRPGEdit::EditingOffCaption = QStringLiteral("Edycja wyłączona!!!");
@@ -35,6 +38,9 @@ const QString TFoRPGEdit::EditingOffCaption = QStringLiteral("Edycja wyłączona
 namespace {
 const QString kTitle = QStringLiteral("Diziru tekstówek");
 const QString kNewScenarioCaption = QStringLiteral("Tworzenie nowego scenariusza");
+// The window's first size, at which every control is where it has always been.
+constexpr int kWidth = 558;
+constexpr int kHeight = 522;
 // The description field of a situation record holds this many bytes.
 constexpr int kDescriptionCapacity = decltype(TRekordKroku::Opis)::Capacity;
 } // namespace
@@ -54,9 +60,14 @@ TFoRPGEdit::TFoRPGEdit(EditorServices services)
                }) {
     setObjectName(QStringLiteral("FoRPGEdit"));
     setWindowTitle(kTitle);
-    WindowFrame::makeFixed(this, 558, 522, true);
+    WindowFrame::makeGrowing(this, kWidth, kHeight);
     setFont(Controls::times(13));
     buildControls();
+    buildHistoryControls();
+    for (QWidget* control : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (!control->isWindow())
+            places_.emplace_back(control, control->geometry());
+    }
 
     media_ = std::make_unique<EditorMedia>(
         EditorMedia::Controls{*LaBmp, *LaWAV, *PaObrazek, *MPwav}, session_.state());
@@ -98,6 +109,7 @@ void TFoRPGEdit::connectHandlers() {
         raise();
         jumpTo(k);
     });
+    connect(tools_.get(), &EditorTools::replaceRequested, this, &TFoRPGEdit::replaceAll);
     SGSyt->installEventFilter(this);
     connect(SGSyt, &QWidget::customContextMenuRequested, this, &TFoRPGEdit::SGSytContextMenu);
     buildGridMenu();
@@ -113,6 +125,47 @@ void TFoRPGEdit::closeEvent(QCloseEvent* event) {
         event->accept();
     else
         event->ignore();
+}
+
+void TFoRPGEdit::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    layoutFor(event->size());
+}
+
+void TFoRPGEdit::layoutFor(const QSize& size) {
+    // Half the extra width widens the left column's fields and moves the right column; the
+    // other half widens the right column's boxes and the grid. Half the extra height goes to
+    // the description, moving what is under it; the other half to the grid.
+    const int dw = std::max(0, size.width() - kWidth);
+    const int dh = std::max(0, size.height() - kHeight);
+    const int left = dw / 2;
+    const int down = dh / 2;
+    const QWidget* widening[] = {ENazwa, MeOpis, EWybor1, EWybor2, EWybor3, EWybor4};
+    const QWidget* rightWidening[] = {CBKrok_Wybrany1, CBKrok_Wybrany2, CBKrok_Wybrany3,
+                                      CBKrok_Wybrany4, SGSyt};
+    for (const auto& [control, place] : places_) {
+        QRect r = place;
+        if (r.x() >= 274)
+            r.translate(left, 0);
+        if (r.y() >= 205)
+            r.translate(0, down);
+        if (std::find(std::begin(widening), std::end(widening), control) != std::end(widening))
+            r.setWidth(r.width() + left);
+        if (std::find(std::begin(rightWidening), std::end(rightWidening), control) !=
+            std::end(rightWidening))
+            r.setWidth(r.width() + dw - left);
+        if (control == MeOpis)
+            r.setHeight(r.height() + down);
+        if (control == SGSyt)
+            r.setHeight(r.height() + dh - down);
+        // Labels sized to their text (the notice line changes its text) keep their size.
+        if (qobject_cast<QLabel*>(control) && control != LaBmp && control != LaWAV &&
+            control != FileNameS)
+            control->move(r.topLeft());
+        else
+            control->setGeometry(r);
+    }
+    SGSyt->setColumnWidth(0, 154 + dw - left);
 }
 
 bool TFoRPGEdit::eventFilter(QObject* watched, QEvent* event) {
@@ -240,8 +293,11 @@ void TFoRPGEdit::open(const QString& path) {
     act([&] { session_.open(path); });
 }
 
-void TFoRPGEdit::beforeSwitch() {
-    WlaczEdycje();
+void TFoRPGEdit::beforeSwitch(bool again) {
+    if (again)
+        enableEditing();
+    else
+        WlaczEdycje();
 }
 
 void TFoRPGEdit::showOpened(const QString& path, bool creating, bool shown) {
@@ -285,6 +341,7 @@ void TFoRPGEdit::BuZapiszClick() {
 
 void TFoRPGEdit::BuPrzywrocClick() {
     act([this] {
+        session_.keepTyped();
         session_.state().CzytajSytuacje();
         CzyscPola();
         PokazSytuacje();
@@ -322,16 +379,79 @@ void TFoRPGEdit::BuNowyClick() {
     act([this] {
         if (!autoSave())
             return;
-        UstawWybory(true, true, true, true);
-        BuPrzywroc->setEnabled(false);
-        CBTyp->setEnabled(true);
         session_.state().startNewSituation();
-        CzyscPola();
-        CBTyp->setEditText(QStringLiteral("Normalny"));
-        for (QComboBox* cel : cele())
-            cel->setEditText(DefaultEndName);
+        showNewFields();
         OdswiezSpis();
     });
+}
+
+void TFoRPGEdit::showNewFields() {
+    UstawWybory(true, true, true, true);
+    BuPrzywroc->setEnabled(false);
+    CBTyp->setEnabled(true);
+    CzyscPola();
+    CBTyp->setEditText(QStringLiteral("Normalny"));
+    for (QComboBox* cel : cele())
+        cel->setEditText(DefaultEndName);
+}
+
+void TFoRPGEdit::showCurrent() {
+    SGSyt->setCurrentIndex(grid_->index(session_.state().numer() - 1, 0));
+    BuPrzywroc->setEnabled(true);
+    CzyscPola();
+    PokazSytuacje();
+}
+
+void TFoRPGEdit::showFind() {
+    if (LEdycja->text() == EditingOffCaption)
+        return;
+    act([this] { tools_->showFind(session_.state().situationFilePath()); });
+}
+
+void TFoRPGEdit::replaceAll(const QString& needle, const QString& replacement,
+                            const SearchOptions& options) {
+    act([&] {
+        ReplaceResult result;
+        if (session_.replaceAll(needle, replacement, options, result))
+            showCurrent();
+        if (FindWindow* find = tools_->findWindow())
+            find->showReplaced(result);
+    });
+}
+
+void TFoRPGEdit::BuCofnijClick() {
+    act([this] {
+        if (session_.undo())
+            showCurrent();
+    });
+}
+
+void TFoRPGEdit::BuPonowClick() {
+    act([this] {
+        if (session_.redo())
+            showCurrent();
+    });
+}
+
+void TFoRPGEdit::showDropped(const SituationFields& f, const QString& picture,
+                             const QString& sound) {
+    if (session_.state().newSituation()) {
+        showNewFields();
+        media_->czysc();
+    } else {
+        showCurrent();
+    }
+    ENazwa->setText(f.nazwa);
+    CBTyp->setEditText(f.typ);
+    setDescription(f.opis);
+    for (std::size_t i = 0; i < 4; ++i) {
+        wybory()[i]->setEnabled(f.wyboryWlaczone[i]);
+        wybory()[i]->setText(f.wybory[i]);
+        cele()[i]->setEnabled(f.celeWlaczone[i]);
+        cele()[i]->setEditText(f.cele[i]);
+    }
+    media_->choose(MediaKind::Pictures, picture);
+    media_->choose(MediaKind::Sounds, sound);
 }
 
 void TFoRPGEdit::SGSytDblClick() {
@@ -377,6 +497,64 @@ void TFoRPGEdit::buildGridMenu() {
         });
     add("AkPowielSytuacje", QStringLiteral("Powiel sytuację"), QKeySequence(),
         [this](std::int32_t k) { return session_.duplicateSituation(k); });
+    // A new situation after the row's: edited as "N&owa" edits, inserted when saved.
+    QAction* insert = SGSytMenu->addAction(QStringLiteral("Wstaw nową za"));
+    insert->setObjectName(QStringLiteral("AkWstawNowa"));
+    insert->setShortcut(QKeySequence(Qt::Key_Insert));
+    insert->setShortcutContext(Qt::WidgetShortcut);
+    connect(insert, &QAction::triggered, this, [this] {
+        if (!SGSyt->currentIndex().isValid())
+            return;
+        const std::int32_t k = SGSyt->currentIndex().row() + 1;
+        act([&] {
+            if (!session_.insertAfter(k))
+                return;
+            showNewFields();
+            OdswiezSpis();
+            ENazwa->setFocus(Qt::OtherFocusReason);
+        });
+    });
+}
+
+void TFoRPGEdit::buildHistoryControls() {
+    // In the empty space of the top row, beside "&Otwórz/Nowy".
+    const QFont f13 = Controls::times(13);
+    BuCofnij = Controls::place(new QPushButton(QStringLiteral("Cofnij"), this), "BuCofnij",
+                               {110, 4, 77, 23}, f13);
+    BuPonow = Controls::place(new QPushButton(QStringLiteral("Ponów"), this), "BuPonow",
+                              {190, 4, 77, 23}, f13);
+    QUndoStack& history = session_.history();
+    const auto follow = [this, &history] {
+        BuCofnij->setEnabled(history.canUndo());
+        BuPonow->setEnabled(history.canRedo());
+        BuCofnij->setToolTip(history.canUndo() ? QStringLiteral("Cofnij: ") + history.undoText()
+                                               : QStringLiteral("Nie ma czego cofnąć"));
+        BuPonow->setToolTip(history.canRedo() ? QStringLiteral("Ponów: ") + history.redoText()
+                                              : QStringLiteral("Nie ma czego ponowić"));
+        BuCofnij->setAccessibleDescription(BuCofnij->toolTip());
+        BuPonow->setAccessibleDescription(BuPonow->toolTip());
+    };
+    connect(&history, &QUndoStack::indexChanged, this, follow);
+    connect(&history, &QUndoStack::cleanChanged, this, follow);
+    follow();
+    setTabOrder(BuOtworz, BuCofnij);
+    setTabOrder(BuCofnij, BuPonow);
+    setTabOrder(BuPonow, ENazwa);
+    connect(BuCofnij, &QPushButton::clicked, this, &TFoRPGEdit::BuCofnijClick);
+    connect(BuPonow, &QPushButton::clicked, this, &TFoRPGEdit::BuPonowClick);
+    // The keys work where the focus is not in a text field: a field keeps its own undo.
+    const auto key = [this](const QKeySequence& keys, void (TFoRPGEdit::*handler)()) {
+        auto* action = new QAction(this);
+        action->setShortcut(keys);
+        action->setShortcutContext(Qt::WindowShortcut);
+        addAction(action);
+        connect(action, &QAction::triggered, this, handler);
+    };
+    key(QKeySequence(Qt::ControlModifier | Qt::Key_Z), &TFoRPGEdit::BuCofnijClick);
+    key(QKeySequence(Qt::ControlModifier | Qt::ShiftModifier | Qt::Key_Z),
+        &TFoRPGEdit::BuPonowClick);
+    // "Szukaj" in its own window.
+    key(QKeySequence(Qt::ControlModifier | Qt::Key_F), &TFoRPGEdit::showFind);
 }
 
 void TFoRPGEdit::SGSytContextMenu(const QPoint& position) {
@@ -392,11 +570,8 @@ void TFoRPGEdit::restructureCurrent(const std::function<bool(std::int32_t k)>& c
         return;
     const std::int32_t k = SGSyt->currentIndex().row() + 1;
     act([&] {
-        if (!change(k))
-            return;
-        SGSyt->setCurrentIndex(grid_->index(session_.state().numer() - 1, 0));
-        CzyscPola();
-        PokazSytuacje();
+        if (change(k))
+            showCurrent();
     });
 }
 

@@ -16,6 +16,8 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <utility>
+#include <vector>
 
 class QCheckBox;
 class QComboBox;
@@ -63,6 +65,7 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private slots:
@@ -80,9 +83,25 @@ private slots:
     void BuGrajClick();
     // The grid's context menu on the row at `position`, which becomes current.
     void SGSytContextMenu(const QPoint& position);
+    // "Cofnij" and "Ponów": the session's history, one step back or on.
+    void BuCofnijClick();
+    void BuPonowClick();
+    // Ctrl+F: "Szukaj" on the scenario open; its "Zamień wszystko" as one step.
+    void showFind();
+    void replaceAll(const QString& needle, const QString& replacement,
+                    const SearchOptions& options);
 
 private:
     void buildControls();
+    // "Cofnij" and "Ponów", their keys, and their state following the history.
+    void buildHistoryControls();
+    // Places the controls for the window's size: at 558 x 522 each where it always was; the
+    // extra space goes to the description and the grid.
+    void layoutFor(const QSize& size);
+    // Draws the situation the session made current after a step that changed the files.
+    void showCurrent();
+    // "N&owa"'s fields: a new situation's type, targets and rows.
+    void showNewFields();
     // The names and descriptions a screen reader gives the controls.
     void nameControls();
     void connectHandlers();
@@ -140,11 +159,13 @@ private:
     std::unique_ptr<ReadProgress> readProgress(bool cancellable) override;
     SituationFields fields() const override;
     bool autoSaving() const override;
-    void beforeSwitch() override;
+    void beforeSwitch(bool again) override;
     void showOpened(const QString& path, bool creating, bool shown) override;
     void showOpenFailed(const QString& path, bool creating) override;
     void showList(const ScenarioList& list) override;
     void showSaved(const QString& path, std::int32_t numer) override;
+    void showDropped(const SituationFields& fields, const QString& picture,
+                     const QString& sound) override;
     void setDescription(const QString& shown);
     void setNotice(const QString& caption); // LEdycja, sized to its text
     QString memoText() const;
@@ -201,6 +222,11 @@ private:
     QPushButton* BuSprawdz;
     QPushButton* BuMapa;
     QPushButton* BuGraj;
+    // The history of changes, beside "&Otwórz/Nowy".
+    QPushButton* BuCofnij = nullptr;
+    QPushButton* BuPonow = nullptr;
+    // Every control's place at the window's first size.
+    std::vector<std::pair<QWidget*, QRect>> places_;
     // The grid's context menu: delete, move up, move down, duplicate the row's situation.
     QMenu* SGSytMenu = nullptr;
 

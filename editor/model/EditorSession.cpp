@@ -75,13 +75,18 @@ void EditorSession::open(const QString& path) {
     }
     if (opened == Opened::Dropped)
         return;
-    view_.beforeSwitch(); // a failure here keeps the scenario open before
+    // A failure here keeps the scenario open before.
+    view_.beforeSwitch(reopening_ && path == state_.situationFilePath());
     try {
         state_.close();
     } catch (...) {
         next.release();
         stopped(path, creating);
         throw;
+    }
+    if (!reopening_ || path != state_.situationFilePath()) {
+        history_.clear();
+        restored_ = nullptr;
     }
     state_ = std::move(next);
     if (opened == Opened::Shown)
@@ -165,17 +170,28 @@ bool EditorSession::ZapiszSytuacje() {
         ~Shown() { view.showList(list); }
     } shown{view_, list};
     const std::unique_ptr<ReadProgress> progress = view_.readProgress(false);
+    const bool appended = state_.newSituation();
     const QString refusal = state_.save(view_.fields(), list, progressOf(progress.get()));
     if (!refusal.isEmpty()) {
         view_.message(refusal);
         return false;
     }
+    // A save that wrote what the files held changed nothing to undo.
+    const ScenarioState::Written& written = state_.lastWrite();
+    if (written.before != written.after)
+        keep(new SaveStep(QStringLiteral("%1 sytuacji %2 „%3”")
+                              .arg(appended ? QStringLiteral("dodanie") : QStringLiteral("zapis"))
+                              .arg(written.k)
+                              .arg(written.after.rekord.Nazwa.text()),
+                          written));
     markSaved();
     view_.showSaved(state_.situationFilePath(), state_.numer());
     return true;
 }
 
 bool EditorSession::save() {
+    if (state_.inserting())
+        return insertSaved();
     if (!ZapiszSytuacje())
         return false;
     state_.endNewSituation();
@@ -183,7 +199,13 @@ bool EditorSession::save() {
 }
 
 bool EditorSession::autoSave() {
-    return reopening_ || !view_.autoSaving() || ZapiszSytuacje();
+    if (reopening_)
+        return true;
+    if (!view_.autoSaving()) {
+        keepTyped();
+        return true;
+    }
+    return state_.inserting() ? insertSaved() : ZapiszSytuacje();
 }
 
 bool EditorSession::playFromHere(const StartPlayer& startPlayer) {
@@ -202,48 +224,69 @@ bool EditorSession::playFromHere(const StartPlayer& startPlayer) {
 
 // --- restructuring -----------------------------------------------------------------------------
 
-bool EditorSession::restructure(const Restructure& change) {
+void EditorSession::keep(EditStep* step) {
+    // The push takes the step and drops every step that could have been done again, the
+    // one whose text the fields may hold among them.
+    restored_ = nullptr;
+    history_.push(step);
+}
+
+bool EditorSession::restructure(const Restructure& change, bool saveFirst) {
     // The numbers the author chose from belong to the files open; others may mean another
     // situation.
     if (state_.filesReplaced()) {
         offerReopen();
         return false;
     }
-    if (!autoSave())
+    if (saveFirst && !autoSave())
         return false;
     if (state_.readOnly())
         throw AppError(AppError::AccessDenied);
-    std::optional<std::int32_t> shown;
+    std::unique_ptr<RewriteStep> step;
     QString refusal;
     rewrite_(state_.situationFilePath(),
              [&](std::vector<TRekordKroku>& rekordy, std::vector<TRekordListy>& listy) {
+                 const std::uint64_t before = fingerprint(rekordy, listy);
                  try {
-                     shown = change(rekordy, listy);
+                     step = change(rekordy, listy);
                  } catch (const AppError& e) {
                      refusal = e.message();
                  }
-                 return shown.has_value();
+                 if (step) {
+                     step->before = before;
+                     step->after = fingerprint(rekordy, listy);
+                 }
+                 return step != nullptr;
              });
     if (!refusal.isEmpty()) {
         refusal[0] = refusal[0].toUpper();
         view_.message(refusal);
     }
-    if (!shown)
+    if (!step)
         return false;
+    const std::int32_t shown = step->shownDone;
+    keep(step.release());
     reopen();
     // An open that was given up leaves the old files open.
-    if (state_.filesReplaced() || *shown >= state_.count())
+    if (state_.filesReplaced() || shown >= state_.count())
         return false;
-    state_.goTo(*shown);
+    state_.goTo(shown);
     return true;
 }
 
 bool EditorSession::deleteSituation(std::int32_t k) {
     return restructure([&](std::vector<TRekordKroku>& rekordy,
-                           std::vector<TRekordListy>& listy) -> std::optional<std::int32_t> {
+                           std::vector<TRekordListy>& listy) -> std::unique_ptr<RewriteStep> {
         const QStringList from = roadsInto(k, rekordy);
         const QString asked =
             k >= 0 && k < std::int32_t(rekordy.size()) ? named(k, rekordy) : QString();
+        const std::vector<RoadSlot> toEnd = k >= 0 && k < std::int32_t(rekordy.size())
+                                                ? roadsTo(rekordy, k)
+                                                : std::vector<RoadSlot>{};
+        const ScenarioPair::SituationRecords deleted =
+            k >= 0 && k < std::int32_t(rekordy.size())
+                ? ScenarioPair::SituationRecords{rekordy[std::size_t(k)], listy[std::size_t(k)]}
+                : ScenarioPair::SituationRecords{};
         // Refused before the author is asked; nothing is written until the answer is "Tak".
         ::deleteSituation(rekordy, listy, k);
         const QString roads =
@@ -253,8 +296,18 @@ bool EditorSession::deleteSituation(std::int32_t k) {
                                  "(domyślny koniec).")
                       .arg(from.join(QStringLiteral(", ")));
         if (!view_.question(QStringLiteral("Usunąć sytuację %1?\n\n%2").arg(asked, roads)))
-            return std::nullopt;
-        return std::min(k, std::int32_t(rekordy.size()) - 1);
+            return nullptr;
+        auto step = std::make_unique<RewriteStep>(
+            QStringLiteral("usunięcie sytuacji %1").arg(asked),
+            [k](std::vector<TRekordKroku>& r, std::vector<TRekordListy>& l) {
+                ::deleteSituation(r, l, k);
+            },
+            [k, deleted, toEnd](std::vector<TRekordKroku>& r, std::vector<TRekordListy>& l) {
+                undeleteSituation(r, l, k, deleted, toEnd);
+            });
+        step->shownUndone = k;
+        step->shownDone = std::min(k, std::int32_t(rekordy.size()) - 1);
+        return step;
     });
 }
 
@@ -262,22 +315,280 @@ bool EditorSession::moveSituation(std::int32_t k, Direction direction) {
     const bool down = direction == Direction::Down;
     const std::int32_t to = down ? k + 1 : k - 1;
     return restructure([&](std::vector<TRekordKroku>& rekordy,
-                           std::vector<TRekordListy>& listy) -> std::optional<std::int32_t> {
+                           std::vector<TRekordListy>& listy) -> std::unique_ptr<RewriteStep> {
         if (down && k == std::int32_t(rekordy.size()) - 1)
             throw AppError(AppError::Other,
                            QStringLiteral("sytuacja %1 jest ostatnia; nie można jej przesunąć "
                                           "niżej")
                                .arg(k));
         ::moveSituation(rekordy, listy, k, to);
-        return to;
+        auto step = std::make_unique<RewriteStep>(
+            QStringLiteral("przesunięcie sytuacji %1 %2")
+                .arg(named(to, rekordy), down ? QStringLiteral("niżej") : QStringLiteral("wyżej")),
+            [k, to](std::vector<TRekordKroku>& r, std::vector<TRekordListy>& l) {
+                ::moveSituation(r, l, k, to);
+            },
+            [k, to](std::vector<TRekordKroku>& r, std::vector<TRekordListy>& l) {
+                ::moveSituation(r, l, to, k);
+            });
+        step->shownUndone = k;
+        step->shownDone = to;
+        return step;
     });
 }
 
 bool EditorSession::duplicateSituation(std::int32_t k) {
     return restructure([&](std::vector<TRekordKroku>& rekordy,
-                           std::vector<TRekordListy>& listy) -> std::optional<std::int32_t> {
-        return ::duplicateSituation(rekordy, listy, k);
+                           std::vector<TRekordListy>& listy) -> std::unique_ptr<RewriteStep> {
+        const std::int32_t copy = ::duplicateSituation(rekordy, listy, k);
+        auto step = std::make_unique<RewriteStep>(
+            QStringLiteral("powielenie sytuacji %1").arg(named(k, rekordy)),
+            [k](std::vector<TRekordKroku>& r, std::vector<TRekordListy>& l) {
+                ::duplicateSituation(r, l, k);
+            },
+            [](std::vector<TRekordKroku>& r, std::vector<TRekordListy>& l) {
+                // The copy is the last situation, and no road numbered for it was changed.
+                r.pop_back();
+                l.pop_back();
+            });
+        step->shownUndone = k;
+        step->shownDone = copy;
+        return step;
     });
+}
+
+bool EditorSession::replaceAll(const QString& needle, const QString& replacement,
+                               const SearchOptions& options, ReplaceResult& result) {
+    result = {};
+    return restructure([&](std::vector<TRekordKroku>& rekordy,
+                           std::vector<TRekordListy>& listy) -> std::unique_ptr<RewriteStep> {
+        const std::vector<TRekordKroku> rekordyBefore = rekordy;
+        const std::vector<TRekordListy> listyBefore = listy;
+        result = ::replaceAll(rekordy, listy, needle, replacement, options);
+        if (result.changed.empty())
+            return nullptr;
+        // Only the situations changed are kept, before and after.
+        using Kept = std::vector<std::pair<std::int32_t, ScenarioPair::SituationRecords>>;
+        Kept before;
+        Kept after;
+        for (const std::int32_t k : result.changed) {
+            const auto at = std::size_t(k);
+            before.push_back({k, {rekordyBefore[at], listyBefore[at]}});
+            after.push_back({k, {rekordy[at], listy[at]}});
+        }
+        const auto put = [](const Kept& kept) {
+            return [kept](std::vector<TRekordKroku>& r, std::vector<TRekordListy>& l) {
+                for (const auto& [k, records] : kept) {
+                    r[std::size_t(k)] = records.rekord;
+                    l[std::size_t(k)] = records.lista;
+                }
+            };
+        };
+        auto step = std::make_unique<RewriteStep>(QStringLiteral("zamiana „%1” na „%2” (%3)")
+                                                      .arg(needle, replacement)
+                                                      .arg(result.replacements),
+                                                  put(after), put(before));
+        const std::int32_t shown =
+            std::clamp(state_.numer(), std::int32_t(1), std::int32_t(rekordy.size()) - 1);
+        step->shownUndone = shown;
+        step->shownDone = shown;
+        return step;
+    });
+}
+
+bool EditorSession::insertAfter(std::int32_t k) {
+    if (!autoSave())
+        return false;
+    if (state_.readOnly())
+        throw AppError(AppError::AccessDenied);
+    state_.startInsertAfter(k);
+    return true;
+}
+
+bool EditorSession::insertSaved() {
+    const std::int32_t at = state_.numer();
+    if (const std::optional<QString> refused = state_.gather(view_.fields())) {
+        view_.message(*refused);
+        return false;
+    }
+    const ScenarioPair::SituationRecords inserted{state_.rekord(), state_.lista()};
+    const bool done = restructure(
+        [&](std::vector<TRekordKroku>& rekordy,
+            std::vector<TRekordListy>& listy) -> std::unique_ptr<RewriteStep> {
+            // Appended with its roads numbered as the author chose them, then moved into place:
+            // every road follows its situation.
+            const auto put = [at, inserted](std::vector<TRekordKroku>& r,
+                                            std::vector<TRekordListy>& l) {
+                if (at < 2 || at > std::int32_t(r.size()))
+                    throw AppError(
+                        AppError::Other,
+                        QStringLiteral("nie ma sytuacji %1 - nie można wstawić nowej za nią")
+                            .arg(at - 1));
+                r.push_back(inserted.rekord);
+                l.push_back(inserted.lista);
+                ::moveSituation(r, l, std::int32_t(r.size()) - 1, at);
+            };
+            put(rekordy, listy);
+            auto step = std::make_unique<RewriteStep>(
+                QStringLiteral("wstawienie sytuacji %1").arg(named(at, rekordy)), put,
+                [at](std::vector<TRekordKroku>& r, std::vector<TRekordListy>& l) {
+                    ::deleteSituation(r, l, at);
+                });
+            step->shownUndone = at - 1;
+            step->shownDone = at;
+            return step;
+        },
+        false);
+    if (done)
+        view_.showSaved(state_.situationFilePath(), state_.numer());
+    return done;
+}
+
+// --- the history --------------------------------------------------------------------------------
+
+const QString EditorSession::ChangedSinceMessage =
+    QStringLiteral("Pliki scenariusza zmieniły się od tego kroku (zmienił je inny program) - "
+                   "nic nie zostało zapisane");
+
+QString EditorSession::shownName() const {
+    return QStringLiteral("%1 „%2”").arg(state_.numer()).arg(view_.fields().nazwa);
+}
+
+bool EditorSession::typedSomething() const {
+    if (!hasUnsavedEdits())
+        return false;
+    if (!state_.newSituation())
+        return true;
+    const SituationFields f = view_.fields();
+    return !f.nazwa.isEmpty() || !f.opis.isEmpty() ||
+           std::any_of(f.wybory.begin(), f.wybory.end(),
+                       [](const QString& text) { return !text.isEmpty(); });
+}
+
+void EditorSession::keepTyped() {
+    if (!typedSomething())
+        return;
+    // The text an undo brought back is still in its step.
+    if (restored_ && history_.index() < history_.count() &&
+        history_.command(history_.index()) == restored_ && view_.fields() == restored_->fields)
+        return;
+    const QString where = state_.newSituation()
+                              ? QStringLiteral("nowej sytuacji „%1”").arg(view_.fields().nazwa)
+                              : QStringLiteral("sytuacji %1").arg(shownName());
+    keep(new DroppedStep(QStringLiteral("porzucenie zmian w %1").arg(where), state_.numer(),
+                         state_.newSituation(), state_.inserting(), view_.fields(),
+                         state_.krok().Bmp.text(), state_.krok().Wav.text()));
+}
+
+void EditorSession::rebuildLists() {
+    ScenarioList list;
+    const struct Shown {
+        EditorView& view;
+        const ScenarioList& list;
+        ~Shown() { view.showList(list); }
+    } shown{view_, list};
+    const std::unique_ptr<ReadProgress> progress = view_.readProgress(false);
+    state_.OdswiezSpis(list, progressOf(progress.get()));
+}
+
+bool EditorSession::undo() {
+    if (typedSomething() &&
+        !(restored_ && history_.index() < history_.count() &&
+          history_.command(history_.index()) == restored_ && view_.fields() == restored_->fields)) {
+        // The newest change is the text typed: it goes first, and stays within reach.
+        const bool inserting = state_.inserting();
+        const std::int32_t numer = state_.numer();
+        keepTyped();
+        state_.goTo(state_.newSituation()
+                        ? std::min(inserting ? numer - 1 : numer, state_.count() - 1)
+                        : numer);
+        return true;
+    }
+    if (!history_.canUndo())
+        return false;
+    auto& step =
+        *static_cast<EditStep*>(const_cast<QUndoCommand*>(history_.command(history_.index() - 1)));
+    const bool draw = carryOut(step, true);
+    history_.undo();
+    restored_ = dynamic_cast<const DroppedStep*>(&step);
+    return draw;
+}
+
+bool EditorSession::redo() {
+    const bool restoredShown = restored_ && history_.index() < history_.count() &&
+                               history_.command(history_.index()) == restored_ &&
+                               view_.fields() == restored_->fields;
+    if (typedSomething() && !restoredShown) {
+        keepTyped();
+        const std::int32_t numer = state_.numer();
+        state_.goTo(state_.newSituation() ? std::min(numer, state_.count() - 1) : numer);
+        return true;
+    }
+    if (!history_.canRedo())
+        return false;
+    auto& step =
+        *static_cast<EditStep*>(const_cast<QUndoCommand*>(history_.command(history_.index())));
+    const bool draw = carryOut(step, false);
+    history_.redo();
+    restored_ = nullptr;
+    return draw;
+}
+
+bool EditorSession::carryOut(EditStep& step, bool undoing) {
+    if (auto* dropped = dynamic_cast<DroppedStep*>(&step)) {
+        if (!undoing) {
+            // Done again: the text is dropped again and the situation shown from the files.
+            state_.goTo(
+                std::min(dropped->newSituation ? dropped->k - 1 : dropped->k, state_.count() - 1));
+            return true;
+        }
+        if (dropped->newSituation && dropped->inserting)
+            state_.startInsertAfter(dropped->k - 1);
+        else if (dropped->newSituation)
+            state_.startNewSituation();
+        else if (dropped->k < state_.count())
+            state_.goTo(dropped->k);
+        else
+            throw AppError(AppError::Other,
+                           QStringLiteral("Sytuacji %1 już nie ma w scenariuszu").arg(dropped->k));
+        view_.showDropped(dropped->fields, dropped->picture, dropped->sound);
+        return false;
+    }
+    if (state_.filesReplaced()) {
+        offerReopen();
+        throw AppError(AppError::Other, ScenarioPair::ReplacedMessage);
+    }
+    if (state_.readOnly())
+        throw AppError(AppError::AccessDenied);
+    if (auto* saved = dynamic_cast<SaveStep*>(&step)) {
+        const ScenarioState::Written& w = saved->written;
+        if (undoing && w.before)
+            state_.putRecords(w.k, *w.before, w.after);
+        else if (undoing)
+            state_.cutLast(w.k, w.after);
+        else
+            state_.putRecords(w.k, w.after, w.before);
+        // The situation shown first: the rebuild ends on its list record.
+        state_.goTo(undoing && !w.before ? w.k - 1 : w.k);
+        rebuildLists();
+        return true;
+    }
+    auto& whole = static_cast<RewriteStep&>(step);
+    rewrite_(state_.situationFilePath(),
+             [&](std::vector<TRekordKroku>& rekordy, std::vector<TRekordListy>& listy) {
+                 if (fingerprint(rekordy, listy) != (undoing ? whole.after : whole.before))
+                     throw AppError(AppError::Other, ChangedSinceMessage);
+                 (undoing ? whole.backward : whole.forward)(rekordy, listy);
+                 if (fingerprint(rekordy, listy) != (undoing ? whole.before : whole.after))
+                     throw AppError(AppError::Other, ChangedSinceMessage);
+                 return true;
+             });
+    reopen();
+    const std::int32_t shown = undoing ? whole.shownUndone : whole.shownDone;
+    if (state_.filesReplaced() || shown >= state_.count())
+        return false;
+    state_.goTo(shown);
+    return true;
 }
 
 bool EditorSession::close() {

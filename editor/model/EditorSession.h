@@ -4,11 +4,14 @@
 // moving and duplicating a situation, and closing.
 // It asks and draws through an EditorView; it knows no widget.
 
+#include "common/FindReplace.h"
 #include "common/Records.h"
+#include "editor/model/EditSteps.h"
 #include "editor/model/EditorView.h"
 #include "editor/model/ScenarioState.h"
 
 #include <QString>
+#include <QUndoStack>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -18,6 +21,9 @@ class EditorSession {
 public:
     static const QString UnsavedBeforePlayMessage;
     static const QString PlayerFailedMessage;
+    // An undo or a redo of a change of the whole scenario refused: the files are no longer
+    // what the change left (or found).
+    static const QString ChangedSinceMessage;
 
     // Starts the player on the scenario at `path`, at situation `from`; false when it could
     // not be started.
@@ -38,6 +44,26 @@ public:
 
     ScenarioState& state() { return state_; }
     const ScenarioState& state() const { return state_; }
+    // Every change this session made to the files of the scenario open, and every typed text
+    // it dropped, in order; "Cofnij" and "Ponów" walk it. Opening another scenario empties it.
+    QUndoStack& history() { return history_; }
+
+    // "Cofnij" / "Ponów": the step before (after) the history's position undone (done again)
+    // on the files, all or nothing, refused with a message when the files no longer hold what
+    // the step left (found) there. A text typed into the fields and not saved counts as the
+    // newest step: it is dropped first, kept as a step of its own (unless it is the text the
+    // last undo brought back). True when the window is to show state().numer() from the
+    // files; a typed text brought back is drawn through the view (showDropped) and gives
+    // false. Throws AppError.
+    bool undo();
+    bool redo();
+    // "Wstaw nową za": the automatic save, then a new situation to be inserted right after
+    // situation k, edited as "N&owa" edits; its save inserts it. False when the automatic
+    // save refused. Throws AppError.
+    bool insertAfter(std::int32_t k);
+    // "P&rzywróc" and every move away without the automatic save: the text typed into the
+    // fields, if any, kept as a step that brings it back.
+    void keepTyped();
 
     // Opens the scenario at `path` (creating it when neither file is there), the automatic
     // save first. The new scenario is opened and read beside the one open now, which stays as
@@ -63,6 +89,11 @@ public:
     bool deleteSituation(std::int32_t k);
     bool moveSituation(std::int32_t k, Direction direction);
     bool duplicateSituation(std::int32_t k);
+    // "Zamień wszystko": every hit of `needle` replaced across the scenario as one step, the
+    // situations it refused in `result`. True when the scenario changed and state().numer()
+    // is the situation to show. Throws AppError.
+    bool replaceAll(const QString& needle, const QString& replacement, const SearchOptions& options,
+                    ReplaceResult& result);
     // Before the window closes: the automatic save, then the files closed. False keeps the
     // window open. Throws AppError.
     bool close();
@@ -89,17 +120,37 @@ private:
     void reopen();
     // Changes the records of the scenario read whole; the situation to show afterwards, or
     // nothing when nothing is to be written. Throws AppError to refuse.
-    using Restructure = std::function<std::optional<std::int32_t>(std::vector<TRekordKroku>&,
-                                                                  std::vector<TRekordListy>&)>;
+    // Changes the records of the scenario read whole and tells how to undo it, or gives
+    // nothing when nothing is to be written. Throws AppError to refuse.
+    using Restructure = std::function<std::unique_ptr<RewriteStep>(std::vector<TRekordKroku>&,
+                                                                   std::vector<TRekordListy>&)>;
     // The automatic save, `change` on the scenario rewritten whole (its refusal told), the
-    // scenario opened again and the situation it names made current.
-    bool restructure(const Restructure& change);
+    // scenario opened again, the situation the step shows made current and the step kept.
+    // `saveFirst` false: no automatic save first (the change saves the situation shown).
+    bool restructure(const Restructure& change, bool saveFirst = true);
+    // Keeps a step that is done on the history.
+    void keep(EditStep* step);
+    // Saves the new situation that is to be inserted: the scenario rewritten with it in place.
+    bool insertSaved();
+    // One step of the history carried out on the files backwards (undo) or forwards.
+    bool carryOut(EditStep& step, bool undoing);
+    // Whether the fields hold text the author typed and did not save (a new situation with
+    // no name, description or choice text holds none).
+    bool typedSomething() const;
+    // Rebuilds the lists after a step and shows them.
+    void rebuildLists();
+    // "7 „Studnia”" for the situation shown.
+    QString shownName() const;
 
     EditorView& view_;
     RecordFileFactory& files_;
     RewriteScenario rewrite_;
     ScenarioState state_;
     SituationFields savedFields_;
+    QUndoStack history_;
+    // The dropped step whose text the last undo brought back into the fields, while they
+    // hold it unchanged.
+    const DroppedStep* restored_ = nullptr;
     QString savedPicture_;
     QString savedSound_;
     // While the scenario is opened again after its files were replaced: no automatic save.

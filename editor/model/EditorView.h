@@ -37,7 +37,9 @@ public:
     // --- drawing --------------------------------------------------------------------------------
     // An open read the new scenario and is about to let go of the one open now: the window
     // turns editing on. Throwing keeps the scenario open before.
-    virtual void beforeSwitch() = 0;
+    // `again`: the same scenario is opened again after the editor rewrote or another program
+    // replaced its files; what the window opened for it (the sound device) stays as it is.
+    virtual void beforeSwitch(bool again) = 0;
     // The scenario at `path` is now the one open; `shown` false: its situation file is empty,
     // no situation is shown. `creating`: it was just made.
     virtual void showOpened(const QString& path, bool creating, bool shown) = 0;
@@ -47,4 +49,9 @@ public:
     virtual void showList(const ScenarioList& list) = 0;
     // Situation `numer` of the scenario at `path` was saved.
     virtual void showSaved(const QString& path, std::int32_t numer) = 0;
+    // An undo brought back text typed into the situation now current (or into the new
+    // situation state() is in): the window shows the situation, then puts these fields and
+    // media names in, unsaved.
+    virtual void showDropped(const SituationFields& fields, const QString& picture,
+                             const QString& sound) = 0;
 };

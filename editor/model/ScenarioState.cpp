@@ -124,6 +124,7 @@ void ScenarioState::CzytajSytuacje() {
 
 void ScenarioState::goTo(std::int32_t k) {
     newSituation_ = false;
+    inserting_ = false;
     numer_ = k;
     CzytajSytuacje();
 }
@@ -133,6 +134,7 @@ void ScenarioState::reset(const QString& situationFilePath) {
     bind(situationFilePath);
     numer_ = 0;
     newSituation_ = false;
+    inserting_ = false;
 }
 
 int ScenarioState::count() {
@@ -141,6 +143,7 @@ int ScenarioState::count() {
 
 ScenarioState::Move ScenarioState::previous() {
     newSituation_ = false;
+    inserting_ = false;
     if (numer_ >= 2) {
         --numer_;
         CzytajSytuacje();
@@ -152,6 +155,12 @@ ScenarioState::Move ScenarioState::previous() {
 }
 
 ScenarioState::Move ScenarioState::next() {
+    // A situation to be inserted has not got its number yet: the next one is the one after.
+    if (inserting_) {
+        inserting_ = false;
+        newSituation_ = false;
+        --numer_;
+    }
     ++numer_;
     if (pair_.situationAtEnd(numer_)) {
         --numer_;
@@ -164,7 +173,49 @@ ScenarioState::Move ScenarioState::next() {
 
 void ScenarioState::startNewSituation() {
     newSituation_ = true;
+    inserting_ = false;
     findNewNumber();
+}
+
+void ScenarioState::startInsertAfter(std::int32_t k) {
+    if (k < 1 || k >= pair_.count())
+        throw AppError(
+            AppError::Other,
+            QStringLiteral("Nie ma sytuacji %1 - nie można wstawić nowej za nią").arg(k));
+    if (pair_.count() >= MaxSituations)
+        throw AppError(AppError::Other, TooLargeMessage);
+    newSituation_ = true;
+    inserting_ = true;
+    numer_ = k + 1;
+}
+
+std::optional<ScenarioState::SituationRecords> ScenarioState::recordsAt(std::int32_t k) {
+    if (k >= pair_.situationRecordCount())
+        return std::nullopt;
+    SituationRecords held;
+    pair_.read(k, held.rekord, held.lista);
+    return held;
+}
+
+void ScenarioState::putRecords(std::int32_t k, const SituationRecords& now,
+                               const std::optional<SituationRecords>& expected) {
+    refuseIfReadOnly();
+    pair_.put(k, now, expected);
+}
+
+void ScenarioState::cutLast(std::int32_t k, const SituationRecords& expected) {
+    refuseIfReadOnly();
+    pair_.cutLast(k, expected);
+}
+
+std::optional<QString> ScenarioState::gather(const SituationFields& fields) {
+    QString refused = refusal(fields);
+    if (!refused.isEmpty())
+        return refused;
+    ZbierzPola(fields);
+    lista_.Nazwa.assign(rekord_.Nazwa);
+    lista_.Typ = *typeCode(fields.typ);
+    return std::nullopt;
 }
 
 void ScenarioState::findNewNumber() {
@@ -261,7 +312,9 @@ QString ScenarioState::targetName(std::int32_t target) const {
 
 bool ScenarioState::nameTaken(const QString& text) const {
     const int found = indexOfName(text);
-    return found >= 0 && found != numer_;
+    // A situation being inserted has no name in the lists yet: the one at its number is
+    // another.
+    return found >= 0 && (inserting_ || found != numer_);
 }
 
 bool ScenarioState::isTypeItem(const QString& text) {
@@ -319,7 +372,11 @@ QString ScenarioState::save(const SituationFields& fields, ScenarioList& list,
         return refused;
     ZbierzPola(fields);
     refuseIfReadOnly();
-    pair_.write(numer_, rekord_, lista_, *typeCode(fields.typ));
+    Written written;
+    written.k = numer_;
+    written.before = pair_.write(numer_, rekord_, lista_, *typeCode(fields.typ));
+    written.after = {rekord_, lista_};
+    lastWrite_ = written;
     OdswiezSpis(list, progress);
     return {};
 }

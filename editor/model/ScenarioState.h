@@ -138,8 +138,17 @@ public:
     // "N&owa": enters new-situation mode; the number becomes the one the new situation will
     // be saved at (the number of situations). Throws AppError.
     void startNewSituation();
+    // "Wstaw nową za": enters new-situation mode for a situation to be inserted right after
+    // situation k (1 <= k < count), at number k + 1; the situations from k + 1 on are
+    // renumbered when it is saved. Throws AppError for another k or a full scenario.
+    void startInsertAfter(std::int32_t k);
+    // Whether the new situation is to be inserted (startInsertAfter) rather than appended.
+    bool inserting() const { return inserting_; }
     // Leaves new-situation mode (after a save of the situation shown).
-    void endNewSituation() { newSituation_ = false; }
+    void endNewSituation() {
+        newSituation_ = false;
+        inserting_ = false;
+    }
     // The picture (false) or sound (true) name of the current situation, in the situation
     // and in the record buffer that saving writes; empty: none.
     void setMedia(bool sound, const QString& name);
@@ -190,6 +199,30 @@ public:
     // or an empty string when saved. Throws AppError; after a failed rebuild `list` holds what
     // it read.
     QString save(const SituationFields& fields, ScenarioList& list, const Progress& progress = {});
+    // The refusal of the fields, or nothing when they may be saved: then they are gathered
+    // into the record buffers (the list record's name and type too) as a save writes them,
+    // without writing them.
+    std::optional<QString> gather(const SituationFields& fields);
+
+    // --- undoing
+    // -----------------------------------------------------------------------------------
+
+    using SituationRecords = ScenarioPair::SituationRecords;
+    // What the last save() wrote: the situation, its records before (none: it was appended)
+    // and after.
+    struct Written {
+        std::int32_t k = 0;
+        std::optional<SituationRecords> before;
+        SituationRecords after;
+    };
+    const Written& lastWrite() const { return lastWrite_; }
+    // Both records of situation k as the files hold them, or nothing past the last whole one.
+    // Throws AppError.
+    std::optional<SituationRecords> recordsAt(std::int32_t k);
+    // ScenarioPair::put and ScenarioPair::cutLast on the pair open. Throw AppError.
+    void putRecords(std::int32_t k, const SituationRecords& now,
+                    const std::optional<SituationRecords>& expected);
+    void cutLast(std::int32_t k, const SituationRecords& expected);
 
 private:
     // Throws "File access denied" when the pair opened for reading only.
@@ -210,4 +243,6 @@ private:
     TRekordKroku rekord_;
     TRekordListy lista_;
     bool newSituation_ = false;
+    bool inserting_ = false;
+    Written lastWrite_;
 };

@@ -44,4 +44,13 @@ void makeFixed(QWidget* window, int clientWidth, int clientHeight, bool minimise
     window->installEventFilter(new CentreOnFirstShow(window));
 }
 
+void makeGrowing(QWidget* window, int clientWidth, int clientHeight) {
+    window->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                           Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint);
+    window->setMinimumSize(clientWidth, clientHeight);
+    window->resize(clientWidth, clientHeight);
+    window->installEventFilter(new CentreOnFirstShow(window));
+}
+
 } // namespace WindowFrame

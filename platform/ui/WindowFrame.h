@@ -11,5 +11,8 @@ namespace WindowFrame {
 // when asked for. The window is centred on its screen the first time it is
 // shown and keeps its place afterwards.
 void makeFixed(QWidget* window, int clientWidth, int clientHeight, bool minimiseBox = false);
+// A window that opens at w x h and may grow from there (resized or maximised), with minimise
+// and maximise boxes; centred the first time it is shown.
+void makeGrowing(QWidget* window, int clientWidth, int clientHeight);
 
 } // namespace WindowFrame

@@ -14,6 +14,7 @@
 #include "tests/support/FaultyRecordFile.h"
 #include "tests/support/ScenarioBuilder.h"
 #include "tests/support/ScriptedEditorView.h"
+#include "tests/support/SessionRig.h"
 #include "tests/support/TestFiles.h"
 
 #include <QDir>
@@ -23,36 +24,7 @@
 
 namespace {
 
-// The session as the editor runs it, over a scripted view and record files that can fail.
-struct Editor {
-    FaultyRecordFileFactory files;
-    ScriptedEditorView view;
-    EditorSession session{files, view,
-                          [this](const QString& path, const EditorSession::RecordsChange& change) {
-                              restructureScenario(files, path, [&](ScenarioSnapshot& snapshot) {
-                                  return change(snapshot.rekordy, snapshot.listy);
-                              });
-                          }};
-
-    QString shownName() const { return session.state().krok().Nazwa.text(); }
-    // The fields of situation 1 of twoSituations() renamed, as an author changes them.
-    void rename(const QString& nazwa) {
-        view.typed = {};
-        view.typed.nazwa = nazwa;
-        view.typed.typ = QStringLiteral("Poczatek");
-        view.typed.opis = QStringLiteral("opis");
-        view.typed.wybory[0] = QStringLiteral("Dalej");
-        view.typed.cele[0] = QStringLiteral("Default Koniec");
-        view.typed.wyboryWlaczone[0] = view.typed.celeWlaczone[0] = true;
-    }
-    // A complete "Koniec" situation, as an author types it.
-    void typeAnEnd() {
-        view.typed = {};
-        view.typed.nazwa = QStringLiteral("Koniec sceny");
-        view.typed.typ = QStringLiteral("Koniec");
-        view.typed.opis = QStringLiteral("Tu sie konczy");
-    }
-};
+using Editor = SessionRig;
 
 std::vector<Situation> twoSituations(const QString& start) {
     return {describedSituation(QStringLiteral("Default Koniec"), Koniec),
@@ -450,6 +422,15 @@ private slots:
         QVERIFY(!e.session.state().filesReplaced());
         QCOMPARE(e.session.state().numer(), shown);
         QCOMPARE(e.shownName(), expected.rekordy[std::size_t(shown)].Nazwa.text());
+
+        // Undone, the files are as before byte for byte and k is shown; done again, as after.
+        QVERIFY(e.session.undo());
+        QCOMPARE(folderFiles(folder_.path()), before);
+        QCOMPARE(e.session.state().numer(), k);
+        QVERIFY(e.session.redo());
+        QCOMPARE(readFile(kro), bytes.situations);
+        QCOMPARE(readFile(listFilePath(kro)), bytes.list);
+        QCOMPARE(e.session.state().numer(), shown);
     }
 
 private:

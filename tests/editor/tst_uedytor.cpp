@@ -144,6 +144,47 @@ private slots:
             QCOMPARE(l->text(), text);
     }
 
+    // The window grows: the grid and the description take the extra space, nothing overlaps
+    // what it did not overlap, and back at its first size every control is where it was.
+    void grownWindowComesBack_data() {
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("wider") << QSize(900, 522);
+        QTest::newRow("taller") << QSize(558, 800);
+        QTest::newRow("both") << QSize(1000, 760);
+    }
+    void grownWindowComesBack() {
+        QFETCH(QSize, size);
+        Editor e;
+        e.w.show();
+        QMap<QWidget*, QRect> first;
+        const auto controls = e.w.findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+        for (QWidget* c : controls)
+            first.insert(c, c->geometry());
+        const auto overlapping = [&] {
+            QSet<QPair<QWidget*, QWidget*>> pairs;
+            for (QWidget* a : controls)
+                for (QWidget* b : controls)
+                    if (a < b && a->isVisible() && b->isVisible() &&
+                        a->geometry().intersects(b->geometry()))
+                        pairs.insert({a, b});
+            return pairs;
+        };
+        const auto before = overlapping();
+        e.w.resize(size);
+        QTRY_COMPARE(e.w.size(), size);
+        auto* grid = child<QTableView>(e.w, "SGSyt");
+        auto* opis = child<QPlainTextEdit>(e.w, "MeOpis");
+        QCOMPARE(grid->width() + opis->width(), 201 + 269 + size.width() - 558);
+        QCOMPARE(grid->height() + opis->height(), 168 + 90 + size.height() - 522);
+        QVERIFY(grid->geometry().right() < size.width() &&
+                grid->geometry().bottom() < size.height());
+        QCOMPARE(overlapping(), before);
+        e.w.resize(558, 522);
+        QTRY_COMPARE(e.w.size(), QSize(558, 522));
+        for (QWidget* c : controls)
+            QCOMPARE(c->geometry(), first.value(c));
+    }
+
     // A scenario the author may not write says so when it opens: the title, and the path line
     // with where a copy can be written (its end stays in view, the label keeps its size).
     // Opening one that can be written puts the original's captions back.

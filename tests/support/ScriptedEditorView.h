@@ -46,7 +46,7 @@ public:
     }
     SituationFields fields() const override { return typed; }
     bool autoSaving() const override { return autoSave; }
-    void beforeSwitch() override {
+    void beforeSwitch(bool) override {
         if (switchFails)
             throw AppError(AppError::Other, QStringLiteral("no sound device"));
     }
@@ -61,4 +61,10 @@ public:
     }
     void showList(const ScenarioList&) override {}
     void showSaved(const QString&, std::int32_t) override { ++saves; }
+    // A typed text an undo brought back goes into the fields.
+    int dropsShown = 0;
+    void showDropped(const SituationFields& fields, const QString&, const QString&) override {
+        typed = fields;
+        ++dropsShown;
+    }
 };

@@ -1,0 +1,38 @@
+#pragma once
+// The editor's session as the editor runs it, over a scripted view and record files that can
+// fail, with the rewrite of a whole scenario the editor gives it.
+
+#include "authoring/Restructuring.h"
+#include "editor/model/EditorSession.h"
+#include "tests/support/FaultyRecordFile.h"
+#include "tests/support/ScriptedEditorView.h"
+
+struct SessionRig {
+    FaultyRecordFileFactory files;
+    ScriptedEditorView view;
+    EditorSession session{files, view,
+                          [this](const QString& path, const EditorSession::RecordsChange& change) {
+                              restructureScenario(files, path, [&](ScenarioSnapshot& snapshot) {
+                                  return change(snapshot.rekordy, snapshot.listy);
+                              });
+                          }};
+
+    QString shownName() const { return session.state().krok().Nazwa.text(); }
+    // The fields of situation 1 of twoSituations() renamed, as an author changes them.
+    void rename(const QString& nazwa) {
+        view.typed = {};
+        view.typed.nazwa = nazwa;
+        view.typed.typ = QStringLiteral("Poczatek");
+        view.typed.opis = QStringLiteral("opis");
+        view.typed.wybory[0] = QStringLiteral("Dalej");
+        view.typed.cele[0] = QStringLiteral("Default Koniec");
+        view.typed.wyboryWlaczone[0] = view.typed.celeWlaczone[0] = true;
+    }
+    // A complete "Koniec" situation, as an author types it.
+    void typeAnEnd() {
+        view.typed = {};
+        view.typed.nazwa = QStringLiteral("Koniec sceny");
+        view.typed.typ = QStringLiteral("Koniec");
+        view.typed.opis = QStringLiteral("Tu sie konczy");
+    }
+};

@@ -53,10 +53,14 @@ template <class Step> void TFoRPGEdit::act(Step&& step) {
 TFoRPGEdit::TFoRPGEdit(EditorServices services)
     : services_(std::move(services)),
       session_(services_.files, *this,
-               [this](const QString& path, const EditorSession::RecordsChange& change) {
-                   restructureScenario(services_.files, path, [&](ScenarioSnapshot& snapshot) {
-                       return change(snapshot.rekordy, snapshot.listy);
-                   });
+               [this](const QString& path, const EditorSession::RecordsChange& change,
+                      const ScenarioState::Progress& progress) {
+                   return restructureScenario(
+                       services_.files, path,
+                       [&](ScenarioSnapshot& snapshot) {
+                           return change(snapshot.rekordy, snapshot.listy);
+                       },
+                       progress);
                }) {
     setObjectName(QStringLiteral("FoRPGEdit"));
     setWindowTitle(kTitle);

@@ -244,25 +244,25 @@ bool EditorSession::restructure(const Restructure& change, bool saveFirst) {
         throw AppError(AppError::AccessDenied);
     std::unique_ptr<RewriteStep> step;
     QString refusal;
-    rewrite_(state_.situationFilePath(),
-             [&](std::vector<TRekordKroku>& rekordy, std::vector<TRekordListy>& listy) {
-                 const std::uint64_t before = fingerprint(rekordy, listy);
-                 try {
-                     step = change(rekordy, listy);
-                 } catch (const AppError& e) {
-                     refusal = e.message();
-                 }
-                 if (step) {
-                     step->before = before;
-                     step->after = fingerprint(rekordy, listy);
-                 }
-                 return step != nullptr;
-             });
+    const bool written = rewriteWithProgress(
+        [&](std::vector<TRekordKroku>& rekordy, std::vector<TRekordListy>& listy) {
+            const std::uint64_t before = fingerprint(rekordy, listy);
+            try {
+                step = change(rekordy, listy);
+            } catch (const AppError& e) {
+                refusal = e.message();
+            }
+            if (step) {
+                step->before = before;
+                step->after = fingerprint(rekordy, listy);
+            }
+            return step != nullptr;
+        });
     if (!refusal.isEmpty()) {
         refusal[0] = refusal[0].toUpper();
         view_.message(refusal);
     }
-    if (!step)
+    if (!step || !written)
         return false;
     const std::int32_t shown = step->shownDone;
     keep(step.release());
@@ -272,6 +272,13 @@ bool EditorSession::restructure(const Restructure& change, bool saveFirst) {
         return false;
     state_.goTo(shown);
     return true;
+}
+
+bool EditorSession::rewriteWithProgress(const RecordsChange& change) {
+    // A large scenario takes a while: the window shows how far it got, with "Anuluj" until the
+    // writing begins. It is gone before the scenario is opened again.
+    const std::unique_ptr<ReadProgress> progress = view_.readProgress(true);
+    return rewrite_(state_.situationFilePath(), change, progressOf(progress.get()));
 }
 
 bool EditorSession::deleteSituation(std::int32_t k) {
@@ -508,10 +515,12 @@ bool EditorSession::undo() {
         return false;
     auto& step =
         *static_cast<EditStep*>(const_cast<QUndoCommand*>(history_.command(history_.index() - 1)));
-    const bool draw = carryOut(step, true);
+    const std::optional<bool> draw = carryOut(step, true);
+    if (!draw)
+        return false;
     history_.undo();
     restored_ = dynamic_cast<const DroppedStep*>(&step);
-    return draw;
+    return *draw;
 }
 
 bool EditorSession::redo() {
@@ -528,13 +537,15 @@ bool EditorSession::redo() {
         return false;
     auto& step =
         *static_cast<EditStep*>(const_cast<QUndoCommand*>(history_.command(history_.index())));
-    const bool draw = carryOut(step, false);
+    const std::optional<bool> draw = carryOut(step, false);
+    if (!draw)
+        return false;
     history_.redo();
     restored_ = nullptr;
-    return draw;
+    return *draw;
 }
 
-bool EditorSession::carryOut(EditStep& step, bool undoing) {
+std::optional<bool> EditorSession::carryOut(EditStep& step, bool undoing) {
     if (auto* dropped = dynamic_cast<DroppedStep*>(&step)) {
         if (!undoing) {
             // Done again: the text is dropped again and the situation shown from the files.
@@ -574,15 +585,17 @@ bool EditorSession::carryOut(EditStep& step, bool undoing) {
         return true;
     }
     auto& whole = static_cast<RewriteStep&>(step);
-    rewrite_(state_.situationFilePath(),
-             [&](std::vector<TRekordKroku>& rekordy, std::vector<TRekordListy>& listy) {
-                 if (fingerprint(rekordy, listy) != (undoing ? whole.after : whole.before))
-                     throw AppError(AppError::Other, ChangedSinceMessage);
-                 (undoing ? whole.backward : whole.forward)(rekordy, listy);
-                 if (fingerprint(rekordy, listy) != (undoing ? whole.before : whole.after))
-                     throw AppError(AppError::Other, ChangedSinceMessage);
-                 return true;
-             });
+    const bool written = rewriteWithProgress(
+        [&](std::vector<TRekordKroku>& rekordy, std::vector<TRekordListy>& listy) {
+            if (fingerprint(rekordy, listy) != (undoing ? whole.after : whole.before))
+                throw AppError(AppError::Other, ChangedSinceMessage);
+            (undoing ? whole.backward : whole.forward)(rekordy, listy);
+            if (fingerprint(rekordy, listy) != (undoing ? whole.before : whole.after))
+                throw AppError(AppError::Other, ChangedSinceMessage);
+            return true;
+        });
+    if (!written)
+        return std::nullopt;
     reopen();
     const std::int32_t shown = undoing ? whole.shownUndone : whole.shownDone;
     if (state_.filesReplaced() || shown >= state_.count())

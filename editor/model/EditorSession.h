@@ -35,8 +35,10 @@ public:
         std::function<bool(std::vector<TRekordKroku>& rekordy, std::vector<TRekordListy>& listy)>;
     // Reads the scenario at `path` whole, lets `change` change its records and, when it returns
     // true, writes them back all or nothing, refused when another program changed the files
-    // since they were read. Throws AppError.
-    using RewriteScenario = std::function<void(const QString& path, const RecordsChange& change)>;
+    // since they were read. `progress` is told how far it got and may stop it before it writes.
+    // True when the files were written. Throws AppError.
+    using RewriteScenario = std::function<bool(const QString& path, const RecordsChange& change,
+                                               const ScenarioState::Progress& progress)>;
 
     enum class Direction { Up, Down };
 
@@ -132,8 +134,12 @@ private:
     void keep(EditStep* step);
     // Saves the new situation that is to be inserted: the scenario rewritten with it in place.
     bool insertSaved();
-    // One step of the history carried out on the files backwards (undo) or forwards.
-    bool carryOut(EditStep& step, bool undoing);
+    // One step of the history carried out on the files backwards (undo) or forwards: whether
+    // the window is to draw the situation current, or nothing when the author stopped it and
+    // nothing was written.
+    std::optional<bool> carryOut(EditStep& step, bool undoing);
+    // The rewrite with a progress the author may stop; false when stopped.
+    bool rewriteWithProgress(const RecordsChange& change);
     // Whether the fields hold text the author typed and did not save (a new situation with
     // no name, description or choice text holds none).
     bool typedSomething() const;

@@ -169,6 +169,32 @@ private slots:
         QCOMPARE(e.session.history().index(), index);
     }
 
+    // "Anuluj" on the progress of a rewrite, before it writes: nothing is written, the history
+    // stays where it was.
+    void cancelledRewriteWritesNothing_data() {
+        QTest::addColumn<bool>("undoing");
+        QTest::newRow("the delete") << false;
+        QTest::newRow("its undo") << true;
+    }
+    void cancelledRewriteWritesNothing() {
+        QFETCH(bool, undoing);
+        QVERIFY(writeScenario(kro(), threeSituations()));
+        SessionRig e;
+        e.session.open(kro());
+        e.view.typed = start(QStringLiteral("Start"));
+        e.session.markSaved();
+        if (undoing)
+            run(e, QStringLiteral("delete"));
+        const Pair before = pairAt(kro());
+        const int index = e.session.history().index();
+        e.view.cancelReads = true;
+        e.view.answers = {true};
+        QVERIFY(!(undoing ? e.session.undo() : e.session.deleteSituation(2)));
+        QCOMPARE(pairAt(kro()), before);
+        QCOMPARE(e.session.history().index(), index);
+        QCOMPARE(e.session.history().count(), index);
+    }
+
     // Text typed and dropped by moving away (or by "P&rzywróc") comes back, unsaved, with an
     // undo; the files never change.
     void droppedTextComesBack_data() {

@@ -11,10 +11,14 @@ struct SessionRig {
     FaultyRecordFileFactory files;
     ScriptedEditorView view;
     EditorSession session{files, view,
-                          [this](const QString& path, const EditorSession::RecordsChange& change) {
-                              restructureScenario(files, path, [&](ScenarioSnapshot& snapshot) {
-                                  return change(snapshot.rekordy, snapshot.listy);
-                              });
+                          [this](const QString& path, const EditorSession::RecordsChange& change,
+                                 const ScenarioState::Progress& progress) {
+                              return restructureScenario(
+                                  files, path,
+                                  [&](ScenarioSnapshot& snapshot) {
+                                      return change(snapshot.rekordy, snapshot.listy);
+                                  },
+                                  progress);
                           }};
 
     QString shownName() const { return session.state().krok().Nazwa.text(); }

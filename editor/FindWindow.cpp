@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QStandardItemModel>
 #include <QTreeView>
 
@@ -130,6 +131,13 @@ void FindWindow::buildControls() {
     layout->setRowStretch(3, 1);
     layout->setColumnStretch(1, 1);
     layout->setColumnStretch(2, 1);
+}
+
+void FindWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // Ctrl+F again in the editor: the text is ready to be typed over.
+    ESzukaj->setFocus(Qt::OtherFocusReason);
+    ESzukaj->selectAll();
 }
 
 SearchOptions FindWindow::options() const {

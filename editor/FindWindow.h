@@ -40,6 +40,9 @@ public:
     void showReplaced(const ReplaceResult& result);
     SearchOptions options() const;
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 signals:
     void jumpRequested(std::int32_t situation);
     void replaceAllRequested(const QString& needle, const QString& replacement,

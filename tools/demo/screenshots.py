@@ -61,6 +61,25 @@ def take(d, build, docs):
     d.xdotool("windowsize", "--sync", chart, 900, 700)
     d.key(chart, "0")  # the whole map in view
     shoot(d, chart, os.path.join(docs, "mapa.png"))
+    d.stop("editor")
+
+    # The grid's menu on "Schody wieży" (situation 3), and "Szukaj" with the hits of "klucz".
+    d.start("editor", os.path.join(build, "editor", "Diziru"),
+            args=[os.path.join(demo, "Zamek.Kro")])
+    window = d.window(ed.TITLE)
+    d.move(window, 0, 0)
+    d.xdotool("mousemove", "--window", window, 338, 350 + 1 + 14 + 2 * 16 + 8)
+    d.xdotool("click", "3")
+    time.sleep(0.8)
+    subprocess.run(["import", "-silent", "-window", "root", "-crop", "680x600+0+0", "-depth", "8",
+                    os.path.join(docs, "menu-spisu.png")], env=d.env, check=True)
+    d.xdotool("key", "Escape")
+    d.key(window, "ctrl+f")
+    find = d.window("Szukaj")
+    d.move(find, 0, 0)
+    d.type(find, "klucz")
+    d.key(find, "Return")
+    shoot(d, find, os.path.join(docs, "szukaj.png"))
 
 
 if __name__ == "__main__":

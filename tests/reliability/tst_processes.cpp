@@ -99,6 +99,31 @@ int saveOnce(const QString& kro, int k, int version, int killAt) {
     }
 }
 
+// The undo of a save of situation k in version 1 (k = Situations: of its append): version 0
+// put back, or the situation cut off; both only where the files hold version 1. File call
+// number `killAt` after the start (0: none) kills it.
+int undoOnce(const QString& kro, int k, int killAt) {
+    FaultyRecordFileFactory files;
+    files.killAtCall(killAt);
+    ScenarioPair pair(files);
+    try {
+        pair.openExisting(kro, RecordFile::Access::ReadWrite);
+        const Version saved = version(k, 1);
+        const ScenarioPair::SituationRecords expected{saved.rekord, saved.lista};
+        if (k == Situations) {
+            pair.cutLast(k, expected);
+        } else {
+            const Version old = version(k, 0);
+            pair.put(k, {old.rekord, old.lista}, expected);
+        }
+        pair.close();
+        return 0;
+    } catch (const AppError& error) {
+        std::fprintf(stderr, "%s\n", error.what());
+        return 1;
+    }
+}
+
 // The bytes of both files.
 struct PairBytes {
     QByteArray kro;
@@ -256,8 +281,53 @@ private slots:
         QVERIFY(undone > 0 && kept > 0 && undoKills > 0);
     }
 
+    // An undo of a save killed before each of its file calls: the editor's next open leaves
+    // the pair byte for byte as the save left it or as before the save, with no journal.
+    void killedUndoIsAllOrNothing_data() {
+        QTest::addColumn<int>("k");
+        QTest::newRow("undo of a rewrite") << 2;
+        QTest::newRow("undo of an append") << Situations;
+    }
+    void killedUndoIsAllOrNothing() {
+        QFETCH(int, k);
+        const PairBytes original = pairBytes();
+        QCOMPARE(runChild(k, 1, 0), 0);
+        const PairBytes saved = pairBytes();
+        QCOMPARE(runUndo(k, 0), 0);
+        QCOMPARE(pairBytes(), original);
+        const int openCalls = callsOfOneSave(-1);
+        int undone = 0;
+        int kept = 0;
+        for (int n = 1;; ++n) {
+            setPair(saved);
+            if (runUndo(k, openCalls + n) != -1)
+                break; // the undo ended before call n
+            QCOMPARE(runChild(k, -1, 0), 0);
+            const PairBytes opened = pairBytes();
+            QVERIFY2(opened == saved || opened == original,
+                     qPrintable(QStringLiteral("undo killed at call %1: torn").arg(n)));
+            QVERIFY(!QFile::exists(SaveJournal::pathFor(kro_)));
+            ++(opened == original ? undone : kept);
+        }
+        qInfo("undo killed before each of its calls: %d undone, %d kept", undone, kept);
+        QVERIFY(undone > 0 && kept > 0);
+    }
+
 private:
     enum View { Before = 0, After = 1, Mixed = 2 };
+
+    // Runs undoOnce in a child; its exit code, or -1 when it was killed.
+    int runUndo(int k, int killAt) {
+        QProcess child;
+        child.start(
+            QCoreApplication::applicationFilePath(),
+            {QStringLiteral("--undo-once"), kro_, QString::number(k), QString::number(killAt)});
+        if (!child.waitForFinished(30000))
+            return -2;
+        if (child.exitStatus() == QProcess::CrashExit)
+            return -1;
+        return child.exitCode();
+    }
 
     // Situations 1 to 3 whose situation record and list record are of two different saves, or
     // -1 when a record is neither version whole or a file changed its length.
@@ -376,6 +446,8 @@ int main(int argc, char* argv[]) {
     if (argc == 6 && std::strcmp(argv[1], "--save-once") == 0)
         return saveOnce(QString::fromLocal8Bit(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]),
                         std::atoi(argv[5]));
+    if (argc == 5 && std::strcmp(argv[1], "--undo-once") == 0)
+        return undoOnce(QString::fromLocal8Bit(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]));
     if (argc == 4 && std::strcmp(argv[1], "--save-loop") == 0)
         return saveLoop(QString::fromLocal8Bit(argv[2]), std::atoi(argv[3]));
     QCoreApplication app(argc, argv);

@@ -1,22 +1,28 @@
 // Deleting and moving a situation in large scenarios against their floor: the pair read whole,
 // changed and written back all or nothing as tekstowki does it (restructureScenario), beside
 // both files read whole and written whole to new files, each flushed, as bare calls; then the
-// editor's reopen of the rewritten pair beside the read alone. bench/run.sh prints its table;
-// by hand:
+// editor's reopen of the rewritten pair beside the read alone. Then the editor's session as
+// the window drives it (EditorSession over a scripted view): a save of one situation, its undo
+// and its redo beside one record written in place into each file, each flushed; a delete of a
+// situation and its undo, each with the reopen, beside the rewrite's floor and the read.
+// bench/run.sh prints its table; by hand:
 //   build/bench/bench_restructure            (Qt Test's own output)
 //   build/bench/bench_restructure -csv       (what run.sh reads)
 // Every figure is the median of runs timed one by one, the pair put back as it was (and the
 // disk flushed) before each, untimed. The rows that write are timed together, round by round
-// in one loop (rounds()), so that they meet the same disk: their flushes vary with it far more
-// than the work between them does.
+// in one loop (rounds(), sessionRounds()), so that they meet the same disk: their flushes vary
+// with it far more than the work between them does. The session's rows alternate each change
+// with its undo, so that the scenario keeps its size and its bytes from round to round.
 
 #include "authoring/Restructuring.h"
 #include "bench/BenchTiming.h"
 #include "common/Restructure.h"
 #include "common/ScenarioFiles.h"
+#include "editor/model/EditorSession.h"
 #include "editor/model/ScenarioState.h"
 #include "platform/core/PosixRecordFile.h"
 #include "tests/support/ScenarioBuilder.h"
+#include "tests/support/ScriptedEditorView.h"
 
 #include <QDir>
 #include <QFile>
@@ -102,6 +108,48 @@ struct Figures {
     qreal deletedAndReopened = 0;
 };
 
+// The session's figures of one size, taken round by round.
+struct SessionFigures {
+    qreal floor = 0; // one record written in place into each file, each flushed
+    qreal save = 0;
+    qreal undoSave = 0;
+    qreal redoSave = 0;
+    qreal deleted = 0;
+    qreal undoDelete = 0;
+};
+
+// The editor's session as the window runs it, on the real files, with no window: the rewrite
+// of a whole scenario is tekstowki's, as the editor gives it.
+struct Session {
+    PosixRecordFileFactory files;
+    ScriptedEditorView view;
+    EditorSession session{files, view,
+                          [this](const QString& path, const EditorSession::RecordsChange& change,
+                                 const ScenarioState::Progress& progress) {
+                              return restructureScenario(
+                                  files, path,
+                                  [&](ScenarioSnapshot& snapshot) {
+                                      return change(snapshot.rekordy, snapshot.listy);
+                                  },
+                                  progress);
+                          }};
+};
+
+// Situation k changed as an author changes it: a new name and description, four choices to
+// the first four situations.
+SituationFields changedFields(const ScenarioState& state, int k) {
+    SituationFields f;
+    f.nazwa = QStringLiteral("Zmieniona %1").arg(k);
+    f.typ = QStringLiteral("Normalny");
+    f.opis = fill(QStringLiteral("Nowy opis sytuacji %1:").arg(k), 250);
+    for (std::size_t i = 0; i < 4; ++i) {
+        f.wybory[i] = fill(QStringLiteral("Nowa droga %1").arg(i + 1), 45);
+        f.cele[i] = state.targetName(std::int32_t(i));
+        f.wyboryWlaczone[i] = f.celeWlaczone[i] = true;
+    }
+    return f;
+}
+
 } // namespace
 
 class BenchRestructure : public QObject {
@@ -180,6 +228,67 @@ private slots:
         const Figures* figures = rounds(n);
         QVERIFY(figures);
         QTest::setBenchmarkResult(figures->deletedAndReopened, QTest::WalltimeMilliseconds);
+    }
+
+    void floorRecordWrite_data() { sizes(); }
+    // What a durable save of one situation must cost: its 516-byte record written back in
+    // place into the situation file and flushed (fdatasync), then its 22-byte record into the
+    // list file and flushed, as bare POSIX calls (the middle situation, its own bytes).
+    void floorRecordWrite() {
+        QFETCH(int, n);
+        sessionFigures_.erase(n);
+        const SessionFigures* figures = sessionRounds(n);
+        QVERIFY(figures);
+        QTest::setBenchmarkResult(figures->floor, QTest::WalltimeMilliseconds);
+    }
+
+    void sessionSave_data() { sizes(); }
+    // "&Zapisz" on the middle situation, its fields changed: the two records written through
+    // the journal, the step kept, OdswiezSpis.
+    void sessionSave() {
+        QFETCH(int, n);
+        const SessionFigures* figures = sessionRounds(n);
+        QVERIFY(figures);
+        QTest::setBenchmarkResult(figures->save, QTest::WalltimeMilliseconds);
+    }
+
+    void sessionUndoSave_data() { sizes(); }
+    // "Cofnij" of that save: the old records written back through the journal, the situation
+    // shown again, OdswiezSpis.
+    void sessionUndoSave() {
+        QFETCH(int, n);
+        const SessionFigures* figures = sessionRounds(n);
+        QVERIFY(figures);
+        QTest::setBenchmarkResult(figures->undoSave, QTest::WalltimeMilliseconds);
+    }
+
+    void sessionRedoSave_data() { sizes(); }
+    // "Ponów" of that save: the new records written again, as the undo writes the old.
+    void sessionRedoSave() {
+        QFETCH(int, n);
+        const SessionFigures* figures = sessionRounds(n);
+        QVERIFY(figures);
+        QTest::setBenchmarkResult(figures->redoSave, QTest::WalltimeMilliseconds);
+    }
+
+    void sessionDelete_data() { sizes(); }
+    // "Usuń sytuację" on the middle situation, agreed: the pair rewritten, opened again, the
+    // situation now at its number shown.
+    void sessionDelete() {
+        QFETCH(int, n);
+        const SessionFigures* figures = sessionRounds(n);
+        QVERIFY(figures);
+        QTest::setBenchmarkResult(figures->deleted, QTest::WalltimeMilliseconds);
+    }
+
+    void sessionUndoDelete_data() { sizes(); }
+    // "Cofnij" of that delete: the inverse rewrite (the situation put back, the roads into it
+    // led to it again, both fingerprints checked), opened again, the situation shown.
+    void sessionUndoDelete() {
+        QFETCH(int, n);
+        const SessionFigures* figures = sessionRounds(n);
+        QVERIFY(figures);
+        QTest::setBenchmarkResult(figures->undoDelete, QTest::WalltimeMilliseconds);
     }
 
 private:
@@ -274,9 +383,93 @@ private:
         return &(figures_[n] = Figures{median(0), median(1), median(2), median(3)});
     }
 
+    // Round by round on one session over the pair as generated: the floor, the save, its undo,
+    // its redo (then an untimed undo), the delete, its undo; each checked by what it leaves,
+    // and the pair checked byte for byte against the original at the end.
+    const SessionFigures* sessionRounds(int n) {
+        if (const auto found = sessionFigures_.find(n); found != sessionFigures_.end())
+            return &found->second;
+        putBack(n);
+        const QString kro = scenario(n);
+        const std::int32_t k = n / 2;
+        const int fa = ::open(QFile::encodeName(kro).constData(), O_RDWR | O_CLOEXEC);
+        const int fb = ::open(QFile::encodeName(listFilePath(kro)).constData(), O_RDWR | O_CLOEXEC);
+        const off_t at = off_t(k);
+        char a[TRekordKroku::Size];
+        char b[TRekordListy::Size];
+        const auto floor = [&] {
+            return ::pwrite(fa, a, sizeof a, at * off_t(sizeof a)) == ssize_t(sizeof a) &&
+                   ::fdatasync(fa) == 0 &&
+                   ::pwrite(fb, b, sizeof b, at * off_t(sizeof b)) == ssize_t(sizeof b) &&
+                   ::fdatasync(fb) == 0;
+        };
+
+        Session e;
+        e.session.open(kro);
+        const SituationFields changed = changedFields(e.session.state(), k);
+        // What the window shows from the files after each step counts as saved.
+        const auto shown = [&e](bool drawn) {
+            e.session.markSaved();
+            return drawn;
+        };
+        std::vector<std::array<qint64, 6>> times;
+        QElapsedTimer timer;
+        bool ok = fa >= 0 && fb >= 0;
+        for (int round = 0; ok && round <= runsAt(n); ++round) {
+            std::array<qint64, 6> t{};
+            const auto timed = [&](qint64& into, const auto& body) {
+                ::sync();
+                timer.start();
+                ok = body() && ok;
+                into = timer.nsecsElapsed();
+            };
+            ok = ::pread(fa, a, sizeof a, at * off_t(sizeof a)) == ssize_t(sizeof a) &&
+                 ::pread(fb, b, sizeof b, at * off_t(sizeof b)) == ssize_t(sizeof b) && ok;
+            timed(t[0], floor);
+            e.session.state().goTo(k);
+            e.view.typed = changed;
+            timed(t[1], [&] { return shown(e.session.save()); });
+            ok = e.session.state().krok().Nazwa.text() == changed.nazwa && ok;
+            timed(t[2], [&] { return shown(e.session.undo()); });
+            ok = e.session.state().krok().Nazwa.text() != changed.nazwa && ok;
+            timed(t[3], [&] { return shown(e.session.redo()); });
+            ok = shown(e.session.undo()) && ok;
+            e.view.answers = {true};
+            timed(t[4], [&] { return shown(e.session.deleteSituation(k)); });
+            ok = e.session.state().count() == n - 1 && e.view.answers.isEmpty() && ok;
+            timed(t[5], [&] { return shown(e.session.undo()); });
+            ok = e.session.state().count() == n && ok;
+            if (round > 0) // the first round warms the caches
+                times.push_back(t);
+        }
+        e.session.close();
+        if (fa >= 0)
+            ::close(fa);
+        if (fb >= 0)
+            ::close(fb);
+        const auto median = [&times](std::size_t i) {
+            std::vector<qint64> column;
+            for (const auto& t : times)
+                column.push_back(t[i]);
+            std::sort(column.begin(), column.end());
+            return qreal(column[column.size() / 2]) / 1e6;
+        };
+        [&] {
+            QVERIFY(ok);
+            QCOMPARE(e.view.said.filter(QStringLiteral("message:")), QStringList());
+            QCOMPARE(readFile(kro), originals_.at(n).first);
+            QCOMPARE(readFile(listFilePath(kro)), originals_.at(n).second);
+        }();
+        if (QTest::currentTestFailed())
+            return nullptr;
+        return &(sessionFigures_[n] = SessionFigures{median(0), median(1), median(2), median(3),
+                                                     median(4), median(5)});
+    }
+
     QTemporaryDir dir_;
     std::map<int, std::pair<QByteArray, QByteArray>> originals_;
     std::map<int, Figures> figures_;
+    std::map<int, SessionFigures> sessionFigures_;
 };
 
 QTEST_GUILESS_MAIN(BenchRestructure)

@@ -134,7 +134,10 @@ for (fn, tag), v in rows.items():
 
 # Deleting and moving a situation (bench/bench_restructure.cpp): tekstowki's rewrite of the pair
 # beside reading it whole and writing it whole with a flush of each file, the editor's reopen
-# beside the read alone; every figure is already a median of its own runs.
+# beside the read alone; then the editor's session: a save, its undo and its redo beside the read
+# and one record written in place into each file, each flushed, and a delete and its undo (each
+# with the reopen) beside the rewrite's floor and the read. Every figure is already a median of
+# its own runs.
 if [[ ! -x "$build/bench/bench_restructure" ]]; then
     cmake --build "$build" --target bench_restructure -j"$(nproc)" >/dev/null
 fi
@@ -157,6 +160,17 @@ names = {
                      floors("floorReadBothFiles")),
     "deleteAndReopen": ("delete + the editor reopen",
                         floors("floorReadAndWrite", "floorReadBothFiles")),
+    "floorRecordWrite": ("floor: 516 + 22 bytes written in place, each flushed", lambda t: None),
+    "sessionSave": ("session: save of one situation (+ OdswiezSpis)",
+                    floors("floorReadBothFiles", "floorRecordWrite")),
+    "sessionUndoSave": ("session: undo of that save (+ OdswiezSpis)",
+                        floors("floorReadBothFiles", "floorRecordWrite")),
+    "sessionRedoSave": ("session: redo of that save (+ OdswiezSpis)",
+                        floors("floorReadBothFiles", "floorRecordWrite")),
+    "sessionDelete": ("session: delete the middle situation + reopen",
+                      floors("floorReadAndWrite", "floorReadBothFiles")),
+    "sessionUndoDelete": ("session: undo of that delete + reopen",
+                          floors("floorReadAndWrite", "floorReadBothFiles")),
 }
 print("| measure | situations | figure | floor | ratio |")
 print("|---|---|---:|---:|---:|")

@@ -1,6 +1,7 @@
 #include "common/Cp1250.h"
 #include "common/SaveJournal.h"
 #include "common/ScenarioFiles.h"
+#include "editor/FindWindow.h"
 #include "editor/LoadProgress.h"
 #include "editor/SituationGrid.h"
 #include "editor/Uedytor.h"
@@ -675,6 +676,75 @@ private slots:
         QCOMPARE(grid->model()->rowCount(), rows - 1);
         QCOMPARE(e.w.state().numer(), 1);
         QCOMPARE(child<QLineEdit>(e.w, "ENazwa")->text(), QStringLiteral("Start"));
+    }
+
+    // "Cofnij" and "Ponów" name the step in their tooltips; Ctrl+Z undoes where the focus is
+    // not in a text field (a field keeps its own undo), Ctrl+Shift+Z does again; "Zamień
+    // wszystko" in "Szukaj" (Ctrl+F) is one step.
+    void historyFromButtonsKeysAndSzukaj_data() {
+        QTest::addColumn<QString>("change"); // "delete" or "replace"
+        QTest::addColumn<QString>("step");
+        QTest::newRow("delete") << "delete"
+                                << "usunięcie sytuacji 2 „Łąka”";
+        QTest::newRow("replace") << "replace"
+                                 << "zamiana „łąk” na „pol” (3)";
+    }
+    void historyFromButtonsKeysAndSzukaj() {
+        QFETCH(QString, change);
+        QFETCH(QString, step);
+        const QString kro = folder_.filePath(QStringLiteral("Las.Kro"));
+        QVERIFY(writeScenario(kro, threeSituations()));
+        const QByteArray before = readFile(kro) + readFile(listFilePath(kro));
+        Editor e;
+        e.open(kro);
+        e.w.show();
+        e.w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&e.w));
+        auto* grid = child<QTableView>(e.w, "SGSyt");
+        auto* cofnij = child<QPushButton>(e.w, "BuCofnij");
+        auto* ponow = child<QPushButton>(e.w, "BuPonow");
+        QVERIFY(!cofnij->isEnabled() && !ponow->isEnabled());
+        if (change == QStringLiteral("delete")) {
+            grid->setCurrentIndex(e.w.grid().index(1, 0));
+            grid->setFocus();
+            e.boxes.expectQuestion(
+                QStringLiteral("Usunąć sytuację 2 „Łąka”?\n\nProwadzą do niej drogi z: 1 "
+                               "„Start”. Te drogi poprowadzą do sytuacji 0 (domyślny koniec)."),
+                true);
+            QTest::keyClick(grid, Qt::Key_Delete);
+        } else {
+            QTest::keySequence(&e.w, QKeySequence(Qt::ControlModifier | Qt::Key_F));
+            auto* find = e.w.findChild<FindWindow*>();
+            QVERIFY(find && find->isVisible());
+            child<QLineEdit>(*find, "ESzukaj")->setText(QStringLiteral("łąk"));
+            child<QLineEdit>(*find, "EZamien")->setText(QStringLiteral("pol"));
+            Editor::click(child<QPushButton>(*find, "BuZamienWszystko"));
+            QCOMPARE(child<QLabel>(*find, "LaWynik")->text(),
+                     QStringLiteral("Zamieniono: 3 w 2 sytuacjach"));
+            Editor::click(child<QPushButton>(*find, "BuZamknij"));
+            e.w.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&e.w));
+        }
+        QVERIFY(e.boxes.verifyAllShown());
+        const QByteArray after = readFile(kro) + readFile(listFilePath(kro));
+        QVERIFY(after != before);
+        QCOMPARE(cofnij->toolTip(), QStringLiteral("Cofnij: ") + step);
+
+        // The keys go where the focus is, as typed keys do.
+        auto* nazwa = child<QLineEdit>(e.w, "ENazwa");
+        nazwa->setFocus();
+        QTest::keySequence(nazwa, QKeySequence(Qt::ControlModifier | Qt::Key_Z));
+        QCOMPARE(readFile(kro) + readFile(listFilePath(kro)), after);
+        grid->setFocus();
+        QTest::keySequence(grid, QKeySequence(Qt::ControlModifier | Qt::Key_Z));
+        QCOMPARE(readFile(kro) + readFile(listFilePath(kro)), before);
+        QCOMPARE(ponow->toolTip(), QStringLiteral("Ponów: ") + step);
+        QVERIFY(!cofnij->isEnabled());
+        grid->setFocus();
+        QTest::keySequence(grid, QKeySequence(Qt::ControlModifier | Qt::ShiftModifier | Qt::Key_Z));
+        QCOMPARE(readFile(kro) + readFile(listFilePath(kro)), after);
+        Editor::click(cofnij);
+        QCOMPARE(readFile(kro) + readFile(listFilePath(kro)), before);
     }
 
     // A failing file call stops the save at that step, and the save is all or nothing: both

@@ -476,8 +476,7 @@ void EditorSession::keepTyped() {
     if (!typedSomething())
         return;
     // The text an undo brought back is still in its step.
-    if (restored_ && history_.index() < history_.count() &&
-        history_.command(history_.index()) == restored_ && view_.fields() == restored_->fields)
+    if (restoredShown())
         return;
     const QString where = state_.newSituation()
                               ? QStringLiteral("nowej sytuacji „%1”").arg(view_.fields().nazwa)
@@ -498,50 +497,47 @@ void EditorSession::rebuildLists() {
     state_.OdswiezSpis(list, progressOf(progress.get()));
 }
 
+bool EditorSession::restoredShown() const {
+    return restored_ && history_.index() < history_.count() &&
+           history_.command(history_.index()) == restored_ && view_.fields() == restored_->fields;
+}
+
+bool EditorSession::dropTyped() {
+    // The newest change is the text typed: it goes first, and stays within reach.
+    if (!typedSomething() || restoredShown())
+        return false;
+    const bool inserting = state_.inserting();
+    const std::int32_t numer = state_.numer();
+    keepTyped();
+    state_.goTo(state_.newSituation() ? std::min(inserting ? numer - 1 : numer, state_.count() - 1)
+                                      : numer);
+    return true;
+}
+
 bool EditorSession::undo() {
-    if (typedSomething() &&
-        !(restored_ && history_.index() < history_.count() &&
-          history_.command(history_.index()) == restored_ && view_.fields() == restored_->fields)) {
-        // The newest change is the text typed: it goes first, and stays within reach.
-        const bool inserting = state_.inserting();
-        const std::int32_t numer = state_.numer();
-        keepTyped();
-        state_.goTo(state_.newSituation()
-                        ? std::min(inserting ? numer - 1 : numer, state_.count() - 1)
-                        : numer);
+    if (dropTyped())
         return true;
-    }
-    if (!history_.canUndo())
-        return false;
-    auto& step =
-        *static_cast<EditStep*>(const_cast<QUndoCommand*>(history_.command(history_.index() - 1)));
-    const std::optional<bool> draw = carryOut(step, true);
-    if (!draw)
-        return false;
-    history_.undo();
-    restored_ = dynamic_cast<const DroppedStep*>(&step);
-    return *draw;
+    return history_.canUndo() && walk(history_.index() - 1, true);
 }
 
 bool EditorSession::redo() {
-    const bool restoredShown = restored_ && history_.index() < history_.count() &&
-                               history_.command(history_.index()) == restored_ &&
-                               view_.fields() == restored_->fields;
-    if (typedSomething() && !restoredShown) {
-        keepTyped();
-        const std::int32_t numer = state_.numer();
-        state_.goTo(state_.newSituation() ? std::min(numer, state_.count() - 1) : numer);
+    if (dropTyped())
         return true;
-    }
-    if (!history_.canRedo())
-        return false;
-    auto& step =
-        *static_cast<EditStep*>(const_cast<QUndoCommand*>(history_.command(history_.index())));
-    const std::optional<bool> draw = carryOut(step, false);
+    return history_.canRedo() && walk(history_.index(), false);
+}
+
+bool EditorSession::walk(int index, bool undoing) {
+    auto& step = *static_cast<EditStep*>(const_cast<QUndoCommand*>(history_.command(index)));
+    const std::optional<bool> draw = carryOut(step, undoing);
     if (!draw)
         return false;
-    history_.redo();
-    restored_ = nullptr;
+    if (undoing) {
+        history_.undo();
+        restored_ = dynamic_cast<const DroppedStep*>(&step);
+    } else {
+        history_.redo();
+        restored_ = nullptr;
+    }
     return *draw;
 }
 

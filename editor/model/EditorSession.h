@@ -134,6 +134,14 @@ private:
     void keep(EditStep* step);
     // Saves the new situation that is to be inserted: the scenario rewritten with it in place.
     bool insertSaved();
+    // Whether the fields hold, unchanged, the text the last undo brought back from its step.
+    bool restoredShown() const;
+    // Before an undo or a redo: a text typed and not saved is dropped first, kept as a step,
+    // and the situation shown from the files. True when it was.
+    bool dropTyped();
+    // Step `index` of the history carried out, backwards or forwards, and the history moved
+    // past it when that went through.
+    bool walk(int index, bool undoing);
     // One step of the history carried out on the files backwards (undo) or forwards: whether
     // the window is to draw the situation current, or nothing when the author stopped it and
     // nothing was written.

@@ -60,6 +60,14 @@ class TestHistory : public QObject {
 
     QString kro() const { return folder_.filePath(QStringLiteral("Las.Kro")); }
 
+    // Opens threeSituations(), written anew, at situation 1 as the window shows it.
+    void openThree(SessionRig& e) {
+        QVERIFY(writeScenario(kro(), threeSituations()));
+        e.session.open(kro());
+        e.view.typed = start(QStringLiteral("Start"));
+        e.session.markSaved();
+    }
+
     // Runs `operation` on a session over threeSituations() at situation 1.
     void run(SessionRig& e, const QString& operation) {
         if (operation == QStringLiteral("save")) {
@@ -108,12 +116,9 @@ private slots:
         QFETCH(QString, operation);
         QFETCH(QString, undoText);
         QFETCH(int, shownAfterUndo);
-        QVERIFY(writeScenario(kro(), threeSituations()));
-        const Pair before = pairAt(kro());
         SessionRig e;
-        e.session.open(kro());
-        e.view.typed = start(QStringLiteral("Start"));
-        e.session.markSaved();
+        openThree(e);
+        const Pair before = pairAt(kro());
         run(e, operation);
         const Pair after = pairAt(kro());
         QVERIFY(after != before);
@@ -148,11 +153,8 @@ private slots:
         QFETCH(QString, operation);
         QFETCH(int, changedSituation);
         QFETCH(QString, message);
-        QVERIFY(writeScenario(kro(), threeSituations()));
         SessionRig e;
-        e.session.open(kro());
-        e.view.typed = start(QStringLiteral("Start"));
-        e.session.markSaved();
+        openThree(e);
         run(e, operation);
         e.session.markSaved();
         {
@@ -178,11 +180,8 @@ private slots:
     }
     void cancelledRewriteWritesNothing() {
         QFETCH(bool, undoing);
-        QVERIFY(writeScenario(kro(), threeSituations()));
         SessionRig e;
-        e.session.open(kro());
-        e.view.typed = start(QStringLiteral("Start"));
-        e.session.markSaved();
+        openThree(e);
         if (undoing)
             run(e, QStringLiteral("delete"));
         const Pair before = pairAt(kro());
@@ -204,12 +203,9 @@ private slots:
     }
     void droppedTextComesBack() {
         QFETCH(bool, newSituation);
-        QVERIFY(writeScenario(kro(), threeSituations()));
-        const Pair before = pairAt(kro());
         SessionRig e;
-        e.session.open(kro());
-        e.view.typed = start(QStringLiteral("Start"));
-        e.session.markSaved();
+        openThree(e);
+        const Pair before = pairAt(kro());
         if (newSituation)
             e.session.state().startNewSituation();
         const SituationFields typed =

@@ -7,8 +7,10 @@
 
 std::chrono::milliseconds LoadProgress::showAfter{500};
 
-LoadProgress::LoadProgress(QWidget* owner, bool cancellable)
-    : owner_(owner), cancellable_(cancellable) {
+LoadProgress::LoadProgress(QWidget* owner, bool cancellable, QString caption)
+    : owner_(owner), cancellable_(cancellable),
+      caption_(caption.isEmpty() ? QStringLiteral("Wczytywanie spisu sytuacji...")
+                                 : std::move(caption)) {
     timer_.start();
 }
 
@@ -26,9 +28,8 @@ bool LoadProgress::step(std::int64_t read, std::int64_t total) {
             QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
             return true;
         }
-        dialog_ = new QProgressDialog(QStringLiteral("Wczytywanie spisu sytuacji..."),
-                                      cancellable_ ? QStringLiteral("Anuluj") : QString(), 0, 100,
-                                      owner_);
+        dialog_ = new QProgressDialog(caption_, cancellable_ ? QStringLiteral("Anuluj") : QString(),
+                                      0, 100, owner_);
         dialog_->setWindowTitle(owner_ ? owner_->window()->windowTitle() : QString());
         dialog_->setWindowModality(Qt::ApplicationModal);
         dialog_->setMinimumDuration(0);

@@ -6,6 +6,7 @@
 
 #include <QElapsedTimer>
 #include <QPointer>
+#include <QString>
 #include <chrono>
 
 class QProgressDialog;
@@ -20,7 +21,8 @@ public:
     // How long a read goes before the window shows; tests set it to zero.
     static std::chrono::milliseconds showAfter;
 
-    LoadProgress(QWidget* owner, bool cancellable);
+    // `caption`: what the window says is going on (the read of the lists when empty).
+    LoadProgress(QWidget* owner, bool cancellable, QString caption = {});
     ~LoadProgress() override;
     LoadProgress(const LoadProgress&) = delete;
     LoadProgress& operator=(const LoadProgress&) = delete;
@@ -32,6 +34,7 @@ public:
 private:
     QWidget* owner_;
     bool cancellable_;
+    QString caption_;
     QElapsedTimer timer_;
     QPointer<QProgressDialog> dialog_;
 };

@@ -710,6 +710,10 @@ std::unique_ptr<ReadProgress> TFoRPGEdit::readProgress(bool cancellable) {
     return std::make_unique<LoadProgress>(this, cancellable);
 }
 
+std::unique_ptr<ReadProgress> TFoRPGEdit::rewriteProgress() {
+    return std::make_unique<LoadProgress>(this, true, QStringLiteral("Przebudowa scenariusza..."));
+}
+
 bool TFoRPGEdit::autoSaving() const {
     return CBAuto->isChecked();
 }

@@ -157,6 +157,7 @@ private:
     void message(const QString& text) override;
     bool question(const QString& text) override;
     std::unique_ptr<ReadProgress> readProgress(bool cancellable) override;
+    std::unique_ptr<ReadProgress> rewriteProgress() override;
     SituationFields fields() const override;
     bool autoSaving() const override;
     void beforeSwitch(bool again) override;

@@ -277,7 +277,7 @@ bool EditorSession::restructure(const Restructure& change, bool saveFirst) {
 bool EditorSession::rewriteWithProgress(const RecordsChange& change) {
     // A large scenario takes a while: the window shows how far it got, with "Anuluj" until the
     // writing begins. It is gone before the scenario is opened again.
-    const std::unique_ptr<ReadProgress> progress = view_.readProgress(true);
+    const std::unique_ptr<ReadProgress> progress = view_.rewriteProgress();
     return rewrite_(state_.situationFilePath(), change, progressOf(progress.get()));
 }
 

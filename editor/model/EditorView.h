@@ -27,6 +27,9 @@ public:
     virtual bool question(const QString& text) = 0;
     // A long read begins; `cancellable`: the author may stop it.
     virtual std::unique_ptr<ReadProgress> readProgress(bool cancellable) = 0;
+    // A rewrite of the whole scenario begins: shown as a long read is, under its own caption;
+    // the author may stop it until the writing begins.
+    virtual std::unique_ptr<ReadProgress> rewriteProgress() = 0;
 
     // --- what the window holds ------------------------------------------------------------------
     // The fields as the author typed them.

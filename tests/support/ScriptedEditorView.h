@@ -44,6 +44,7 @@ public:
         };
         return std::make_unique<Cancelling>(cancellable && cancelReads);
     }
+    std::unique_ptr<ReadProgress> rewriteProgress() override { return readProgress(true); }
     SituationFields fields() const override { return typed; }
     bool autoSaving() const override { return autoSave; }
     void beforeSwitch(bool) override {

@@ -338,8 +338,13 @@ bool TFoRPGEdit::FormClose() {
 
 void TFoRPGEdit::BuZapiszClick() {
     act([this] {
-        if (session_.save())
-            BuPrzywroc->setEnabled(true);
+        // An inserted situation is saved by a rewrite, after which the scenario is open anew.
+        const bool inserting = session_.state().inserting();
+        if (!session_.save())
+            return;
+        BuPrzywroc->setEnabled(true);
+        if (inserting)
+            showCurrent();
     });
 }
 

@@ -577,6 +577,37 @@ private slots:
         QCOMPARE(child<QLineEdit>(e.w, "ENazwa")->text(), QStringLiteral("Łąka"));
     }
 
+    // "Wstaw nową za" (Insert in the grid) on "Start": a new situation edited as "N&owa" edits,
+    // saved in place as situation 2 and shown there; the road of "Start" follows "Łąka" to 3.
+    void insertKeyPutsANewSituationAfterTheRow() {
+        const QString kro = folder_.filePath(QStringLiteral("Las.Kro"));
+        QVERIFY(writeScenario(kro, threeSituations()));
+        Editor e;
+        e.open(kro);
+        auto* grid = child<QTableView>(e.w, "SGSyt");
+        grid->setCurrentIndex(e.w.grid().index(0, 0));
+        grid->setFocus();
+        QTest::keyClick(grid, Qt::Key_Insert);
+        QVERIFY(e.w.state().newSituation());
+        QCOMPARE(e.w.state().numer(), 2);
+        QCOMPARE(child<QComboBox>(e.w, "CBTyp")->currentText(), QStringLiteral("Normalny"));
+        child<QLineEdit>(e.w, "ENazwa")->setText(QStringLiteral("Polana"));
+        child<QPlainTextEdit>(e.w, "MeOpis")->setPlainText(QStringLiteral("Cicho"));
+        for (QLineEdit* w : {child<QLineEdit>(e.w, "EWybor1"), child<QLineEdit>(e.w, "EWybor2"),
+                             child<QLineEdit>(e.w, "EWybor3"), child<QLineEdit>(e.w, "EWybor4")})
+            w->setText(QStringLiteral("Idź"));
+        Editor::click(child<QPushButton>(e.w, "BuZapisz"));
+        QVERIFY(e.boxes.verifyAllShown());
+        QVERIFY(!e.w.state().newSituation());
+        QCOMPARE(e.w.state().numer(), 2);
+        QCOMPARE(child<QLineEdit>(e.w, "ENazwa")->text(), QStringLiteral("Polana"));
+        QCOMPARE(e.row(2), QStringLiteral("Polana|N|"));
+        QCOMPARE(e.row(3), QStringLiteral("Łąka|1|"));
+        QCOMPARE(targetAt(readFile(kro), 1, 1), 3);
+        QCOMPARE(child<QPushButton>(e.w, "BuCofnij")->toolTip(),
+                 QStringLiteral("Cofnij: wstawienie sytuacji 2 „Polana”"));
+    }
+
     void newSituationIsAppendedByTheAutomaticSave() {
         const QString kro = folder_.filePath(QStringLiteral("Las.Kro"));
         QVERIFY(writeScenario(kro, threeSituations()));

@@ -56,9 +56,10 @@ ScenarioSnapshot readSnapshot(RecordFileFactory& files, const QString& situation
                                             lengths.listBytes / TRekordListy::Size);
 
         // Reserved, not touched: memory follows the records really read, and the lengths
-        // cannot claim more than the limit.
-        snapshot.rekordy.reserve(static_cast<std::size_t>(whole));
-        snapshot.listy.reserve(static_cast<std::size_t>(whole));
+        // cannot claim more than the limit. One record more: a situation added or put back
+        // (a copy, an insert, an undone delete) moves no record to new memory.
+        snapshot.rekordy.reserve(static_cast<std::size_t>(whole) + 1);
+        snapshot.listy.reserve(static_cast<std::size_t>(whole) + 1);
         // In large pages where the system has them: the first touch of each small page of
         // tens of megabytes costs more than the read into it.
         preferLargePages(snapshot.rekordy.data(), snapshot.rekordy.capacity() * TRekordKroku::Size);

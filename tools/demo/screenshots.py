@@ -27,7 +27,7 @@ def take(d, build, docs):
     d.start("player", os.path.join(build, "player", "Zozozarov"), {"KIT_SCENARIO_FOLDER": demo})
     menu = d.window("Menu")
     d.click(menu, 128, 138)
-    d.choose_file("Open", "Zamek.Kro")
+    d.choose_file("Otwórz", "Zamek.Kro")
     shoot(d, menu, os.path.join(docs, "menu.png"))
     d.click(menu, 129, 79)
     game = d.window("Gra")
@@ -71,7 +71,7 @@ def take(d, build, docs):
     d.xdotool("mousemove", "--window", window, 338, 350 + 1 + 14 + 2 * 16 + 8)
     d.xdotool("click", "3")
     time.sleep(0.8)
-    subprocess.run(["import", "-silent", "-window", "root", "-crop", "680x600+0+0", "-depth", "8",
+    subprocess.run(["import", "-silent", "-window", "root", "-crop", "680x525+0+0", "-depth", "8",
                     os.path.join(docs, "menu-spisu.png")], env=d.env, check=True)
     d.xdotool("key", "Escape")
     d.key(window, "ctrl+f")

@@ -23,6 +23,7 @@
 #include "platform/core/PosixRecordFile.h"
 #include "tests/support/ScenarioBuilder.h"
 #include "tests/support/ScriptedEditorView.h"
+#include "tests/support/SessionRig.h"
 
 #include <QDir>
 #include <QFile>
@@ -120,20 +121,7 @@ struct SessionFigures {
 
 // The editor's session as the window runs it, on the real files, with no window: the rewrite
 // of a whole scenario is tekstowki's, as the editor gives it.
-struct Session {
-    PosixRecordFileFactory files;
-    ScriptedEditorView view;
-    EditorSession session{files, view,
-                          [this](const QString& path, const EditorSession::RecordsChange& change,
-                                 const ScenarioState::Progress& progress) {
-                              return restructureScenario(
-                                  files, path,
-                                  [&](ScenarioSnapshot& snapshot) {
-                                      return change(snapshot.rekordy, snapshot.listy);
-                                  },
-                                  progress);
-                          }};
-};
+using Session = SessionRigOn<PosixRecordFileFactory>;
 
 // Situation k changed as an author changes it: a new name and description, four choices to
 // the first four situations.

@@ -23,6 +23,13 @@ ScenarioState::Progress progressOf(ReadProgress* progress) {
         [progress](std::int64_t read, std::int64_t total) { return progress->step(read, total); };
 }
 
+// The lists are shown however their rebuild ends, also with what a failed one read.
+struct ShownAtEnd {
+    EditorView& view;
+    const ScenarioList& list;
+    ~ShownAtEnd() { view.showList(list); }
+};
+
 // "7 „Studnia”" as the questions name a situation.
 QString named(std::int32_t k, const std::vector<TRekordKroku>& rekordy) {
     return QStringLiteral("%1 „%2”").arg(k).arg(rekordy[std::size_t(k)].Nazwa.text());
@@ -163,12 +170,7 @@ bool EditorSession::ZapiszSytuacje() {
         return false;
     }
     ScenarioList list;
-    // The lists are shown however the rebuild ends, also with what a failed one read.
-    const struct Shown {
-        EditorView& view;
-        const ScenarioList& list;
-        ~Shown() { view.showList(list); }
-    } shown{view_, list};
+    const ShownAtEnd shown{view_, list};
     const std::unique_ptr<ReadProgress> progress = view_.readProgress(false);
     const bool appended = state_.newSituation();
     const QString refusal = state_.save(view_.fields(), list, progressOf(progress.get()));
@@ -488,11 +490,7 @@ void EditorSession::keepTyped() {
 
 void EditorSession::rebuildLists() {
     ScenarioList list;
-    const struct Shown {
-        EditorView& view;
-        const ScenarioList& list;
-        ~Shown() { view.showList(list); }
-    } shown{view_, list};
+    const ShownAtEnd shown{view_, list};
     const std::unique_ptr<ReadProgress> progress = view_.readProgress(false);
     state_.OdswiezSpis(list, progressOf(progress.get()));
 }

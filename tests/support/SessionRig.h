@@ -1,14 +1,14 @@
 #pragma once
-// The editor's session as the editor runs it, over a scripted view and record files that can
-// fail, with the rewrite of a whole scenario the editor gives it.
+// The editor's session as the editor runs it, over a scripted view and record files (ones
+// that can fail, or the real ones), with the rewrite of a whole scenario the editor gives it.
 
 #include "authoring/Restructuring.h"
 #include "editor/model/EditorSession.h"
 #include "tests/support/FaultyRecordFile.h"
 #include "tests/support/ScriptedEditorView.h"
 
-struct SessionRig {
-    FaultyRecordFileFactory files;
+template <class Files> struct SessionRigOn {
+    Files files;
     ScriptedEditorView view;
     EditorSession session{files, view,
                           [this](const QString& path, const EditorSession::RecordsChange& change,
@@ -40,3 +40,6 @@ struct SessionRig {
         view.typed.opis = QStringLiteral("Tu sie konczy");
     }
 };
+
+// On record files that fail on demand.
+using SessionRig = SessionRigOn<FaultyRecordFileFactory>;

@@ -35,18 +35,6 @@ QString named(std::int32_t k, const std::vector<TRekordKroku>& rekordy) {
     return QStringLiteral("%1 „%2”").arg(k).arg(rekordy[std::size_t(k)].Nazwa.text());
 }
 
-// The situations other than n with a road into n, named, in number order.
-QStringList roadsInto(std::int32_t n, const std::vector<TRekordKroku>& rekordy) {
-    QStringList from;
-    for (std::int32_t k = 0; k < std::int32_t(rekordy.size()); ++k) {
-        const TRekordKroku& r = rekordy[std::size_t(k)];
-        if (k != n && (r.Krok_Wybrany1.get() == n || r.Krok_Wybrany2.get() == n ||
-                       r.Krok_Wybrany3.get() == n || r.Krok_Wybrany4.get() == n))
-            from.append(named(k, rekordy));
-    }
-    return from;
-}
-
 } // namespace
 
 EditorSession::EditorSession(RecordFileFactory& files, EditorView& view, RewriteScenario rewrite)
@@ -286,16 +274,19 @@ bool EditorSession::rewriteWithProgress(const RecordsChange& change) {
 bool EditorSession::deleteSituation(std::int32_t k) {
     return restructure([&](std::vector<TRekordKroku>& rekordy,
                            std::vector<TRekordListy>& listy) -> std::unique_ptr<RewriteStep> {
-        const QStringList from = roadsInto(k, rekordy);
-        const QString asked =
-            k >= 0 && k < std::int32_t(rekordy.size()) ? named(k, rekordy) : QString();
-        const std::vector<RoadSlot> toEnd = k >= 0 && k < std::int32_t(rekordy.size())
-                                                ? roadsTo(rekordy, k)
-                                                : std::vector<RoadSlot>{};
+        const bool exists = k >= 0 && k < std::int32_t(rekordy.size());
+        const QString asked = exists ? named(k, rekordy) : QString();
+        const std::vector<RoadSlot> toEnd = exists ? roadsTo(rekordy, k) : std::vector<RoadSlot>{};
         const ScenarioPair::SituationRecords deleted =
-            k >= 0 && k < std::int32_t(rekordy.size())
-                ? ScenarioPair::SituationRecords{rekordy[std::size_t(k)], listy[std::size_t(k)]}
-                : ScenarioPair::SituationRecords{};
+            exists ? ScenarioPair::SituationRecords{rekordy[std::size_t(k)], listy[std::size_t(k)]}
+                   : ScenarioPair::SituationRecords{};
+        // Each situation with a road into k once, in number order.
+        QStringList from;
+        for (const RoadSlot& road : toEnd) {
+            const QString name = named(road.situation, rekordy);
+            if (from.isEmpty() || from.back() != name)
+                from.append(name);
+        }
         // Refused before the author is asked; nothing is written until the answer is "Tak".
         ::deleteSituation(rekordy, listy, k);
         const QString roads =

@@ -47,9 +47,12 @@ def test(d, args):
     x, y = grid_row(DELETED)
     d.xdotool("mousemove", "--window", window, x, y)
     d.xdotool("click", "3")
-    # The menu holds the keyboard while it is open: its first item is "Usuń sytuację".
-    kit.wait_until("the grid's menu", lambda: d.xdotool("key", "Down") is not None)
-    d.xdotool("key", "--delay", 80, "Return")
+    # The menu, a window of the editor's with no title of its own, holds the keyboard while it
+    # is open: its first item is "Usuń sytuację".
+    _, pid = d.xdotool("getwindowpid", window)
+    kit.wait_until("the grid's menu", lambda: len(d.xdotool(
+        "search", "--onlyvisible", "--pid", pid.strip())[1].split()) > 1)
+    d.xdotool("key", "--delay", 80, "Down", "Return")
     question = d.window("Diziru")
     d.key(question, "Left", "space")  # "Tak": "Nie" is the default button
     d.wait_closed("Diziru")

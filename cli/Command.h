@@ -37,6 +37,7 @@ int runExportHtml(const QStringList& arguments);
 int runDelete(const QStringList& arguments);
 int runMove(const QStringList& arguments);
 int runDuplicate(const QStringList& arguments);
+int runDiff(const QStringList& arguments);
 
 // Results go to stdout, everything else to stderr, both in UTF-8.
 namespace Console {

@@ -203,17 +203,45 @@ std::vector<DiffLine> diffLines(const QString& oldText, const QString& newText) 
     }
     for (const QString& line : newLines)
         b.push_back(ids.value(line, -1));
-    const Comparison comparison(std::move(a), std::move(b));
+
+    // A line that the other text does not hold at all is never common: it is left out of the
+    // comparison, whose cost grows with the lines that differ. Two wholly different texts then
+    // cost no more than reading them.
+    std::vector<bool> inNew(ids.size(), false);
+    for (const int id : b) {
+        if (id >= 0)
+            inNew[std::size_t(id)] = true;
+    }
+    std::vector<int> keptA, keptB; // positions of the lines compared
+    std::vector<int> fa, fb;
+    for (std::size_t x = 0; x < a.size(); ++x) {
+        if (inNew[std::size_t(a[x])]) {
+            keptA.push_back(int(x));
+            fa.push_back(a[x]);
+        }
+    }
+    for (std::size_t y = 0; y < b.size(); ++y) {
+        if (b[y] >= 0) {
+            keptB.push_back(int(y));
+            fb.push_back(b[y]);
+        }
+    }
+    const Comparison compared(std::move(fa), std::move(fb));
+    std::vector<bool> sameA(a.size(), false), sameB(b.size(), false);
+    for (std::size_t x = 0; x < keptA.size(); ++x)
+        sameA[std::size_t(keptA[x])] = compared.sameA()[x];
+    for (std::size_t y = 0; y < keptB.size(); ++y)
+        sameB[std::size_t(keptB[y])] = compared.sameB()[y];
 
     std::vector<DiffLine> lines;
     lines.reserve(std::size_t(oldLines.size() + newLines.size()));
     qsizetype i = 0, j = 0;
     while (i < oldLines.size() || j < newLines.size()) {
-        while (i < oldLines.size() && !comparison.sameA()[std::size_t(i)]) {
+        while (i < oldLines.size() && !sameA[std::size_t(i)]) {
             lines.push_back({DiffLine::Kind::Removed, oldLines[i], int(i + 1), 0});
             ++i;
         }
-        while (j < newLines.size() && !comparison.sameB()[std::size_t(j)]) {
+        while (j < newLines.size() && !sameB[std::size_t(j)]) {
             lines.push_back({DiffLine::Kind::Added, newLines[j], 0, int(j + 1)});
             ++j;
         }

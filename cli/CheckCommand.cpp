@@ -116,30 +116,6 @@ QByteArray json(const QString& file, const CheckReport& report, const BlockLines
     return QJsonDocument(document).toJson(QJsonDocument::Indented);
 }
 
-// The scenario a text describes, with the line of each block, or nothing after its faults
-// (as from-text prints them) on stderr. Its media are looked up beside the text.
-std::optional<ScenarioSnapshot> readTextScenario(const QString& file, BlockLines& lines) {
-    const std::optional<QString> text = Console::readText(file);
-    if (!text)
-        return std::nullopt;
-    const TextFormResult result = fromText(*text);
-    if (!result.ok()) {
-        Console::printTextErrors(file, result.errors);
-        return std::nullopt;
-    }
-    try {
-        ScenarioSnapshot snapshot = snapshotFromBytes(result.pair.situations, result.pair.list);
-        snapshot.folder = folderOfScenario(file);
-        snapshot.situationBytes = result.pair.situations.size();
-        snapshot.listBytes = result.pair.list.size();
-        lines = result.situationLines;
-        return snapshot;
-    } catch (const AppError& e) {
-        Console::err(QStringLiteral("tekstowki: %1: %2\n").arg(file, e.message()));
-        return std::nullopt;
-    }
-}
-
 } // namespace
 
 int runCheck(const QStringList& arguments) {
@@ -163,8 +139,9 @@ int runCheck(const QStringList& arguments) {
     const QString& file = files.first();
     BlockLines lines;
     const std::optional<ScenarioSnapshot> read =
-        Console::fileKindAt(file) == Console::FileKind::Text ? readTextScenario(file, lines)
-                                                             : Console::readScenario(file);
+        Console::fileKindAt(file) == Console::FileKind::Text
+            ? Console::readTextScenario(file, &lines)
+            : Console::readScenario(file);
     if (!read)
         return Exit::Failed;
     const ScenarioSnapshot& snapshot = *read;

@@ -85,6 +85,12 @@ std::optional<QString> readText(const QString& file);
 // Each fault of a text as "tekstowki: <file>:LINE:COLUMN: message" on stderr.
 void printTextErrors(const QString& file, const std::vector<TextFormError>& errors);
 
+// The scenario the text at `file` describes, its media looked up beside the text, and the line
+// of each situation's block in `situationLines` when given; or nothing after the text's faults
+// (as from-text prints them) or the reason on stderr.
+std::optional<ScenarioSnapshot> readTextScenario(const QString& file,
+                                                 std::vector<int>* situationLines = nullptr);
+
 // The path that names standard output for a command's output file.
 inline const QString StandardOutput = QStringLiteral("-");
 

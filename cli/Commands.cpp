@@ -132,6 +132,30 @@ QString withSuffix(const QString& path, const QString& suffix) {
     return (dot > name ? path.left(dot) : path) + suffix;
 }
 
+std::optional<ScenarioSnapshot> readTextScenario(const QString& file,
+                                                 std::vector<int>* situationLines) {
+    const std::optional<QString> text = readText(file);
+    if (!text)
+        return std::nullopt;
+    const TextFormResult result = fromText(*text);
+    if (!result.ok()) {
+        printTextErrors(file, result.errors);
+        return std::nullopt;
+    }
+    try {
+        ScenarioSnapshot snapshot = snapshotFromBytes(result.pair.situations, result.pair.list);
+        snapshot.folder = folderOfScenario(file);
+        snapshot.situationBytes = result.pair.situations.size();
+        snapshot.listBytes = result.pair.list.size();
+        if (situationLines)
+            *situationLines = result.situationLines;
+        return snapshot;
+    } catch (const AppError& e) {
+        err(QStringLiteral("tekstowki: %1: %2\n").arg(file, e.message()));
+        return std::nullopt;
+    }
+}
+
 std::optional<QString> readText(const QString& file) {
     QFile text(file);
     if (!text.open(QIODevice::ReadOnly)) {

@@ -31,25 +31,8 @@ const QString kHelp = QStringLiteral(
 
 // The scenario in `file`, a pair or its text, or nothing after the reason on stderr.
 std::optional<ScenarioSnapshot> readEither(const QString& file) {
-    if (Console::fileKindAt(file) == Console::FileKind::Text) {
-        const std::optional<QString> text = Console::readText(file);
-        if (!text)
-            return std::nullopt;
-        const TextFormResult result = fromText(*text);
-        if (!result.ok()) {
-            Console::printTextErrors(file, result.errors);
-            return std::nullopt;
-        }
-        try {
-            ScenarioSnapshot snapshot = snapshotFromBytes(result.pair.situations, result.pair.list);
-            snapshot.situationBytes = result.pair.situations.size();
-            snapshot.listBytes = result.pair.list.size();
-            return snapshot;
-        } catch (const AppError& e) {
-            Console::err(QStringLiteral("tekstowki: %1: %2\n").arg(file, e.message()));
-            return std::nullopt;
-        }
-    }
+    if (Console::fileKindAt(file) == Console::FileKind::Text)
+        return Console::readTextScenario(file);
     std::optional<ScenarioSnapshot> snapshot = Console::readScenario(file);
     // The text form of a pair with part of a record would hide that part: compared it would lie.
     if (snapshot) {

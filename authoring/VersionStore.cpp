@@ -1,7 +1,9 @@
 #include "authoring/VersionStore.h"
 
 #include "common/Records.h"
+#include "common/SaveJournal.h"
 #include "platform/core/AppError.h"
+#include "platform/core/FileSystem.h"
 #include "platform/core/OutputFiles.h"
 
 #include <QCryptographicHash>
@@ -160,6 +162,11 @@ QString VersionStore::defaultRoot() {
            QStringLiteral("/tekstowki/wersje");
 }
 
+QString VersionStore::labelOf(const QString& id) {
+    const std::optional<IdParts> parts = parseId(id);
+    return parts ? parts->time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) : id;
+}
+
 QString VersionStore::folderOf(const QString& situationFilePath) const {
     const QFileInfo info(situationFilePath);
     QString canonical = info.canonicalFilePath();
@@ -175,6 +182,12 @@ QString VersionStore::folderOf(const QString& situationFilePath) const {
 
 std::optional<VersionInfo> VersionStore::keep(const QString& situationFilePath,
                                               const QString& reason) {
+    // Only a pair of regular files is kept: a pipe at either path would hold the read up for
+    // ever, and no program of the kit writes through anything else.
+    for (const QString& path : {situationFilePath, listFilePath(situationFilePath)}) {
+        if (OutputFiles::kindAt(path) != OutputFiles::Kind::RegularFile)
+            return std::nullopt;
+    }
     const std::optional<QByteArray> situations = readWhole(situationFilePath);
     const std::optional<QByteArray> listBytes = readWhole(listFilePath(situationFilePath));
     if (!situations || !listBytes)
@@ -268,6 +281,47 @@ PairContent VersionStore::read(const QString& situationFilePath, const QString& 
     if (!situations || !list)
         throw AppError(AppError::Other, QStringLiteral("Nie ma wersji %1").arg(dir));
     return PairContent{*situations, *list};
+}
+
+VersionInfo VersionStore::restore(const QString& situationFilePath, const QString& id) {
+    const std::vector<VersionInfo> versions = list(situationFilePath);
+    const auto found = std::find_if(versions.begin(), versions.end(),
+                                    [&](const VersionInfo& v) { return v.id == id; });
+    if (found == versions.end())
+        throw AppError(AppError::Other,
+                       QStringLiteral("%1: nie ma wersji „%2”").arg(situationFilePath, id));
+    // What the replace would refuse is refused before anything is read or kept: a pipe at
+    // either path would hold the read up for ever, and a save never finished would be undone
+    // over the restored files at the next open.
+    const QString lis = listFilePath(situationFilePath);
+    for (const QString& path : {situationFilePath, lis}) {
+        const OutputFiles::Kind kind = OutputFiles::kindAt(path);
+        if (kind != OutputFiles::Kind::Nothing && kind != OutputFiles::Kind::RegularFile)
+            throw AppError(AppError::Other, OutputFiles::refusalFor(path, kind));
+    }
+    const QString journal = SaveJournal::pathFor(situationFilePath);
+    if (FileSystem::entryExists(journal))
+        throw AppError(AppError::Other,
+                       QStringLiteral("%1: scenariusz ma niedokończony zapis (%2); otwórz go "
+                                      "najpierw w edytorze")
+                           .arg(situationFilePath, journal));
+    const PairContent version = read(situationFilePath, id);
+    // Read before it is kept: a change in between makes the replace refuse rather than pass
+    // unkept.
+    const std::optional<QByteArray> situations = readWhole(situationFilePath);
+    const std::optional<QByteArray> listBytes = readWhole(lis);
+    try {
+        keep(situationFilePath, QStringLiteral("przed przywróceniem wersji %1").arg(labelOf(id)));
+    } catch (const AppError& e) {
+        throw AppError(AppError::Other,
+                       QStringLiteral("%1: nie zachowano obecnego stanu scenariusza, więc nic nie "
+                                      "zmieniono\n%2")
+                           .arg(situationFilePath, e.message()));
+    }
+    const PairContent present{situations.value_or(QByteArray()), listBytes.value_or(QByteArray())};
+    replaceScenario(situationFilePath, version.situations, version.list,
+                    situations && listBytes ? &present : nullptr);
+    return *found;
 }
 
 void VersionStore::prune(const QString& situationFilePath) {

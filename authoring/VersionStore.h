@@ -52,6 +52,10 @@ public:
     // $XDG_DATA_HOME/tekstowki/wersje (~/.local/share/tekstowki/wersje when it is not set).
     static QString defaultRoot();
 
+    // How the author sees version `id`: its local time, "2026-12-09 15:03:27"; the id itself
+    // when it is no id.
+    static QString labelOf(const QString& id);
+
     // The scenario's own folder under the root: the situation file's name up to its first "."
     // (as listFilePath() cuts it), "-" and 8 hex digits of a hash of the file's absolute
     // canonical path, so that two scenarios of one name in two folders do not meet.
@@ -60,9 +64,9 @@ public:
     // Keeps the pair as its files are now as a new version, all or nothing, unless it is byte
     // for byte the newest version already; then removes what a crash left behind and prunes.
     // Returns the version kept; nothing when the pair was kept already or a file of the pair
-    // does not exist. Throws AppError (a Polish message naming the path) when the pair cannot
-    // be read or the version cannot be written or pruned; the scenario's files are never
-    // written.
+    // is not a regular file (none, a pipe, a link). Throws AppError (a Polish message naming the
+    // path) when the pair cannot be read or the version cannot be written or pruned; the scenario's
+    // files are never written.
     std::optional<VersionInfo> keep(const QString& situationFilePath, const QString& reason);
 
     // The scenario's whole versions, newest first; staging folders and damaged versions are
@@ -72,6 +76,14 @@ public:
     // Both files of version `id`. Throws AppError when there is no such whole version or its
     // files cannot be read.
     PairContent read(const QString& situationFilePath, const QString& id) const;
+
+    // Brings version `id` back as the pair at `situationFilePath` with replaceScenario, all or
+    // nothing, after keeping the pair as it is now as a version. Refused, with nothing
+    // written, when there is no such version, when either path holds something other than a
+    // regular file, when a save never finished, when the present cannot be kept, when the
+    // version is not whole records, or when another program changes the pair meanwhile.
+    // Returns the version brought back. Throws AppError.
+    VersionInfo restore(const QString& situationFilePath, const QString& id);
 
     // Removes the versions the retention drops: every version of the last KeepAllSeconds is
     // kept; older ones, the newest of each UTC day among them while not older than

@@ -38,6 +38,8 @@ int runDelete(const QStringList& arguments);
 int runMove(const QStringList& arguments);
 int runDuplicate(const QStringList& arguments);
 int runDiff(const QStringList& arguments);
+int runVersions(const QStringList& arguments);
+int runRestore(const QStringList& arguments);
 
 // Results go to stdout, everything else to stderr, both in UTF-8.
 namespace Console {
@@ -90,6 +92,13 @@ void printTextErrors(const QString& file, const std::vector<TextFormError>& erro
 // (as from-text prints them) or the reason on stderr.
 std::optional<ScenarioSnapshot> readTextScenario(const QString& file,
                                                  std::vector<int>* situationLines = nullptr);
+
+// Keeps the pair at `file` as it is now as a version in the user's version store, before a
+// command replaces it; nothing is kept when either file is not a regular file (or is not
+// there) or the pair is kept already. A
+// failure only prints "tekstowki: uwaga: nie zachowano wersji scenariusza: <why>" on stderr:
+// the command goes on.
+void keepVersion(const QString& file, const QString& reason);
 
 // The path that names standard output for a command's output file.
 inline const QString StandardOutput = QStringLiteral("-");

@@ -1,5 +1,6 @@
 #include "cli/Command.h"
 
+#include "authoring/VersionStore.h"
 #include "common/SaveJournal.h"
 #include "common/ScenarioFiles.h"
 #include "platform/core/AppError.h"
@@ -36,6 +37,11 @@ const std::vector<Command>& commands() {
          runMove},
         {QStringLiteral("duplicate"),
          QStringLiteral("dopisuje na końcu kopię sytuacji pod wolną nazwą"), runDuplicate},
+        {QStringLiteral("versions"),
+         QStringLiteral("wypisuje zachowane wersje scenariusza, od najnowszej"), runVersions},
+        {QStringLiteral("restore"),
+         QStringLiteral("przywraca zachowaną wersję scenariusza (obecną zachowuje najpierw)"),
+         runRestore},
     };
     return all;
 }
@@ -196,6 +202,17 @@ void printTextErrors(const QString& file, const std::vector<TextFormError>& erro
                 .arg(e.line)
                 .arg(e.column)
                 .arg(e.message));
+}
+
+void keepVersion(const QString& file, const QString& reason) {
+    try {
+        VersionStore(VersionStore::defaultRoot()).keep(file, reason);
+    } catch (const AppError& e) {
+        // One line, as every message of the command line is.
+        QString why = e.message();
+        why.replace(u'\n', QStringLiteral(": "));
+        err(QStringLiteral("tekstowki: uwaga: nie zachowano wersji scenariusza: %1\n").arg(why));
+    }
 }
 
 QStringList scenarioInputs(const QString& situationFile) {

@@ -20,7 +20,8 @@ const QString kHelp = QStringLiteral(
     "sytuacji i plik listy obok niego. Opis formatu: /usr/share/doc/tekstowki/TEXT-FORMAT.md\n"
     "(w źródłach docs/TEXT-FORMAT.md).\n"
     "Nic nie jest zapisywane, jeśli tekst ma choć jeden błąd; istniejący scenariusz jest\n"
-    "zastępowany w całości albo wcale, pod blokadą scenariusza, jak zapis edytora.\n"
+    "zastępowany w całości albo wcale, pod blokadą scenariusza, jak zapis edytora; jego\n"
+    "poprzedni stan zostaje najpierw zachowany jako wersja (tekstowki versions PLIK.Kro).\n"
     "Każdy błąd to jeden wiersz\n"
     "  tekstowki: PLIK:WIERSZ:KOLUMNA: OPIS\n\n"
     "Opcje:\n"
@@ -73,6 +74,7 @@ int runFromText(const QStringList& arguments) {
                          .arg(kro, SaveJournal::pathFor(kro)));
         return Exit::Failed;
     }
+    Console::keepVersion(kro, QStringLiteral("przed from-text"));
     try {
         replaceScenario(kro, result.pair.situations, result.pair.list);
     } catch (const AppError& e) {

@@ -16,7 +16,8 @@ namespace {
 const QString kCommonHelp = QStringLiteral(
     "Wszystkie drogi są przenumerowane tak, że każdy wybór prowadzi do tej samej sytuacji co\n"
     "wcześniej. Scenariusz jest zastępowany w całości albo wcale, pod blokadą scenariusza, jak\n"
-    "zapis edytora. Sytuacji 0 (domyślny koniec) i 1 (początek) nie można usunąć ani\n"
+    "zapis edytora; jego poprzedni stan zostaje najpierw zachowany jako wersja (tekstowki\n"
+    "versions PLIK.Kro). Sytuacji 0 (domyślny koniec) i 1 (początek) nie można usunąć ani\n"
     "przenieść.\n\n"
     "Kod wyjścia: 0 gdy gotowe, 2 gdy polecenie jest błędne albo scenariusza nie da się\n"
     "odczytać lub zapisać (wtedy żaden plik się nie zmienia).\n");
@@ -51,10 +52,12 @@ QString quoted(const QString& name) {
     return QStringLiteral("„%1”").arg(name);
 }
 
-// Reads the pair at `file`, applies `change` and writes the pair back whole.
-int restructure(const QString& file, const Change& change) {
+// Keeps the pair at `file` as a version (why: `reason`), reads it, applies `change` and writes
+// the pair back whole.
+int restructure(const QString& file, const QString& reason, const Change& change) {
     if (const std::optional<int> refused = Console::refuseText(file))
         return *refused;
+    Console::keepVersion(file, reason);
     Done done;
     try {
         PosixRecordFileFactory recordFiles;
@@ -129,7 +132,8 @@ int runDelete(const QStringList& arguments) {
     QCommandLineParser parser;
     return runOn(
         parser, arguments, QStringLiteral("tekstowki delete"), kDeleteHelp, [](const Target& at) {
-            return restructure(at.file, [&at](ScenarioSnapshot& s) {
+            const QString reason = QStringLiteral("przed usunięciem sytuacji %1").arg(at.number);
+            return restructure(at.file, reason, [&at](ScenarioSnapshot& s) {
                 const DeletedSituation deleted = deleteSituation(s.rekordy, s.listy, at.number);
                 return Done{QStringLiteral("Usunięto sytuację %1 %2; %3 teraz do "
                                            "sytuacji 0.")
@@ -152,7 +156,8 @@ int runMove(const QStringList& arguments) {
         if (!newNumber)
             return Exit::Failed;
         const std::int32_t to = *newNumber;
-        return restructure(at.file, [&at, to](ScenarioSnapshot& s) {
+        const QString reason = QStringLiteral("przed przeniesieniem sytuacji %1").arg(at.number);
+        return restructure(at.file, reason, [&at, to](ScenarioSnapshot& s) {
             const QString name = at.number >= 0 && at.number < s.size()
                                      ? s.rekordy[std::size_t(at.number)].Nazwa.text()
                                      : QString();
@@ -176,7 +181,9 @@ int runDuplicate(const QStringList& arguments) {
     QCommandLineParser parser;
     return runOn(parser, arguments, QStringLiteral("tekstowki duplicate"), kDuplicateHelp,
                  [](const Target& at) {
-                     return restructure(at.file, [&at](ScenarioSnapshot& s) {
+                     const QString reason =
+                         QStringLiteral("przed powieleniem sytuacji %1").arg(at.number);
+                     return restructure(at.file, reason, [&at](ScenarioSnapshot& s) {
                          const std::int32_t copy =
                              duplicateSituation(s.rekordy, s.listy, at.number);
                          const auto nameOf = [&s](std::int32_t k) {

@@ -18,4 +18,7 @@ struct EditorServices {
     // Starts the player on the scenario at `path`, at situation `from`; false when it could
     // not be started. Empty: no player can be started.
     std::function<bool(const QString& path, std::int32_t from)> startPlayer = {};
+    // Where the versions of scenarios are kept; empty: the user's data folder
+    // (VersionStore::defaultRoot()).
+    QString versionRoot = {};
 };

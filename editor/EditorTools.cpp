@@ -2,11 +2,13 @@
 
 #include "editor/CheckWindow.h"
 #include "editor/FindWindow.h"
+#include "editor/HistoryWindow.h"
 #include "editor/MapWindow.h"
 #include "platform/ui/MessageBoxes.h"
 
-EditorTools::EditorTools(QWidget* owner, MessageBoxes& boxes, RecordFileFactory& files)
-    : owner_(owner), boxes_(boxes), files_(files) {}
+EditorTools::EditorTools(QWidget* owner, MessageBoxes& boxes, RecordFileFactory& files,
+                         VersionStore& versions)
+    : owner_(owner), boxes_(boxes), files_(files), versions_(versions) {}
 
 EditorTools::~EditorTools() = default;
 
@@ -57,6 +59,15 @@ void EditorTools::showFind(const QString& situationFilePath) {
     showIn(find_);
 }
 
+void EditorTools::showHistory(const QString& situationFilePath) {
+    if (!history_) {
+        history_ = new HistoryWindow(owner_, boxes_, files_, versions_, copyDialog_);
+        connect(history_, &HistoryWindow::restoreRequested, this, &EditorTools::restoreRequested);
+    }
+    history_->setScenario(situationFilePath);
+    showIn(history_);
+}
+
 bool EditorTools::anyShown() const {
     return (check_ && check_->isVisible()) || (map_ && map_->isVisible());
 }
@@ -64,6 +75,8 @@ bool EditorTools::anyShown() const {
 void EditorTools::refresh(const QString& situationFilePath, std::int32_t current) {
     if (find_ && find_->isVisible())
         find_->setScenario(situationFilePath);
+    if (history_ && history_->isVisible())
+        history_->setScenario(situationFilePath);
     if (!anyShown())
         return;
     read(situationFilePath);
@@ -85,12 +98,18 @@ void EditorTools::closeAll() {
         map_->close();
     if (find_)
         find_->close();
+    if (history_)
+        history_->close();
     snapshot_.reset();
     report_.reset();
 }
 
 FindWindow* EditorTools::findWindow() const {
     return find_;
+}
+
+HistoryWindow* EditorTools::historyWindow() const {
+    return history_;
 }
 
 MapWindow* EditorTools::mapWindow() const {

@@ -1,6 +1,7 @@
 #include "editor/Uedytor.h"
 
 #include "authoring/Restructuring.h"
+#include "authoring/TextForm.h"
 #include "common/Cp1250.h"
 #include "common/Description.h"
 #include "editor/FindWindow.h"
@@ -52,16 +53,22 @@ template <class Step> void TFoRPGEdit::act(Step&& step) {
 
 TFoRPGEdit::TFoRPGEdit(EditorServices services)
     : services_(std::move(services)),
-      session_(services_.files, *this,
-               [this](const QString& path, const EditorSession::RecordsChange& change,
-                      const ScenarioState::Progress& progress) {
-                   return restructureScenario(
-                       services_.files, path,
-                       [&](ScenarioSnapshot& snapshot) {
-                           return change(snapshot.rekordy, snapshot.listy);
-                       },
-                       progress);
-               }) {
+      versions_(services_.versionRoot.isEmpty() ? VersionStore::defaultRoot()
+                                                : services_.versionRoot),
+      session_(
+          services_.files, *this,
+          [this](const QString& path, const EditorSession::RecordsChange& change,
+                 const ScenarioState::Progress& progress) {
+              return restructureScenario(
+                  services_.files, path,
+                  [&](ScenarioSnapshot& snapshot) {
+                      return change(snapshot.rekordy, snapshot.listy);
+                  },
+                  progress);
+          },
+          VersionSchedule([this](const QString& path, const QString& reason) {
+              versions_.keep(path, reason);
+          })) {
     setObjectName(QStringLiteral("FoRPGEdit"));
     setWindowTitle(kTitle);
     WindowFrame::makeGrowing(this, kWidth, kHeight);
@@ -78,7 +85,7 @@ TFoRPGEdit::TFoRPGEdit(EditorServices services)
     PaObrazek->setPaintHandler([this](QPainter& painter) { media_->maluj(painter); });
     // A sound that cannot play is told in its box, and showing the situation goes on.
     media_->setSoundReport([this](const AppError& error) { services_.boxes.error(error); });
-    tools_ = std::make_unique<EditorTools>(this, services_.boxes, services_.files);
+    tools_ = std::make_unique<EditorTools>(this, services_.boxes, services_.files, versions_);
     connectHandlers();
 
     // The wave-audio device is opened once, without a file. A machine without a sound
@@ -108,6 +115,7 @@ void TFoRPGEdit::connectHandlers() {
     connect(BuSprawdz, &QPushButton::clicked, this, &TFoRPGEdit::BuSprawdzClick);
     connect(BuMapa, &QPushButton::clicked, this, &TFoRPGEdit::BuMapaClick);
     connect(BuGraj, &QPushButton::clicked, this, &TFoRPGEdit::BuGrajClick);
+    connect(tools_.get(), &EditorTools::restoreRequested, this, &TFoRPGEdit::restoreVersion);
     connect(tools_.get(), &EditorTools::jumpRequested, this, [this](std::int32_t k) {
         activateWindow();
         raise();
@@ -428,6 +436,26 @@ void TFoRPGEdit::replaceAll(const QString& needle, const QString& replacement,
     });
 }
 
+void TFoRPGEdit::showHistory() {
+    if (LEdycja->text() == EditingOffCaption)
+        return;
+    act([this] { tools_->showHistory(session_.state().situationFilePath()); });
+}
+
+void TFoRPGEdit::restoreVersion(const QString& id) {
+    act([&] {
+        const QString path = session_.state().situationFilePath();
+        const PairContent version = versions_.read(path, id);
+        const QString fault = wholeRecordsFault(version.situations.size(), version.list.size());
+        if (!fault.isEmpty())
+            throw AppError(AppError::Other, QStringLiteral("Wersja %1: %2").arg(id, fault));
+        ScenarioSnapshot records = snapshotFromBytes(version.situations, version.list);
+        if (session_.restoreVersion(VersionStore::labelOf(id), std::move(records.rekordy),
+                                    std::move(records.listy)))
+            showCurrent();
+    });
+}
+
 void TFoRPGEdit::BuCofnijClick() {
     act([this] {
         if (session_.undo())
@@ -532,6 +560,13 @@ void TFoRPGEdit::buildHistoryControls() {
                                {110, 4, 77, 23}, f13);
     BuPonow = Controls::place(new QPushButton(QStringLiteral("Ponów"), this), "BuPonow",
                               {190, 4, 77, 23}, f13);
+    // In the column of the author's tools, right of the situation's type.
+    BuHistoria = Controls::place(new QPushButton(QStringLiteral("Historia"), this), "BuHistoria",
+                                 {440, 64, 77, 23}, f13);
+    BuHistoria->setToolTip(
+        QStringLiteral("Wersje scenariusza zachowane na tym komputerze (Ctrl+H)"));
+    BuHistoria->setAccessibleDescription(BuHistoria->toolTip());
+    BuHistoria->setEnabled(false);
     QUndoStack& history = session_.history();
     const auto follow = [this, &history] {
         BuCofnij->setEnabled(history.canUndo());
@@ -549,8 +584,10 @@ void TFoRPGEdit::buildHistoryControls() {
     setTabOrder(BuOtworz, BuCofnij);
     setTabOrder(BuCofnij, BuPonow);
     setTabOrder(BuPonow, ENazwa);
+    setTabOrder(BuGraj, BuHistoria);
     connect(BuCofnij, &QPushButton::clicked, this, &TFoRPGEdit::BuCofnijClick);
     connect(BuPonow, &QPushButton::clicked, this, &TFoRPGEdit::BuPonowClick);
+    connect(BuHistoria, &QPushButton::clicked, this, &TFoRPGEdit::showHistory);
     // The keys work where the focus is not in a text field: a field keeps its own undo.
     const auto key = [this](const QKeySequence& keys, void (TFoRPGEdit::*handler)()) {
         auto* action = new QAction(this);
@@ -564,6 +601,7 @@ void TFoRPGEdit::buildHistoryControls() {
         &TFoRPGEdit::BuPonowClick);
     // "Szukaj" in its own window.
     key(QKeySequence(Qt::ControlModifier | Qt::Key_F), &TFoRPGEdit::showFind);
+    key(QKeySequence(Qt::ControlModifier | Qt::Key_H), &TFoRPGEdit::showHistory);
 }
 
 void TFoRPGEdit::SGSytContextMenu(const QPoint& position) {
@@ -746,10 +784,11 @@ void TFoRPGEdit::WlaczEdycje() {
 
 void TFoRPGEdit::enableEditing() {
     QWidget* controls[] = {
-        MeOpis,          EWybor1,         EWybor2,         EWybor3,   EWybor4,  ENazwa,
-        BuPoprzedni,     BuNastepny,      BuPrzywroc,      BuNowy,    BuZapisz, CBKrok_Wybrany1,
-        CBKrok_Wybrany2, CBKrok_Wybrany3, CBKrok_Wybrany4, CBTyp,     SGSyt,    CBAuto,
-        BuBmp,           BuWav,           MPwav,           BuSprawdz, BuMapa,   BuGraj};
+        MeOpis,   EWybor1,         EWybor2,         EWybor3,         EWybor4,
+        ENazwa,   BuPoprzedni,     BuNastepny,      BuPrzywroc,      BuNowy,
+        BuZapisz, CBKrok_Wybrany1, CBKrok_Wybrany2, CBKrok_Wybrany3, CBKrok_Wybrany4,
+        CBTyp,    SGSyt,           CBAuto,          BuBmp,           BuWav,
+        MPwav,    BuSprawdz,       BuMapa,          BuGraj,          BuHistoria};
     for (QWidget* control : controls)
         control->setEnabled(true);
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The editor's main window TFoRPGEdit: opening, editing, checking and saving situations.
 
+#include "authoring/VersionStore.h"
 #include "common/MediaFiles.h"
 #include "editor/EditorMedia.h"
 #include "editor/EditorServices.h"
@@ -90,6 +91,9 @@ private slots:
     void showFind();
     void replaceAll(const QString& needle, const QString& replacement,
                     const SearchOptions& options);
+    // "Historia" (Ctrl+H): the versions of the scenario open; "Przywróć" there as one step.
+    void showHistory();
+    void restoreVersion(const QString& id);
 
 private:
     void buildControls();
@@ -226,12 +230,14 @@ private:
     // The history of changes, beside "&Otwórz/Nowy".
     QPushButton* BuCofnij = nullptr;
     QPushButton* BuPonow = nullptr;
+    QPushButton* BuHistoria = nullptr;
     // Every control's place at the window's first size.
     std::vector<std::pair<QWidget*, QRect>> places_;
     // The grid's context menu: delete, move up, move down, duplicate the row's situation.
     QMenu* SGSytMenu = nullptr;
 
     EditorServices services_;
+    VersionStore versions_;
     EditorSession session_;
     SituationGrid* grid_;
     NameListModel* names_;

@@ -6,6 +6,7 @@
 
 #include <QStringList>
 #include <algorithm>
+#include <cstring>
 
 const QString EditorSession::UnsavedBeforePlayMessage =
     QStringLiteral("Sytuacja ma niezapisane zmiany. Zapisz ją albo przywróć, zanim zagrasz od "
@@ -14,6 +15,13 @@ const QString EditorSession::PlayerFailedMessage =
     QStringLiteral("Nie udało się uruchomić gry (programu Zozozarov).");
 
 namespace {
+
+// Whether two vectors of records hold the same bytes.
+template <typename Record>
+bool sameBytes(const std::vector<Record>& a, const std::vector<Record>& b) {
+    return a.size() == b.size() &&
+           (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(Record)) == 0);
+}
 
 // Calls the view's progress for the lists' rebuild; none when the view shows none.
 ScenarioState::Progress progressOf(ReadProgress* progress) {
@@ -37,8 +45,10 @@ QString named(std::int32_t k, const std::vector<TRekordKroku>& rekordy) {
 
 } // namespace
 
-EditorSession::EditorSession(RecordFileFactory& files, EditorView& view, RewriteScenario rewrite)
-    : view_(view), files_(files), rewrite_(std::move(rewrite)), state_(files) {}
+EditorSession::EditorSession(RecordFileFactory& files, EditorView& view, RewriteScenario rewrite,
+                             VersionSchedule versions)
+    : view_(view), files_(files), rewrite_(std::move(rewrite)), versions_(std::move(versions)),
+      state_(files) {}
 
 // --- opening ------------------------------------------------------------------------------------
 
@@ -82,6 +92,7 @@ void EditorSession::open(const QString& path) {
     if (!reopening_ || path != state_.situationFilePath()) {
         history_.clear();
         restored_ = nullptr;
+        versions_.startSession();
     }
     state_ = std::move(next);
     if (opened == Opened::Shown)
@@ -161,6 +172,8 @@ bool EditorSession::ZapiszSytuacje() {
     const ShownAtEnd shown{view_, list};
     const std::unique_ptr<ReadProgress> progress = view_.readProgress(false);
     const bool appended = state_.newSituation();
+    if (hasUnsavedEdits())
+        keepVersionBeforeSave();
     const QString refusal = state_.save(view_.fields(), list, progressOf(progress.get()));
     if (!refusal.isEmpty()) {
         view_.message(refusal);
@@ -221,7 +234,20 @@ void EditorSession::keep(EditStep* step) {
     history_.push(step);
 }
 
-bool EditorSession::restructure(const Restructure& change, bool saveFirst) {
+void EditorSession::keepVersionBeforeSave() {
+    if (state_.readOnly())
+        return;
+    if (const std::optional<QString> failed = versions_.beforeSave(state_.situationFilePath()))
+        view_.message(*failed);
+}
+
+void EditorSession::keepVersionBeforeRewrite(const QString& reason) {
+    if (const std::optional<QString> failed =
+            versions_.beforeRewrite(state_.situationFilePath(), reason))
+        view_.message(*failed);
+}
+
+bool EditorSession::restructure(const Restructure& change, const QString& reason, bool saveFirst) {
     // The numbers the author chose from belong to the files open; others may mean another
     // situation.
     if (state_.filesReplaced()) {
@@ -232,6 +258,7 @@ bool EditorSession::restructure(const Restructure& change, bool saveFirst) {
         return false;
     if (state_.readOnly())
         throw AppError(AppError::AccessDenied);
+    keepVersionBeforeRewrite(reason);
     std::unique_ptr<RewriteStep> step;
     QString refusal;
     const bool written = rewriteWithProgress(
@@ -272,128 +299,176 @@ bool EditorSession::rewriteWithProgress(const RecordsChange& change) {
 }
 
 bool EditorSession::deleteSituation(std::int32_t k) {
-    return restructure([&](std::vector<TRekordKroku>& rekordy,
-                           std::vector<TRekordListy>& listy) -> std::unique_ptr<RewriteStep> {
-        const bool exists = k >= 0 && k < std::int32_t(rekordy.size());
-        const QString asked = exists ? named(k, rekordy) : QString();
-        const std::vector<RoadSlot> toEnd = exists ? roadsTo(rekordy, k) : std::vector<RoadSlot>{};
-        const ScenarioPair::SituationRecords deleted =
-            exists ? ScenarioPair::SituationRecords{rekordy[std::size_t(k)], listy[std::size_t(k)]}
-                   : ScenarioPair::SituationRecords{};
-        // Each situation with a road into k once, in number order.
-        QStringList from;
-        for (const RoadSlot& road : toEnd) {
-            const QString name = named(road.situation, rekordy);
-            if (from.isEmpty() || from.back() != name)
-                from.append(name);
-        }
-        // Refused before the author is asked; nothing is written until the answer is "Tak".
-        ::deleteSituation(rekordy, listy, k);
-        const QString roads =
-            from.isEmpty()
-                ? QStringLiteral("Nie prowadzi do niej żadna droga.")
-                : QStringLiteral("Prowadzą do niej drogi z: %1. Te drogi poprowadzą do sytuacji 0 "
-                                 "(domyślny koniec).")
-                      .arg(from.join(QStringLiteral(", ")));
-        if (!view_.question(QStringLiteral("Usunąć sytuację %1?\n\n%2").arg(asked, roads)))
-            return nullptr;
-        auto step = std::make_unique<RewriteStep>(
-            QStringLiteral("usunięcie sytuacji %1").arg(asked),
-            [k](std::vector<TRekordKroku>& r, std::vector<TRekordListy>& l) {
-                ::deleteSituation(r, l, k);
-            },
-            [k, deleted, toEnd](std::vector<TRekordKroku>& r, std::vector<TRekordListy>& l) {
-                undeleteSituation(r, l, k, deleted, toEnd);
-            });
-        step->shownUndone = k;
-        step->shownDone = std::min(k, std::int32_t(rekordy.size()) - 1);
-        return step;
-    });
+    return restructure(
+        [&](std::vector<TRekordKroku>& rekordy,
+            std::vector<TRekordListy>& listy) -> std::unique_ptr<RewriteStep> {
+            const bool exists = k >= 0 && k < std::int32_t(rekordy.size());
+            const QString asked = exists ? named(k, rekordy) : QString();
+            const std::vector<RoadSlot> toEnd =
+                exists ? roadsTo(rekordy, k) : std::vector<RoadSlot>{};
+            const ScenarioPair::SituationRecords deleted =
+                exists
+                    ? ScenarioPair::SituationRecords{rekordy[std::size_t(k)], listy[std::size_t(k)]}
+                    : ScenarioPair::SituationRecords{};
+            // Each situation with a road into k once, in number order.
+            QStringList from;
+            for (const RoadSlot& road : toEnd) {
+                const QString name = named(road.situation, rekordy);
+                if (from.isEmpty() || from.back() != name)
+                    from.append(name);
+            }
+            // Refused before the author is asked; nothing is written until the answer is "Tak".
+            ::deleteSituation(rekordy, listy, k);
+            const QString roads =
+                from.isEmpty()
+                    ? QStringLiteral("Nie prowadzi do niej żadna droga.")
+                    : QStringLiteral(
+                          "Prowadzą do niej drogi z: %1. Te drogi poprowadzą do sytuacji 0 "
+                          "(domyślny koniec).")
+                          .arg(from.join(QStringLiteral(", ")));
+            if (!view_.question(QStringLiteral("Usunąć sytuację %1?\n\n%2").arg(asked, roads)))
+                return nullptr;
+            auto step = std::make_unique<RewriteStep>(
+                QStringLiteral("usunięcie sytuacji %1").arg(asked),
+                [k](std::vector<TRekordKroku>& r, std::vector<TRekordListy>& l) {
+                    ::deleteSituation(r, l, k);
+                },
+                [k, deleted, toEnd](std::vector<TRekordKroku>& r, std::vector<TRekordListy>& l) {
+                    undeleteSituation(r, l, k, deleted, toEnd);
+                });
+            step->shownUndone = k;
+            step->shownDone = std::min(k, std::int32_t(rekordy.size()) - 1);
+            return step;
+        },
+        QStringLiteral("przed usunięciem sytuacji %1").arg(k));
 }
 
 bool EditorSession::moveSituation(std::int32_t k, Direction direction) {
     const bool down = direction == Direction::Down;
     const std::int32_t to = down ? k + 1 : k - 1;
-    return restructure([&](std::vector<TRekordKroku>& rekordy,
-                           std::vector<TRekordListy>& listy) -> std::unique_ptr<RewriteStep> {
-        if (down && k == std::int32_t(rekordy.size()) - 1)
-            throw AppError(AppError::Other,
-                           QStringLiteral("sytuacja %1 jest ostatnia; nie można jej przesunąć "
-                                          "niżej")
-                               .arg(k));
-        ::moveSituation(rekordy, listy, k, to);
-        auto step = std::make_unique<RewriteStep>(
-            QStringLiteral("przesunięcie sytuacji %1 %2")
-                .arg(named(to, rekordy), down ? QStringLiteral("niżej") : QStringLiteral("wyżej")),
-            [k, to](std::vector<TRekordKroku>& r, std::vector<TRekordListy>& l) {
-                ::moveSituation(r, l, k, to);
-            },
-            [k, to](std::vector<TRekordKroku>& r, std::vector<TRekordListy>& l) {
-                ::moveSituation(r, l, to, k);
-            });
-        step->shownUndone = k;
-        step->shownDone = to;
-        return step;
-    });
+    return restructure(
+        [&](std::vector<TRekordKroku>& rekordy,
+            std::vector<TRekordListy>& listy) -> std::unique_ptr<RewriteStep> {
+            if (down && k == std::int32_t(rekordy.size()) - 1)
+                throw AppError(AppError::Other,
+                               QStringLiteral("sytuacja %1 jest ostatnia; nie można jej przesunąć "
+                                              "niżej")
+                                   .arg(k));
+            ::moveSituation(rekordy, listy, k, to);
+            auto step = std::make_unique<RewriteStep>(
+                QStringLiteral("przesunięcie sytuacji %1 %2")
+                    .arg(named(to, rekordy),
+                         down ? QStringLiteral("niżej") : QStringLiteral("wyżej")),
+                [k, to](std::vector<TRekordKroku>& r, std::vector<TRekordListy>& l) {
+                    ::moveSituation(r, l, k, to);
+                },
+                [k, to](std::vector<TRekordKroku>& r, std::vector<TRekordListy>& l) {
+                    ::moveSituation(r, l, to, k);
+                });
+            step->shownUndone = k;
+            step->shownDone = to;
+            return step;
+        },
+        QStringLiteral("przed przesunięciem sytuacji %1").arg(k));
 }
 
 bool EditorSession::duplicateSituation(std::int32_t k) {
-    return restructure([&](std::vector<TRekordKroku>& rekordy,
-                           std::vector<TRekordListy>& listy) -> std::unique_ptr<RewriteStep> {
-        const std::int32_t copy = ::duplicateSituation(rekordy, listy, k);
-        auto step = std::make_unique<RewriteStep>(
-            QStringLiteral("powielenie sytuacji %1").arg(named(k, rekordy)),
-            [k](std::vector<TRekordKroku>& r, std::vector<TRekordListy>& l) {
-                ::duplicateSituation(r, l, k);
-            },
-            [](std::vector<TRekordKroku>& r, std::vector<TRekordListy>& l) {
-                // The copy is the last situation, and no road numbered for it was changed.
-                r.pop_back();
-                l.pop_back();
-            });
-        step->shownUndone = k;
-        step->shownDone = copy;
-        return step;
-    });
+    return restructure(
+        [&](std::vector<TRekordKroku>& rekordy,
+            std::vector<TRekordListy>& listy) -> std::unique_ptr<RewriteStep> {
+            const std::int32_t copy = ::duplicateSituation(rekordy, listy, k);
+            auto step = std::make_unique<RewriteStep>(
+                QStringLiteral("powielenie sytuacji %1").arg(named(k, rekordy)),
+                [k](std::vector<TRekordKroku>& r, std::vector<TRekordListy>& l) {
+                    ::duplicateSituation(r, l, k);
+                },
+                [](std::vector<TRekordKroku>& r, std::vector<TRekordListy>& l) {
+                    // The copy is the last situation, and no road numbered for it was changed.
+                    r.pop_back();
+                    l.pop_back();
+                });
+            step->shownUndone = k;
+            step->shownDone = copy;
+            return step;
+        },
+        QStringLiteral("przed powieleniem sytuacji %1").arg(k));
 }
 
 bool EditorSession::replaceAll(const QString& needle, const QString& replacement,
                                const SearchOptions& options, ReplaceResult& result) {
     result = {};
-    return restructure([&](std::vector<TRekordKroku>& rekordy,
-                           std::vector<TRekordListy>& listy) -> std::unique_ptr<RewriteStep> {
-        const std::vector<TRekordKroku> rekordyBefore = rekordy;
-        const std::vector<TRekordListy> listyBefore = listy;
-        result = ::replaceAll(rekordy, listy, needle, replacement, options);
-        if (result.changed.empty())
-            return nullptr;
-        // Only the situations changed are kept, before and after.
-        using Kept = std::vector<std::pair<std::int32_t, ScenarioPair::SituationRecords>>;
-        Kept before;
-        Kept after;
-        for (const std::int32_t k : result.changed) {
-            const auto at = std::size_t(k);
-            before.push_back({k, {rekordyBefore[at], listyBefore[at]}});
-            after.push_back({k, {rekordy[at], listy[at]}});
-        }
-        const auto put = [](const Kept& kept) {
-            return [kept](std::vector<TRekordKroku>& r, std::vector<TRekordListy>& l) {
-                for (const auto& [k, records] : kept) {
-                    r[std::size_t(k)] = records.rekord;
-                    l[std::size_t(k)] = records.lista;
-                }
+    return restructure(
+        [&](std::vector<TRekordKroku>& rekordy,
+            std::vector<TRekordListy>& listy) -> std::unique_ptr<RewriteStep> {
+            const std::vector<TRekordKroku> rekordyBefore = rekordy;
+            const std::vector<TRekordListy> listyBefore = listy;
+            result = ::replaceAll(rekordy, listy, needle, replacement, options);
+            if (result.changed.empty())
+                return nullptr;
+            // Only the situations changed are kept, before and after.
+            using Kept = std::vector<std::pair<std::int32_t, ScenarioPair::SituationRecords>>;
+            Kept before;
+            Kept after;
+            for (const std::int32_t k : result.changed) {
+                const auto at = std::size_t(k);
+                before.push_back({k, {rekordyBefore[at], listyBefore[at]}});
+                after.push_back({k, {rekordy[at], listy[at]}});
+            }
+            const auto put = [](const Kept& kept) {
+                return [kept](std::vector<TRekordKroku>& r, std::vector<TRekordListy>& l) {
+                    for (const auto& [k, records] : kept) {
+                        r[std::size_t(k)] = records.rekord;
+                        l[std::size_t(k)] = records.lista;
+                    }
+                };
             };
-        };
-        auto step = std::make_unique<RewriteStep>(QStringLiteral("zamiana „%1” na „%2” (%3)")
-                                                      .arg(needle, replacement)
-                                                      .arg(result.replacements),
-                                                  put(after), put(before));
-        const std::int32_t shown =
-            std::clamp(state_.numer(), std::int32_t(1), std::int32_t(rekordy.size()) - 1);
-        step->shownUndone = shown;
-        step->shownDone = shown;
-        return step;
-    });
+            auto step = std::make_unique<RewriteStep>(QStringLiteral("zamiana „%1” na „%2” (%3)")
+                                                          .arg(needle, replacement)
+                                                          .arg(result.replacements),
+                                                      put(after), put(before));
+            const std::int32_t shown =
+                std::clamp(state_.numer(), std::int32_t(1), std::int32_t(rekordy.size()) - 1);
+            step->shownUndone = shown;
+            step->shownDone = shown;
+            return step;
+        },
+        QStringLiteral("przed zamianą „%1” na „%2”").arg(needle, replacement));
+}
+
+bool EditorSession::restoreVersion(const QString& label, std::vector<TRekordKroku> rekordy,
+                                   std::vector<TRekordListy> listy) {
+    if (rekordy.size() != listy.size() || rekordy.size() < 2)
+        throw AppError(AppError::Other,
+                       QStringLiteral("Wersja %1 nie jest całym scenariuszem").arg(label));
+    using Records = std::pair<std::vector<TRekordKroku>, std::vector<TRekordListy>>;
+    const auto version = std::make_shared<const Records>(std::move(rekordy), std::move(listy));
+    return restructure(
+        [&](std::vector<TRekordKroku>& r,
+            std::vector<TRekordListy>& l) -> std::unique_ptr<RewriteStep> {
+            if (sameBytes(r, version->first) && sameBytes(l, version->second))
+                throw AppError(AppError::Other,
+                               QStringLiteral("wersja %1 jest taka sama jak scenariusz teraz - "
+                                              "nie ma czego przywracać")
+                                   .arg(label));
+            const auto present = std::make_shared<const Records>(r, l);
+            r = version->first;
+            l = version->second;
+            auto step = std::make_unique<RewriteStep>(
+                QStringLiteral("przywrócenie wersji %1").arg(label),
+                [version](std::vector<TRekordKroku>& r, std::vector<TRekordListy>& l) {
+                    r = version->first;
+                    l = version->second;
+                },
+                [present](std::vector<TRekordKroku>& r, std::vector<TRekordListy>& l) {
+                    r = present->first;
+                    l = present->second;
+                });
+            step->shownUndone =
+                std::clamp(state_.numer(), 1, std::int32_t(present->first.size()) - 1);
+            step->shownDone = std::clamp(state_.numer(), 1, std::int32_t(r.size()) - 1);
+            return step;
+        },
+        QStringLiteral("przed przywróceniem wersji %1").arg(label));
 }
 
 bool EditorSession::insertAfter(std::int32_t k) {
@@ -438,7 +513,7 @@ bool EditorSession::insertSaved() {
             step->shownDone = at;
             return step;
         },
-        false);
+        QStringLiteral("przed wstawieniem sytuacji za %1").arg(at - 1), false);
     if (done)
         view_.showSaved(state_.situationFilePath(), state_.numer());
     return done;
@@ -557,6 +632,7 @@ std::optional<bool> EditorSession::carryOut(EditStep& step, bool undoing) {
     if (state_.readOnly())
         throw AppError(AppError::AccessDenied);
     if (auto* saved = dynamic_cast<SaveStep*>(&step)) {
+        keepVersionBeforeSave();
         const ScenarioState::Written& w = saved->written;
         if (undoing && w.before)
             state_.putRecords(w.k, *w.before, w.after);
@@ -570,6 +646,9 @@ std::optional<bool> EditorSession::carryOut(EditStep& step, bool undoing) {
         return true;
     }
     auto& whole = static_cast<RewriteStep&>(step);
+    keepVersionBeforeRewrite(
+        (undoing ? QStringLiteral("przed cofnięciem: %1") : QStringLiteral("przed ponowieniem: %1"))
+            .arg(step.text()));
     const bool written = rewriteWithProgress(
         [&](std::vector<TRekordKroku>& rekordy, std::vector<TRekordListy>& listy) {
             if (fingerprint(rekordy, listy) != (undoing ? whole.after : whole.before))

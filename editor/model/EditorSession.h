@@ -9,6 +9,7 @@
 #include "editor/model/EditSteps.h"
 #include "editor/model/EditorView.h"
 #include "editor/model/ScenarioState.h"
+#include "editor/model/VersionSchedule.h"
 
 #include <QString>
 #include <QUndoStack>
@@ -42,7 +43,9 @@ public:
 
     enum class Direction { Up, Down };
 
-    EditorSession(RecordFileFactory& files, EditorView& view, RewriteScenario rewrite);
+    // `versions`: when versions of the scenario are kept (none by default).
+    EditorSession(RecordFileFactory& files, EditorView& view, RewriteScenario rewrite,
+                  VersionSchedule versions = {});
 
     ScenarioState& state() { return state_; }
     const ScenarioState& state() const { return state_; }
@@ -96,6 +99,13 @@ public:
     // is the situation to show. Throws AppError.
     bool replaceAll(const QString& needle, const QString& replacement, const SearchOptions& options,
                     ReplaceResult& result);
+    // "Przywróć" in "Historia": the whole scenario replaced by the records of a version
+    // (`label`: the version as the author knows it), as one step of the history, after a
+    // version of the scenario as it is now is kept. A version that does not differ from the
+    // files is refused with a message. True when the scenario changed and state().numer() is
+    // the situation to show. Throws AppError.
+    bool restoreVersion(const QString& label, std::vector<TRekordKroku> rekordy,
+                        std::vector<TRekordListy> listy);
     // Before the window closes: the automatic save, then the files closed. False keeps the
     // window open. Throws AppError.
     bool close();
@@ -129,7 +139,11 @@ private:
     // The automatic save, `change` on the scenario rewritten whole (its refusal told), the
     // scenario opened again, the situation the step shows made current and the step kept.
     // `saveFirst` false: no automatic save first (the change saves the situation shown).
-    bool restructure(const Restructure& change, bool saveFirst = true);
+    // `reason`: why the version kept before the change was kept.
+    bool restructure(const Restructure& change, const QString& reason, bool saveFirst = true);
+    // A version kept before a save or a change of the whole scenario; a failure told once.
+    void keepVersionBeforeSave();
+    void keepVersionBeforeRewrite(const QString& reason);
     // Keeps a step that is done on the history.
     void keep(EditStep* step);
     // Saves the new situation that is to be inserted: the scenario rewritten with it in place.
@@ -159,6 +173,7 @@ private:
     EditorView& view_;
     RecordFileFactory& files_;
     RewriteScenario rewrite_;
+    VersionSchedule versions_;
     ScenarioState state_;
     SituationFields savedFields_;
     QUndoStack history_;

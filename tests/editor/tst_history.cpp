@@ -2,6 +2,7 @@
 // again byte for byte, an undo refused when another program changed what it would undo, and
 // typed text dropped by moving away brought back.
 
+#include "authoring/TextForm.h"
 #include "common/ScenarioFiles.h"
 #include "tests/support/ExpectError.h"
 #include "tests/support/ScenarioBuilder.h"
@@ -229,6 +230,107 @@ private slots:
         QVERIFY(e.session.redo());
         QCOMPARE(e.session.history().count(), 1);
         QCOMPARE(pairAt(kro()), before);
+    }
+
+    // A version is kept before the first change of an editing session, then at most every ten
+    // minutes of saves, and before every change of the whole scenario and its undo; a save
+    // that changes nothing keeps none. "M:step" runs the step M minutes after the open.
+    void versionsKeptWhenDue_data() {
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QStringList>("kept");
+        const QString first = QStringLiteral("przed pierwszą zmianą w edytorze");
+        const QString during = QStringLiteral("w trakcie pracy w edytorze");
+        QTest::newRow("saves: the first, then ten minutes on")
+            << "0:save 5:save 9:save 10:save 15:save 21:save" << QStringList{first, during, during};
+        QTest::newRow("a save that changes nothing") << "0:same 1:save" << QStringList{first};
+        QTest::newRow("structural changes always")
+            << "0:save 1:replace 2:delete"
+            << QStringList{first, QStringLiteral("przed zamianą „studni” na „wieży”"),
+                           QStringLiteral("przed usunięciem sytuacji 2")};
+        QTest::newRow("undo of a save waits, of a delete does not")
+            << "0:save 1:undo 2:delete 3:undo 4:redo"
+            << QStringList{first, QStringLiteral("przed usunięciem sytuacji 2"),
+                           QStringLiteral("przed cofnięciem: usunięcie sytuacji 2 „Brama”"),
+                           QStringLiteral("przed ponowieniem: usunięcie sytuacji 2 „Brama”")};
+        QTest::newRow("another open starts a new session")
+            << "0:save 1:open 2:save" << QStringList{first, first};
+    }
+    void versionsKeptWhenDue() {
+        QFETCH(QString, steps);
+        QFETCH(QStringList, kept);
+        SessionRig e;
+        openThree(e);
+        const QDateTime opened = e.now;
+        int saves = 0;
+        for (const QString& step : steps.split(u' ')) {
+            e.now = opened.addSecs(60 * step.section(u':', 0, 0).toInt());
+            const QString what = step.section(u':', 1);
+            e.session.markSaved();
+            if (what == QStringLiteral("save")) {
+                e.view.typed = start(QStringLiteral("Start %1").arg(++saves));
+                QVERIFY(e.session.save());
+            } else if (what == QStringLiteral("same")) {
+                QVERIFY(e.session.save());
+            } else if (what == QStringLiteral("undo")) {
+                QVERIFY(e.session.undo());
+            } else if (what == QStringLiteral("redo")) {
+                QVERIFY(e.session.redo());
+            } else if (what == QStringLiteral("open")) {
+                e.session.open(kro());
+            } else {
+                run(e, what);
+            }
+        }
+        QCOMPARE(e.kept, kept);
+    }
+
+    // Versions that cannot be kept are told once, and every save still reaches the files.
+    void versionFailureToldOnceSavesGoOn() {
+        SessionRig e;
+        openThree(e);
+        e.keepFails = true;
+        for (int minute : {0, 11, 22}) {
+            e.now = e.now.addSecs(60 * minute);
+            e.view.typed = start(QStringLiteral("Start %1").arg(minute));
+            QVERIFY(e.session.save());
+            QCOMPARE(e.shownName(), QStringLiteral("Start %1").arg(minute));
+        }
+        run(e, QStringLiteral("delete"));
+        const QStringList told = e.view.said.filter(QStringLiteral("Brak miejsca na dysku"));
+        QCOMPARE(told.size(), 1);
+        QVERIFY(told[0].contains(QStringLiteral("Scenariusz jest zapisywany dalej")));
+        QCOMPARE(e.session.state().count(), 3);
+    }
+
+    // A version brought back gives its files byte for byte, after the present is kept, as one
+    // step that undoes to the present; the present itself is refused.
+    void restoreIsOneStep() {
+        SessionRig e;
+        openThree(e);
+        const Pair version = pairAt(kro());
+        run(e, QStringLiteral("save"));
+        run(e, QStringLiteral("delete"));
+        const Pair present = pairAt(kro());
+        ScenarioSnapshot records = snapshotFromBytes(version.kro, version.lis);
+        const std::size_t steps = std::size_t(e.session.history().count());
+        e.kept.clear();
+        QVERIFY(
+            e.session.restoreVersion(QStringLiteral("wczorajsza"), records.rekordy, records.listy));
+        QCOMPARE(pairAt(kro()), version);
+        QCOMPARE(e.kept, QStringList{QStringLiteral("przed przywróceniem wersji wczorajsza")});
+        QCOMPARE(std::size_t(e.session.history().count()), steps + 1);
+        QCOMPARE(e.session.history().undoText(), QStringLiteral("przywrócenie wersji wczorajsza"));
+        e.session.markSaved();
+        QVERIFY(e.session.undo());
+        QCOMPARE(pairAt(kro()), present);
+        e.session.markSaved();
+        QVERIFY(e.session.redo());
+        QCOMPARE(pairAt(kro()), version);
+
+        QVERIFY(!e.session.restoreVersion(QStringLiteral("wczorajsza"), records.rekordy,
+                                          records.listy));
+        QCOMPARE(pairAt(kro()), version);
+        QVERIFY(e.view.said.last().contains(QStringLiteral("taka sama")));
     }
 
 private:

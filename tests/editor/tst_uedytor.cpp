@@ -2,6 +2,7 @@
 #include "common/SaveJournal.h"
 #include "common/ScenarioFiles.h"
 #include "editor/FindWindow.h"
+#include "editor/HistoryWindow.h"
 #include "editor/LoadProgress.h"
 #include "editor/SituationGrid.h"
 #include "editor/Uedytor.h"
@@ -29,6 +30,7 @@
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
+#include <QTreeView>
 #include <QtEndian>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -776,6 +778,61 @@ private slots:
         QCOMPARE(readFile(kro) + readFile(listFilePath(kro)), after);
         Editor::click(cofnij);
         QCOMPARE(readFile(kro) + readFile(listFilePath(kro)), before);
+    }
+
+    // "Historia" (Ctrl+H) lists the version kept before the first save; bringing it back gives
+    // its files byte for byte as one step, which "Cofnij" takes back. A version folder that
+    // cannot be made is told once, and the saves go on.
+    void historyBringsBackAVersionAsOneStep_data() {
+        QTest::addColumn<bool>("versionsWritable");
+        QTest::newRow("versions kept") << true;
+        QTest::newRow("version folder cannot be made") << false;
+    }
+    void historyBringsBackAVersionAsOneStep() {
+        QFETCH(bool, versionsWritable);
+        const QString kro = folder_.filePath(QStringLiteral("Las.Kro"));
+        QVERIFY(writeScenario(kro, threeSituations()));
+        const auto pair = [&kro] { return readFile(kro) + readFile(listFilePath(kro)); };
+        const QByteArray original = pair();
+        Editor e;
+        e.open(kro);
+        if (!versionsWritable) {
+            // A file where the versions' folder should be: no one, root included, makes it.
+            QVERIFY(writeFile(e.versionRoot, "plik"));
+            const QString folder = VersionStore(e.versionRoot).folderOf(kro);
+            e.boxes.expectMessage(VersionSchedule::FailedMessage.arg(
+                QStringLiteral("Nie można zachować wersji scenariusza %1\n%2: nie można "
+                               "utworzyć folderu")
+                    .arg(kro, folder)));
+        }
+        for (const QString& name : {QStringLiteral("Początek"), QStringLiteral("Wejście")}) {
+            child<QLineEdit>(e.w, "ENazwa")->setText(name);
+            Editor::click(child<QPushButton>(e.w, "BuZapisz"));
+            QCOMPARE(textAt(readFile(kro), 1, 0), Cp1250::encode(name));
+        }
+        const QByteArray saved = pair();
+        auto* grid = child<QTableView>(e.w, "SGSyt");
+        grid->setFocus();
+        QTest::keySequence(grid, QKeySequence(Qt::ControlModifier | Qt::Key_H));
+        HistoryWindow* history = e.w.tools().historyWindow();
+        QVERIFY(history && history->isVisible());
+        auto* versions = child<QTreeView>(*history, "TVWersje");
+        QCOMPARE(versions->model()->rowCount(), versionsWritable ? 1 : 0);
+        QVERIFY(e.boxes.verifyAllShown());
+        if (!versionsWritable)
+            return;
+
+        versions->setCurrentIndex(versions->model()->index(0, 0));
+        const QString id = history->chosenId();
+        emit history->restoreRequested(id);
+        QCOMPARE(pair(), original);
+        auto* cofnij = child<QPushButton>(e.w, "BuCofnij");
+        QCOMPARE(cofnij->toolTip(),
+                 QStringLiteral("Cofnij: przywrócenie wersji ") + VersionStore::labelOf(id));
+        QCOMPARE(versions->model()->rowCount(), 2); // the present, kept before
+        Editor::click(cofnij);
+        QCOMPARE(pair(), saved);
+        QVERIFY(e.boxes.verifyAllShown());
     }
 
     // A failing file call stops the save at that step, and the save is all or nothing: both

@@ -3,6 +3,7 @@
 // a replace stopped anywhere opens as before or after in both programs.
 
 #include "authoring/Restructuring.h"
+#include "authoring/VersionStore.h"
 #include "common/Restructure.h"
 #include "common/SaveJournal.h"
 #include "common/ScenarioFiles.h"
@@ -218,6 +219,18 @@ private slots:
             if (!QFile::exists(built))
                 QVERIFY(writeScenario(built, situations(5, QStringLiteral("N"))));
             replaceScenario(kro, readFile(built), readFile(listFilePath(built)));
+        });
+        QTest::newRow("a version brought back") << Change([this](const QString& kro) {
+            VersionStore store(folder_.filePath(QStringLiteral("wersje")));
+            if (store.list(kro).empty()) {
+                // The version: a pair of five situations that stood there once.
+                const QByteArray kroNow = readFile(kro);
+                const QByteArray lisNow = readFile(listFilePath(kro));
+                QVERIFY(writeScenario(kro, situations(5, QStringLiteral("N"))));
+                store.keep(kro, QStringLiteral("dawna"));
+                QVERIFY(writeFile(kro, kroNow) && writeFile(listFilePath(kro), lisNow));
+            }
+            store.restore(kro, store.list(kro).back().id);
         });
         const auto restructured = [](SnapshotChange change) {
             return Change([change](const QString& kro) {

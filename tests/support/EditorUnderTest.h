@@ -9,6 +9,7 @@
 
 #include <QList>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 
@@ -26,11 +27,18 @@ template <class Boxes, class Files> struct EditorUnderTest {
     };
     QList<PlayerStart> playersStarted;
     bool playerStarts = true;
-    EditorServices services{boxes, dialog, files, FakeSoundDevice::factory(sound),
+    // The versions the editor keeps: under the test's own folder, never the user's.
+    QTemporaryDir versionFolder;
+    QString versionRoot = versionFolder.filePath(QStringLiteral("wersje"));
+    EditorServices services{boxes,
+                            dialog,
+                            files,
+                            FakeSoundDevice::factory(sound),
                             [this](const QString& path, std::int32_t from) {
                                 playersStarted.append({path, from});
                                 return playerStarts;
-                            }};
+                            },
+                            versionRoot};
     TFoRPGEdit w{services};
 
     EditorUnderTest() { w.show(); }

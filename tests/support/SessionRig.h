@@ -4,12 +4,28 @@
 
 #include "authoring/Restructuring.h"
 #include "editor/model/EditorSession.h"
+#include "platform/core/AppError.h"
 #include "tests/support/FaultyRecordFile.h"
 #include "tests/support/ScriptedEditorView.h"
+
+#include <QDateTime>
+#include <QStringList>
 
 template <class Files> struct SessionRigOn {
     Files files;
     ScriptedEditorView view;
+    // The versions the session asked to keep, by their reasons, at the fake time `now`; with
+    // `keepFails` each keep fails as on a full disk.
+    QDateTime now{QDate(2026, 12, 9), QTime(10, 0), Qt::UTC};
+    QStringList kept;
+    bool keepFails = false;
+    VersionSchedule schedule{[this](const QString&, const QString& reason) {
+                                 if (keepFails)
+                                     throw AppError(AppError::Other,
+                                                    QStringLiteral("Brak miejsca na dysku"));
+                                 kept.append(reason);
+                             },
+                             [this] { return now; }};
     EditorSession session{files, view,
                           [this](const QString& path, const EditorSession::RecordsChange& change,
                                  const ScenarioState::Progress& progress) {
@@ -19,7 +35,8 @@ template <class Files> struct SessionRigOn {
                                       return change(snapshot.rekordy, snapshot.listy);
                                   },
                                   progress);
-                          }};
+                          },
+                          schedule};
 
     QString shownName() const { return session.state().krok().Nazwa.text(); }
     // The fields of situation 1 of twoSituations() renamed, as an author changes them.

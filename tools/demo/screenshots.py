@@ -2,6 +2,7 @@
 python3 tools/demo/screenshots.py build docs"""
 
 import os
+import shutil
 import subprocess
 import sys
 import time
@@ -80,6 +81,27 @@ def take(d, build, docs):
     d.type(find, "klucz")
     d.key(find, "Return")
     shoot(d, find, os.path.join(docs, "szukaj.png"))
+    d.stop("editor")
+
+    # "Historia" on a copy of the demo: the version kept before the first save, its
+    # differences from the scenario as two saves left it.
+    copy = os.path.join(d.tmp, "Zamek")
+    shutil.copytree(demo, copy)
+    d.start("editor", os.path.join(build, "editor", "Diziru"),
+            args=[os.path.join(copy, "Zamek.Kro")])
+    window = d.window(ed.TITLE)
+    d.move(window, 0, 0)
+    ed.fill(d, window, ed.NAZWA, "Brama północna")
+    d.click(window, *ed.OPIS)
+    d.key(window, "ctrl+End")
+    d.type(window, " Strażnik śpi.")
+    d.click(window, *ed.ZAPISZ)
+    time.sleep(0.5)
+    d.key(window, "ctrl+h")
+    history = d.window("Historia – Zamek.Kro")
+    d.move(history, 0, 0)
+    d.click(history, 90, 36)
+    shoot(d, history, os.path.join(docs, "historia.png"))
 
 
 if __name__ == "__main__":

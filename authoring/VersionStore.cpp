@@ -1,5 +1,6 @@
 #include "authoring/VersionStore.h"
 
+#include "authoring/ScenarioSnapshot.h"
 #include "common/Records.h"
 #include "common/SaveJournal.h"
 #include "platform/core/AppError.h"
@@ -65,8 +66,13 @@ std::optional<QByteArray> readWhole(const QString& path) {
         throw AppError(
             AppError::Other,
             QStringLiteral("Nie można odczytać pliku %1: %2").arg(path, file.errorString()));
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
+    // Into large pages where the system offers them: the first touch of tens of megabytes of
+    // small pages costs more than reading them.
+    QByteArray bytes = largeBuffer(file.size());
+    const qint64 got = file.read(bytes.data(), bytes.size());
+    if (got >= 0 && got < bytes.size())
+        bytes.truncate(got);
+    if (got < 0 || file.error() != QFileDevice::NoError)
         throw AppError(
             AppError::Other,
             QStringLiteral("Nie można odczytać pliku %1: %2").arg(path, file.errorString()));
@@ -196,8 +202,9 @@ std::optional<VersionInfo> VersionStore::keep(const QString& situationFilePath,
     const QString folder = folderOf(situationFilePath);
     const std::vector<VersionInfo> versions = list(situationFilePath);
     if (!versions.empty()) {
-        const PairContent newest = read(situationFilePath, versions.front().id);
-        if (newest.situations == *situations && newest.list == *listBytes)
+        const QString newest = folder + QLatin1Char('/') + versions.front().id + QLatin1Char('/');
+        if (fileHoldsExactly(newest + SituationsName, *situations) &&
+            fileHoldsExactly(newest + ListName, *listBytes))
             return std::nullopt;
     }
 

@@ -15,6 +15,7 @@
 // with its undo, so that the scenario keeps its size and its bytes from round to round.
 
 #include "authoring/Restructuring.h"
+#include "authoring/VersionStore.h"
 #include "bench/BenchTiming.h"
 #include "common/Restructure.h"
 #include "common/ScenarioFiles.h"
@@ -277,6 +278,38 @@ private slots:
         const SessionFigures* figures = sessionRounds(n);
         QVERIFY(figures);
         QTest::setBenchmarkResult(figures->undoDelete, QTest::WalltimeMilliseconds);
+    }
+
+    void keepVersion_data() { sizes(); }
+    // The copy the editor keeps before the first change of a session and before each change
+    // of the whole scenario (VersionStore::keep): the pair read, compared with the newest
+    // version, written whole into a new version's folder with every file and folder flushed,
+    // then the retention's prune. Before each run, untimed, one byte of the middle situation
+    // changes, so that each run keeps a new version.
+    void keepVersion() {
+        QFETCH(int, n);
+        putBack(n);
+        const QString kro = scenario(n);
+        VersionStore store(dir_.filePath(QStringLiteral("wersje")));
+        QByteArray bytes = originals_.at(n).first;
+        char mark = 'a';
+        std::optional<VersionInfo> kept;
+        bool keptEach = true;
+        const qreal ms = medianMs(
+            runsAt(n),
+            [&] {
+                bytes[qsizetype(n / 2) * TRekordKroku::Size + 300] = mark++;
+                if (!writeFile(kro, bytes))
+                    qFatal("cannot change the scenario");
+                ::sync();
+            },
+            [&] {
+                kept = store.keep(kro, QStringLiteral("bench"));
+                keptEach = keptEach && kept.has_value();
+            });
+        QVERIFY(keptEach);
+        putBack(n);
+        QTest::setBenchmarkResult(ms, QTest::WalltimeMilliseconds);
     }
 
 private:

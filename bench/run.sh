@@ -171,6 +171,8 @@ names = {
                       floors("floorReadAndWrite", "floorReadBothFiles")),
     "sessionUndoDelete": ("session: undo of that delete + reopen",
                           floors("floorReadAndWrite", "floorReadBothFiles")),
+    "keepVersion": ("a version kept (read, compared, written, flushed, pruned)",
+                    floors("floorReadAndWrite")),
 }
 print("| measure | situations | figure | floor | ratio |")
 print("|---|---|---:|---:|---:|")

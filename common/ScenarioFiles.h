@@ -47,6 +47,11 @@ struct PairContent {
 void replaceScenario(const QString& situationFilePath, const QByteArray& situations,
                      const QByteArray& list, const PairContent* readBefore = nullptr);
 
+// Whether the file at `path` holds exactly `expected` (a file that cannot be opened holding
+// nothing). The lengths are compared first; the bytes then in large blocks into one buffer, so
+// that a pair of tens of megabytes costs a read of it and no copy of its size.
+bool fileHoldsExactly(const QString& path, const QByteArray& expected);
+
 // The scenario file pair: the situation file (*.Kro, 516-byte records) and
 // the list file (*.lis, 22-byte records), record k of each belonging to
 // situation k. Every call on the files is checked; the first failure throws

@@ -13,12 +13,7 @@
 #include <cstring>
 #include <vector>
 
-namespace {
-
-// Whether the file at `path` holds exactly `expected` (a file that cannot be opened holding
-// nothing). The lengths are compared first; the bytes then in large blocks into one buffer, so
-// that a pair of tens of megabytes costs a read of it and no copy of its size.
-bool holds(const QString& path, const QByteArray& expected) {
+bool fileHoldsExactly(const QString& path, const QByteArray& expected) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return expected.isEmpty();
@@ -36,8 +31,6 @@ bool holds(const QString& path, const QByteArray& expected) {
     char more = 0;
     return file.read(&more, 1) <= 0;
 }
-
-} // namespace
 
 void replaceScenario(const QString& situationFilePath, const QByteArray& situations,
                      const QByteArray& list, const PairContent* readBefore) {
@@ -83,7 +76,8 @@ void replaceScenario(const QString& situationFilePath, const QByteArray& situati
         if (locked.isOpen() && !haveLock)
             throw AppError(AppError::Other, ScenarioPair::BusyMessage);
     }
-    if (readBefore && (!holds(kro, readBefore->situations) || !holds(lis, readBefore->list)))
+    if (readBefore && (!fileHoldsExactly(kro, readBefore->situations) ||
+                       !fileHoldsExactly(lis, readBefore->list)))
         throw AppError(AppError::Other,
                        QStringLiteral("%1: inny program zmienił scenariusz, odkąd został "
                                       "wczytany; nic nie zostało zapisane, spróbuj ponownie")

@@ -54,11 +54,11 @@ const QString kRestoreHelp =
         "Zastępuje oba pliki scenariusza wersją WERSJA (z listy tekstowki versions PLIK.Kro):\n"
         "po przywróceniu pliki są bajt w bajt takie, jak w tej wersji. Przywraca też\n"
         "scenariusz, którego pliki usunięto. Obecny stan pary zostaje najpierw zachowany jako\n"
-        "wersja „przed przywróceniem wersji WERSJA”, więc przywrócenie można odwrócić tym\n"
-        "samym poleceniem; gdy nie da się go zachować, nic nie jest zmieniane. Para jest\n"
-        "zastępowana w całości albo wcale, pod blokadą scenariusza, jak zapis edytora; gdy\n"
-        "inny program zmienił ją w międzyczasie albo ma ona niedokończony zapis edytora,\n"
-        "polecenie odmawia.\n\n") +
+        "wersja „przed przywróceniem wersji” z czasem przywracanej wersji, więc przywrócenie\n"
+        "można odwrócić tym samym poleceniem; gdy nie da się go zachować, nic nie jest\n"
+        "zmieniane. Para jest zastępowana w całości albo wcale, pod blokadą scenariusza, jak\n"
+        "zapis edytora; gdy inny program zmienił ją w międzyczasie albo ma ona niedokończony\n"
+        "zapis edytora, polecenie odmawia.\n\n") +
     kStoreHelp +
     QStringLiteral("Opcje:\n"
                    "  -h, --help  pokazuje tę pomoc\n\n"

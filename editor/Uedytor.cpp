@@ -458,15 +458,21 @@ void TFoRPGEdit::restoreVersion(const QString& id) {
 
 void TFoRPGEdit::BuCofnijClick() {
     act([this] {
-        if (session_.undo())
-            showCurrent();
+        if (!session_.undo())
+            return;
+        showCurrent();
+        // The tool windows show the files as the step left them.
+        tools_->refresh(session_.state().situationFilePath(), session_.state().numer());
     });
 }
 
 void TFoRPGEdit::BuPonowClick() {
     act([this] {
-        if (session_.redo())
-            showCurrent();
+        if (!session_.redo())
+            return;
+        showCurrent();
+        // The tool windows show the files as the step left them.
+        tools_->refresh(session_.state().situationFilePath(), session_.state().numer());
     });
 }
 

@@ -78,7 +78,7 @@ private:
     VersionStore& versions_;
     // Where "Zapisz kopię jako…" in "Historia" writes.
     QtFileOpenDialog copyDialog_{
-        {QStringLiteral("Zapisz kopię wersji jako"), QStringLiteral("Kro"), false, false}};
+        {QStringLiteral("Zapisz kopię wersji jako"), QStringLiteral("Kro"), false, false, true}};
     std::shared_ptr<const ScenarioSnapshot> snapshot_;
     std::shared_ptr<const CheckReport> report_;
 };

@@ -64,7 +64,10 @@ QtFileOpenDialog::QtFileOpenDialog(Options options) : options_(std::move(options
 std::optional<QString> QtFileOpenDialog::execute(QWidget* parent) {
     ScenarioDialog dialog(parent, options_.promptToCreate);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    // A dialog that saves says "Zapisz"; whoever saves asks before replacing a file, since it
+    // knows which files the name stands for.
+    dialog.setAcceptMode(options_.saving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, options_.saving);
     dialog.setFileMode(options_.fileMustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     dialog.setNameFilter(NameFilter);
     // "*.Kro" must also match "a.kro" and "B.KRO", as on Windows: the dialog's

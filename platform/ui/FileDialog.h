@@ -16,6 +16,7 @@ public:
         QString defaultExtension; // appended when the user types none ("Kro")
         bool fileMustExist = true;
         bool promptToCreate = false; // ask before accepting a name that does not exist
+        bool saving = false;         // a dialog that saves ("Zapisz"), never asking to replace
     };
 
     virtual ~FileOpenDialog() = default;

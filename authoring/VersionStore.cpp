@@ -2,9 +2,7 @@
 
 #include "authoring/ScenarioSnapshot.h"
 #include "common/Records.h"
-#include "common/SaveJournal.h"
 #include "platform/core/AppError.h"
-#include "platform/core/FileSystem.h"
 #include "platform/core/OutputFiles.h"
 
 #include <QCryptographicHash>
@@ -297,21 +295,9 @@ VersionInfo VersionStore::restore(const QString& situationFilePath, const QStrin
     if (found == versions.end())
         throw AppError(AppError::Other,
                        QStringLiteral("%1: nie ma wersji „%2”").arg(situationFilePath, id));
-    // What the replace would refuse is refused before anything is read or kept: a pipe at
-    // either path would hold the read up for ever, and a save never finished would be undone
-    // over the restored files at the next open.
+    // What the replace would refuse is refused before anything is read or kept.
+    refuseUnreplaceable(situationFilePath);
     const QString lis = listFilePath(situationFilePath);
-    for (const QString& path : {situationFilePath, lis}) {
-        const OutputFiles::Kind kind = OutputFiles::kindAt(path);
-        if (kind != OutputFiles::Kind::Nothing && kind != OutputFiles::Kind::RegularFile)
-            throw AppError(AppError::Other, OutputFiles::refusalFor(path, kind));
-    }
-    const QString journal = SaveJournal::pathFor(situationFilePath);
-    if (FileSystem::entryExists(journal))
-        throw AppError(AppError::Other,
-                       QStringLiteral("%1: scenariusz ma niedokończony zapis (%2); otwórz go "
-                                      "najpierw w edytorze")
-                           .arg(situationFilePath, journal));
     const PairContent version = read(situationFilePath, id);
     // Read before it is kept: a change in between makes the replace refuse rather than pass
     // unkept.

@@ -46,6 +46,10 @@ struct PairContent {
 };
 void replaceScenario(const QString& situationFilePath, const QByteArray& situations,
                      const QByteArray& list, const PairContent* readBefore = nullptr);
+// What replaceScenario refuses before it reads or writes anything, for a caller that reads the
+// pair first: either path holding something other than a regular file (a pipe would hold a
+// read up for ever), or a save of the editor never finished. Throws AppError(Other).
+void refuseUnreplaceable(const QString& situationFilePath);
 
 // Whether the file at `path` holds exactly `expected` (a file that cannot be opened holding
 // nothing). The lengths are compared first; the bytes then in large blocks into one buffer, so

@@ -32,6 +32,20 @@ bool fileHoldsExactly(const QString& path, const QByteArray& expected) {
     return file.read(&more, 1) <= 0;
 }
 
+void refuseUnreplaceable(const QString& situationFilePath) {
+    for (const QString& path : {situationFilePath, listFilePath(situationFilePath)}) {
+        const OutputFiles::Kind kind = OutputFiles::kindAt(path);
+        if (kind != OutputFiles::Kind::Nothing && kind != OutputFiles::Kind::RegularFile)
+            throw AppError(AppError::Other, OutputFiles::refusalFor(path, kind));
+    }
+    const QString journal = SaveJournal::pathFor(situationFilePath);
+    if (FileSystem::entryExists(journal))
+        throw AppError(AppError::Other,
+                       QStringLiteral("%1: scenariusz ma niedokończony zapis (%2); otwórz go "
+                                      "najpierw w edytorze")
+                           .arg(situationFilePath, journal));
+}
+
 void replaceScenario(const QString& situationFilePath, const QByteArray& situations,
                      const QByteArray& list, const PairContent* readBefore) {
     const QString kro = situationFilePath;
@@ -46,17 +60,8 @@ void replaceScenario(const QString& situationFilePath, const QByteArray& situati
         throw AppError(AppError::Other, TooLargeMessage);
 
     // Everything that can refuse the replace is looked at before either file is touched.
-    for (const QString& path : {kro, lis}) {
-        const OutputFiles::Kind kind = OutputFiles::kindAt(path);
-        if (kind != OutputFiles::Kind::Nothing && kind != OutputFiles::Kind::RegularFile)
-            throw AppError(AppError::Other, OutputFiles::refusalFor(path, kind));
-    }
+    refuseUnreplaceable(kro);
     const QString journalPath = SaveJournal::pathFor(kro);
-    if (FileSystem::entryExists(journalPath))
-        throw AppError(AppError::Other,
-                       QStringLiteral("%1: scenariusz ma niedokończony zapis (%2); otwórz go "
-                                      "najpierw w edytorze")
-                           .arg(kro, journalPath));
     const QString folder = QFileInfo(kro).absolutePath();
     if (FileSystem::writeForbidden(folder))
         throw AppError(

@@ -1,5 +1,6 @@
 """The editor's controls (client coordinates) and the steps an author takes with them."""
 
+import os
 import time
 
 import desktop as kit
@@ -60,3 +61,9 @@ def read(path):
             return f.read()
     except OSError:
         return None
+
+
+def demo_pair(folder):
+    """Both files of the demo's scenario in `folder`, for comparing byte for byte."""
+    return {name: open(os.path.join(folder, name), "rb").read()
+            for name in ("Zamek.Kro", "Zamek.lis")}

@@ -29,16 +29,11 @@ def findings(cli, kro):
     return [(f["situation"], f["kind"]) for f in json.loads(out.stdout)["findings"]]
 
 
-def files_of(folder):
-    return {name: open(os.path.join(folder, name), "rb").read()
-            for name in ("Zamek.Kro", "Zamek.lis")}
-
-
 def test(d, args):
     folder = os.path.join(d.tmp, "Zamek")
     shutil.copytree(args.demo, folder)
     kro = os.path.join(folder, "Zamek.Kro")
-    demo = files_of(folder)
+    demo = ed.demo_pair(folder)
     kit.check(findings(args.cli, kro) == [], "the demo has no findings to begin with")
 
     d.start("editor", args.editor, args=[kro])
@@ -57,7 +52,7 @@ def test(d, args):
     d.key(question, "Left", "space")  # "Tak": "Nie" is the default button
     d.wait_closed("Diziru")
 
-    kit.wait_until("the situation to be deleted", lambda: files_of(folder) != demo)
+    kit.wait_until("the situation to be deleted", lambda: ed.demo_pair(folder) != demo)
     found = findings(args.cli, kro)
     kit.check([kind for _, kind in found] == ["TargetDefaultEnd"] and found[0][0] == 4,
               f"the check finds the road of Piwnica sent to the default end, not {found}")
@@ -65,7 +60,7 @@ def test(d, args):
     d.move(d.window(CHECK_TITLE), 0, 560)
 
     d.click(window, *COFNIJ)
-    kit.wait_until("the delete to be undone", lambda: files_of(folder) == demo)
+    kit.wait_until("the delete to be undone", lambda: ed.demo_pair(folder) == demo)
     d.ensure_running("editor")
 
 

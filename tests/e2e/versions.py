@@ -13,27 +13,22 @@ import desktop as kit
 import editor as ed
 
 
-def files_of(folder):
-    return {name: open(os.path.join(folder, name), "rb").read()
-            for name in ("Zamek.Kro", "Zamek.lis")}
-
-
 def test(d, args):
     folder = os.path.join(d.tmp, "Zamek")
     shutil.copytree(args.demo, folder)
     kro = os.path.join(folder, "Zamek.Kro")
-    demo = files_of(folder)
+    demo = ed.demo_pair(folder)
 
     for name in ("Brama glowna", "Brama stara"):
         d.stop("editor")
         d.start("editor", args.editor, args=[kro])
         window = d.window(ed.TITLE)
         d.move(window, 0, 0)
-        before = files_of(folder)
+        before = ed.demo_pair(folder)
         ed.fill(d, window, ed.NAZWA, name)
         d.click(window, *ed.ZAPISZ)
-        kit.wait_until(f'"{name}" to be saved', lambda: files_of(folder) != before)
-    saved = files_of(folder)
+        kit.wait_until(f'"{name}" to be saved', lambda: ed.demo_pair(folder) != before)
+    saved = ed.demo_pair(folder)
 
     d.key(window, "ctrl+h")
     history = d.window("Historia – Zamek.Kro")
@@ -43,7 +38,7 @@ def test(d, args):
     d.key(history, "alt+p")
     question = d.window("Diziru")
     d.key(question, "Left", "space")  # "Tak": "Nie" is the default button
-    kit.wait_until("the first version to be brought back", lambda: files_of(folder) == demo)
+    kit.wait_until("the first version to be brought back", lambda: ed.demo_pair(folder) == demo)
 
     listed = subprocess.run([args.cli, "versions", kro, "--json"], capture_output=True,
                             text=True, timeout=60, env=d.env)
@@ -53,7 +48,7 @@ def test(d, args):
     newest = json.loads(listed.stdout)[0]["id"]
     subprocess.run([args.cli, "restore", kro, newest], check=True, capture_output=True,
                    timeout=60, env=d.env)
-    kit.check(files_of(folder) == saved, "restoring the version kept before the restore "
+    kit.check(ed.demo_pair(folder) == saved, "restoring the version kept before the restore "
               "gives the files as the editor left them")
     kit.check(sorted(os.listdir(folder)) == sorted(os.listdir(args.demo)),
               f"nothing is written beside the scenario: {sorted(os.listdir(folder))}")

@@ -10,6 +10,7 @@
 #include "platform/core/WavHeader.h"
 
 #include <QBuffer>
+#include <QCryptographicHash>
 #include <QFileInfo>
 #include <QHash>
 #include <QImage>
@@ -17,6 +18,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QPainter>
+#include <QRegularExpression>
+
+#include <iterator>
 
 namespace {
 
@@ -120,7 +124,7 @@ private:
     QJsonArray entries_;
 };
 
-QByteArray scenarioJson(const ScenarioSnapshot& snapshot) {
+QByteArray scenarioJson(const ScenarioSnapshot& snapshot, const QString& title) {
     MediaTable pictures(MediaKind::Pictures, snapshot.folder);
     MediaTable sounds(MediaKind::Sounds, snapshot.folder);
     QJsonArray situations;
@@ -146,8 +150,16 @@ QByteArray scenarioJson(const ScenarioSnapshot& snapshot) {
             situation.insert(QStringLiteral("w"), r.Wav.text());
         situations.append(situation);
     }
+    // Another scenario (or another version of this one) has other situations, so a game kept
+    // by one page is never continued by another.
+    const QByteArray fingerprint =
+        QCryptographicHash::hash(QJsonDocument(situations).toJson(QJsonDocument::Compact),
+                                 QCryptographicHash::Sha256)
+            .toHex()
+            .left(16);
     const QJsonObject document{
-        {QStringLiteral("title"), QFileInfo(snapshot.situationFilePath).completeBaseName()},
+        {QStringLiteral("title"), title},
+        {QStringLiteral("key"), QString::fromLatin1(fingerprint)},
         {QStringLiteral("situations"), situations},
         {QStringLiteral("pictures"), pictures.entries()},
         {QStringLiteral("sounds"), sounds.entries()},
@@ -163,25 +175,53 @@ QByteArray escapedText(const QString& text) {
     return text.toHtmlEscaped().toUtf8();
 }
 
+// The page around the scenario, in the order written; the title and the language go between.
+constexpr char kHead[] = "<!DOCTYPE html>\n<html lang=\"";
+constexpr char kMeta[] =
+    "\">\n<head>\n<meta charset=\"utf-8\">\n"
+    "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
+    "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; "
+    "img-src data:; media-src data:; style-src 'unsafe-inline'; "
+    "script-src 'unsafe-inline'\">\n<title>";
+constexpr char kStyle[] = "</title>\n<style>\n";
+constexpr char kBody[] = "</style>\n</head>\n<body>\n";
+constexpr char kData[] = "<script type=\"application/json\" id=\"scenario\">";
+constexpr char kScript[] = "</script>\n<script>\n";
+constexpr char kEnd[] = "</script>\n</body>\n</html>\n";
+
 } // namespace
 
-QByteArray exportHtml(const ScenarioSnapshot& snapshot) {
-    const QString title = QFileInfo(snapshot.situationFilePath).completeBaseName();
+bool isLanguageTag(const QString& tag) {
+    static const QRegularExpression pattern(QStringLiteral("^[A-Za-z]{2,3}(-[A-Za-z0-9]{1,8})*$"));
+    return pattern.match(tag).hasMatch();
+}
+
+QByteArray exportHtml(const ScenarioSnapshot& snapshot, const HtmlPageOptions& options) {
+    const QString title = options.title.isEmpty()
+                              ? QFileInfo(snapshot.situationFilePath).completeBaseName()
+                              : options.title;
+    const QString lang = options.lang.isEmpty() ? QStringLiteral("pl") : options.lang;
     QByteArray page;
-    page += "<!DOCTYPE html>\n<html lang=\"pl\">\n<head>\n<meta charset=\"utf-8\">\n"
-            "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
-            "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; "
-            "img-src data:; media-src data:; style-src 'unsafe-inline'; "
-            "script-src 'unsafe-inline'\">\n<title>";
+    page += kHead;
+    page += escapedText(lang);
+    page += kMeta;
     page += escapedText(title);
-    page += "</title>\n<style>\n";
+    page += kStyle;
     page += HtmlAssets::PlayerCss;
-    page += "</style>\n</head>\n<body>\n";
+    page += kBody;
     page += HtmlAssets::PlayerBody;
-    page += "<script type=\"application/json\" id=\"scenario\">";
-    page += scenarioJson(snapshot);
-    page += "</script>\n<script>\n";
+    page += kData;
+    page += scenarioJson(snapshot, title);
+    page += kScript;
     page += HtmlAssets::PlayerJs;
-    page += "</script>\n</body>\n</html>\n";
+    page += kEnd;
     return page;
+}
+
+qsizetype htmlFixedPartSize() {
+    return qsizetype(std::size(kHead) + std::size(kMeta) + std::size(kStyle) + std::size(kBody) +
+                     std::size(kData) + std::size(kScript) + std::size(kEnd) +
+                     std::size(HtmlAssets::PlayerCss) + std::size(HtmlAssets::PlayerBody) +
+                     std::size(HtmlAssets::PlayerJs)) -
+           10; // the arrays' terminating zeros
 }

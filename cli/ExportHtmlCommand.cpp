@@ -13,12 +13,14 @@ namespace {
 const QString kHelpCommand = QStringLiteral("tekstowki export-html");
 
 const QString kHelp = QStringLiteral(
-    "Użycie: tekstowki export-html PLIK.Kro -o GRA.html\n\n"
+    "Użycie: tekstowki export-html PLIK.Kro -o GRA.html [--title TYTUŁ] [--lang KOD]\n\n"
     "Zapisuje scenariusz jako jedną stronę WWW, w którą gra każda przeglądarka, także bez\n"
     "sieci: opisy, wybory, obrazki i dźwięki są w samym pliku. Strona gra według tych samych\n"
     "zasad co Zozozarov. Scenariusz z błędami też jest zapisywany, z ostrzeżeniem.\n\n"
     "Opcje:\n"
     "  -o, --output PLIK  plik strony do zapisania (\"-\" to standardowe wyjście)\n"
+    "  --title TYTUŁ      tytuł strony (domyślnie nazwa pliku scenariusza)\n"
+    "  --lang KOD         język strony, znacznik BCP 47 (domyślnie pl)\n"
     "  -h, --help         pokazuje tę pomoc\n\n"
     "Kod wyjścia: 0 gdy strona została zapisana, 2 gdy scenariusza nie da się odczytać,\n"
     "strony zapisać albo polecenie jest błędne.\n");
@@ -44,6 +46,12 @@ int runExportHtml(const QStringList& arguments) {
                                     QStringLiteral("plik strony do zapisania"),
                                     QStringLiteral("plik"));
     parser.addOption(output);
+    const QCommandLineOption title(QStringLiteral("title"), QStringLiteral("tytuł strony"),
+                                   QStringLiteral("tytuł"));
+    parser.addOption(title);
+    const QCommandLineOption lang(QStringLiteral("lang"), QStringLiteral("język strony"),
+                                  QStringLiteral("kod"));
+    parser.addOption(lang);
     parser.addPositionalArgument(QStringLiteral("plik"), QStringLiteral("plik sytuacji *.Kro"));
     if (const std::optional<int> done = Console::parse(parser, arguments, kHelpCommand, kHelp))
         return *done;
@@ -54,6 +62,16 @@ int runExportHtml(const QStringList& arguments) {
     const QString target = parser.value(output);
     if (target.isEmpty())
         return Console::usageError(QStringLiteral("podaj plik strony: -o GRA.html"), kHelpCommand);
+
+    HtmlPageOptions page{parser.value(title), QStringLiteral("pl")};
+    if (parser.isSet(lang)) {
+        page.lang = parser.value(lang);
+        if (!isLanguageTag(page.lang))
+            return Console::usageError(
+                QStringLiteral("--lang: \"%1\" nie jest znacznikiem języka (np. pl, en-GB)")
+                    .arg(page.lang),
+                kHelpCommand);
+    }
 
     const QString& file = files.first();
     if (const std::optional<int> refused =
@@ -76,5 +94,5 @@ int runExportHtml(const QStringList& arguments) {
                          .arg(file)
                          .arg(report.errors()));
 
-    return Console::writeOutput(target, exportHtml(snapshot)) ? Exit::Clean : Exit::Failed;
+    return Console::writeOutput(target, exportHtml(snapshot, page)) ? Exit::Clean : Exit::Failed;
 }

@@ -4,11 +4,16 @@ For the demo and the test scenarios: the page's seeded plays (its "#autoplay") m
 the game model shows for the same seeds; a screenshot must show situation 1's picture as the
 player's box draws it; the page must ask for nothing but itself; and on a phone-sized window
 nothing may stick out sideways. A fragment that does not decode is ignored, and no link can
-make an autoplay run long. Also the exit statuses of "tekstowki export-html".
+make an autoplay run long. A person's game ("#do=..."): Wstecz, restart asking first, the live
+region, the focus, the game continued after the browser is closed and opened again (one
+profile kept between runs), kept games of other exports or broken ones dropped, the sound
+switch remembered. Also the title and language options and the exit statuses of "tekstowki
+export-html".
 
 usage: browser_play.py --tekstowki PATH --trace PATH --demo FOLDER
 """
 import argparse
+import base64
 import html
 import json
 import os
@@ -40,9 +45,10 @@ class Browser:
         self.work = work
         self.runs = 0
 
-    def run(self, url, *extra, window=WINDOW):
+    def run(self, url, *extra, window=WINDOW, profile=None):
+        """One headless Chromium run; `profile` keeps localStorage between runs."""
         self.runs += 1
-        profile = tempfile.mkdtemp(prefix="profile-", dir=self.work)
+        profile = profile or tempfile.mkdtemp(prefix="profile-", dir=self.work)
         command = [self.binary, "--headless", "--no-sandbox", "--disable-gpu", "--disable-quic",
                    "--no-first-run", "--disable-background-networking",
                    "--disable-component-update", "--disable-sync", "--hide-scrollbars",
@@ -57,8 +63,9 @@ class Browser:
             sys.exit("chromium failed (%d): %s" % (done.returncode, done.stderr.decode()[-2000:]))
         return done.stdout.decode("utf-8")
 
-    def trace(self, page, fragment, *extra, window=WINDOW):
-        dom = self.run(page_url(page) + "#" + fragment, "--dump-dom", *extra, window=window)
+    def trace(self, page, fragment, *extra, window=WINDOW, profile=None):
+        dom = self.run(page_url(page) + "#" + fragment, "--dump-dom", *extra, window=window,
+                       profile=profile)
         found = re.search(r'<pre id="trace"[^>]*>(.*?)</pre>', dom, re.S)
         text = html.unescape(found.group(1)) if found else ""
         if not text:
@@ -70,9 +77,9 @@ def page_url(path):
     return "file://" + os.path.abspath(path)
 
 
-def export(tekstowki, kro, out):
-    done = subprocess.run([tekstowki, "export-html", kro, "-o", out], stdout=subprocess.PIPE,
-                          stderr=subprocess.PIPE)
+def export(tekstowki, kro, out, *options):
+    done = subprocess.run([tekstowki, "export-html", kro, "-o", out, *options],
+                          stdout=subprocess.PIPE, stderr=subprocess.PIPE)
     return done.returncode, done.stderr.decode("utf-8")
 
 
@@ -269,6 +276,195 @@ def check_bounded_autoplay(checks, browser, trace_program, kro, page):
             fragment[:40], len(shown), sum(len(run["steps"]) for run in shown)))
 
 
+ZWSP = "\u200b"
+
+
+def first_offered(state):
+    """The element a step leaves the focus on: the first choice offered, else Wstecz, else
+    "Zagraj od nowa"."""
+    for n, on in enumerate(state["o"], 1):
+        if on:
+            return "przycisk%d" % n
+    return "wstecz" if state["back"] else "odnowa"
+
+
+def shown(state):
+    return (state["n"], state["d"], state["o"])
+
+
+def kept_path(state):
+    return json.loads(state["stored"])["path"] if state["stored"] else None
+
+
+def check_back(checks, browser, page, profile):
+    """Three steps, then Wstecz and Backspace back to the start and once more: each shows the
+    situation before as it was shown, the live region says each description, the focus goes
+    to the first choice offered and the kept path follows."""
+    trace = browser.trace(page, "do=1,2,1,back,bs,back,back", profile=profile)
+    forward, backward = trace[:4], trace[4:]
+    checks.expect([shown(s) for s in backward] == [shown(s) for s in forward[2::-1]] +
+                  [shown(forward[0])], "back: each step back shows the one before: %s"
+                  % [s["n"] for s in trace])
+    checks.expect([s["back"] for s in trace] == [False, True, True, True, True, True, False,
+                                                False],
+                  "back: Wstecz is enabled exactly when a step was taken")
+    path = [1]
+    for before, state in zip(trace, trace[1:]):
+        path = path + [state["n"]] if state["a"] in "12" else path[:-1] or [1]
+        checks.expect(kept_path(state) == (path if len(path) > 1 else None),
+                      "back: after %s the page keeps %s, not %s" % (state["a"], path,
+                                                                    state["stored"]))
+        checks.expect(state["f"] == first_offered(state),
+                      "back: after %s the focus is on %s, not %s" % (state["a"],
+                                                                   first_offered(state),
+                                                                   state["f"]))
+        checks.expect(state["live"] != before["live"] or not before["back"],
+                      "back: the live region changes even for the same text (%s)" % state["a"])
+    for state in trace:
+        checks.expect(state["live"].replace(ZWSP, "") == state["d"] and state["box"] is None,
+                      "back: the live region says the description: %r" % state["live"][:40])
+    return trace[0]
+
+
+def check_back_quiet(checks, browser, page):
+    """Going back over steps whose situations showed messages (a missing sound, a refused
+    picture) shows each situation again as it was left, without its messages."""
+    trace = browser.trace(page, "do=1,ok,1,ok,ok,1,ok,2,ok,back,back,back")
+    pairs = list(zip(trace, trace[1:]))
+    steps = [s for s, after in pairs if after["a"] in "1234"]
+    steps.append(next(s for s, after in pairs if after["a"] == "back"))
+    backs = [s for s in trace if s["a"] == "back"]
+    checks.expect(any(s["box"] for s in trace) and all(s["box"] is None for s in backs) and
+                  [shown(s) for s in backs] == [shown(s) for s in steps[-2::-1]][:3],
+                  "media: Wstecz shows each situation without its messages: %s"
+                  % [(s["a"], s["n"], s["box"]) for s in trace])
+
+
+def check_live_repeats(checks, browser, page):
+    """A situation that leads to itself: the live region says the same description at each
+    step, and its text differs from the step before so that it is read again."""
+    trace = browser.trace(page, "do=1,1,back")
+    checks.expect(len({s["d"] for s in trace}) == 1 and
+                  all(s["live"].replace(ZWSP, "") == s["d"] for s in trace) and
+                  all(a["live"] != b["live"] for a, b in zip(trace, trace[1:])),
+                  "petla: the same description is announced again: %s"
+                  % [s["live"] for s in trace])
+
+
+def check_no_storage(checks, browser, page):
+    """A page given no localStorage (a data: URL has none: every use throws) still plays, goes
+    back and switches the sound; it just keeps nothing."""
+    with open(page, "rb") as f:
+        url = "data:text/html;base64," + base64.b64encode(f.read()).decode("ascii")
+    dom = browser.run(url + "#do=1,back,mute", "--dump-dom")
+    found = re.search(r'<pre id="trace"[^>]*>(.*?)</pre>', dom, re.S)
+    trace = json.loads(html.unescape(found.group(1))) if found else []
+    checks.expect([(s["a"], s["back"], s["muted"], s["stored"]) for s in trace] ==
+                  [("open", False, False, None), ("1", True, False, None),
+                   ("back", False, False, None), ("mute", False, True, None)] and
+                  shown(trace[2]) == shown(trace[0]),
+                  "drogi: without localStorage the page plays on: %s" % trace)
+
+
+def check_continue(checks, browser, page, profile):
+    """A game played in one run is where it was in the next, and Wstecz still goes back."""
+    played = browser.trace(page, "do=1,2", profile=profile)
+    reopened = opening(browser.run(page_url(page), "--dump-dom", profile=profile))
+    checks.expect((reopened["d"], reopened["o"]) == (played[-1]["d"], played[-1]["o"]),
+                  "continue: the page opened again shows the situation left: %s" % reopened)
+    again = browser.trace(page, "do=back", profile=profile)
+    checks.expect(shown(again[0]) == shown(played[-1]) and again[0]["back"],
+                  "continue: the trace opens where the game was left")
+    checks.expect(shown(again[1]) == shown(played[1]) and
+                  kept_path(again[1]) == [1, played[1]["n"]],
+                  "continue: Wstecz goes back after opening again: %s" % again[1])
+    return again[-1]
+
+
+def check_restart(checks, browser, page, profile, kept, fresh):
+    """"Zagraj od nowa" asks while a game is under way: Nie and Escape keep the game, Tak
+    starts again and forgets it; at the start it asks nothing."""
+    trace = browser.trace(page, "do=restart,no,restart,esc,restart,yes,restart",
+                          profile=profile)
+    for state in trace[1:6:2]:
+        checks.expect(state["box"] and state["f"] == "komunikat-nie" and
+                      state["stored"] == kept["stored"],
+                      "restart: the page asks first, the focus on Nie: %s" % state)
+    for state in trace[2:5:2]:
+        checks.expect(state["box"] is None and shown(state) == shown(kept) and
+                      state["stored"] == kept["stored"] and state["f"] == first_offered(state),
+                      "restart: %s keeps the game: %s" % (state["a"], state))
+    for state in trace[6:]:
+        checks.expect(state["box"] is None and shown(state) == shown(fresh) and
+                      state["stored"] is None and not state["back"],
+                      "restart: %s starts again and forgets the game: %s" % (state["a"], state))
+
+
+def plant(browser, page, profile, value):
+    """Puts `value` where the page keeps its game, from another page of the same origin."""
+    with open(page, encoding="utf-8") as f:
+        key = json.loads(re.search(r'id="scenario">(.*?)</script>', f.read(), re.S)
+                         .group(1))["key"]
+    planter = os.path.join(os.path.dirname(page), "plant.html")
+    with open(planter, "w", encoding="utf-8") as f:
+        f.write("<!DOCTYPE html><script>localStorage.setItem(%s, %s)</script>"
+                % (json.dumps("tekstowki:gra:" + key), json.dumps(value)))
+    browser.run(page_url(planter), "--dump-dom", profile=profile)
+
+
+def check_dropped(checks, browser, tekstowki, page, profile, fresh, demo, other):
+    """A kept game that is not a play of this scenario is dropped and the game starts; a page
+    exported from another scenario to the same file neither continues nor removes it."""
+    for value in ("{", '{"v":2,"path":[1,2]}', '{"v":1,"path":[1,99999]}'):
+        plant(browser, page, profile, value)
+        state = browser.trace(page, "do=", profile=profile)[0]
+        checks.expect(shown(state) == shown(fresh) and state["stored"] is None,
+                      "dropped: %s is dropped and the game starts: %s" % (value, state))
+    kept = browser.trace(page, "do=1", profile=profile)[-1]
+    export(tekstowki, other, page)
+    state = browser.trace(page, "do=", profile=profile)[0]
+    checks.expect(state["n"] == 1 and state["stored"] is None and not state["back"],
+                  "dropped: another scenario's page starts its own game: %s" % state)
+    export(tekstowki, demo, page)
+    state = browser.trace(page, "do=", profile=profile)[0]
+    checks.expect(shown(state) == shown(kept) and state["stored"] == kept["stored"],
+                  "dropped: the first scenario's game is still kept: %s" % state)
+
+
+def check_mute(checks, browser, page, profile):
+    """The sound switch is remembered after the browser is closed."""
+    switched = browser.trace(page, "do=mute", profile=profile)
+    reopened = browser.trace(page, "do=mute", profile=profile)
+    checks.expect([s["muted"] for s in switched + reopened] == [False, True, True, False],
+                  "mute: the switch is remembered: %s" % [s["muted"] for s in
+                                                           switched + reopened])
+
+
+def check_game(checks, browser, tekstowki, page, demo, other):
+    profile = tempfile.mkdtemp(prefix="kept-", dir=browser.work)
+    fresh = check_back(checks, browser, page, profile)
+    kept = check_continue(checks, browser, page, profile)
+    check_restart(checks, browser, page, profile, kept, fresh)
+    check_dropped(checks, browser, tekstowki, page, profile, fresh, demo, other)
+    check_mute(checks, browser, page, profile)
+
+
+def check_title(checks, browser, tekstowki, kro, work):
+    """--title and --lang reach the page whole; a language that is no tag is a usage error."""
+    page = os.path.join(work, "tytul.html")
+    title = "Zamek </script><b>&amp; „<”"
+    status, _ = export(tekstowki, kro, page, "--title", title, "--lang", "en-GB")
+    dom = browser.run(page_url(page), "--dump-dom")
+    heading = re.search(r'<h1 id="tytul">(.*?)</h1>', dom, re.S)
+    checks.expect(status == 0 and heading and html.unescape(heading.group(1)) == title and
+                  '<html lang="en-GB">' in dom and opening(dom)["d"],
+                  "title: the heading and language are the ones given")
+    for lang in ("", "pl_PL", "pl\"><script>"):
+        status, _ = export(tekstowki, kro, os.path.join(work, "zly.html"), "--lang", lang)
+        checks.expect(status == 2 and not os.path.exists(os.path.join(work, "zly.html")),
+                      "title: --lang %r is refused with 2 (%d)" % (lang, status))
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--tekstowki", required=True)
@@ -300,9 +496,15 @@ def main():
                 check_no_network(checks, browser, name, page, work)
                 check_phone(checks, browser, name, page)
                 check_fragments(checks, browser, page)
+                check_game(checks, browser, options.tekstowki, page, kro,
+                           os.path.join(scenarios, "drogi", "Drogi.Kro"))
+                check_title(checks, browser, options.tekstowki, kro, work)
+            if name == "drogi":
+                check_no_storage(checks, browser, page)
             if name == "media":
                 check_picture(checks, browser, options.trace, name, kro, page, work)
                 check_refused_sound(checks, model)
+                check_back_quiet(checks, browser, page)
                 # Sounds that really start, in a browser with no audio output to play them on.
                 check_plays(checks, browser, options.trace, "media, sounds started", kro, page,
                             "--autoplay-policy=no-user-gesture-required",
@@ -313,6 +515,7 @@ def main():
         status, warning = export(options.tekstowki, loop, loop_page)
         checks.expect(status == 0, "petla: exported (status %d: %s)" % (status, warning))
         check_bounded_autoplay(checks, browser, options.trace, loop, loop_page)
+        check_live_repeats(checks, browser, loop_page)
 
         missing, _ = export(options.tekstowki, os.path.join(work, "nie-ma.Kro"),
                             os.path.join(work, "x.html"))

@@ -1,5 +1,6 @@
 // The page's data without a browser: texts that could end the script block or the page come
-// back whole, and each media file is embedded once, or as the message the player shows.
+// back whole, each media file is embedded once, or as the message the player shows, and the
+// page is no larger than its fixed part, its texts and its media.
 
 #include "authoring/HtmlExport.h"
 #include "common/Description.h"
@@ -56,6 +57,100 @@ private slots:
         const QJsonObject situation = embedded(page)["situations"].toArray().at(1).toObject();
         QCOMPARE(situation["d"].toString(), Description::shown(opis));
         QCOMPARE(situation["c"].toArray()[0].toString(), opis.left(45));
+    }
+
+    void titleAndLanguageAreEscaped_data() {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("lang");
+        QTest::addColumn<QString>("shown"); // the title the page shows
+        QTest::newRow("defaults") << QString() << QString() << QStringLiteral("Gra");
+        QTest::newRow("end of the script")
+            << QStringLiteral("</script><script>alert(1)//") << QStringLiteral("en-GB")
+            << QStringLiteral("</script><script>alert(1)//");
+        QTest::newRow("markup in both")
+            << QStringLiteral("<b>&amp; \"Zamek\" 'ż'") << QStringLiteral("pl\"><i>")
+            << QStringLiteral("<b>&amp; \"Zamek\" 'ż'");
+    }
+    void titleAndLanguageAreEscaped() {
+        QFETCH(QString, title);
+        QFETCH(QString, lang);
+        QFETCH(QString, shown);
+        const QByteArray page =
+            exportOf({describedSituation("Default Koniec", Koniec)}, {title, lang});
+        QCOMPARE(page.count("</script>"), 2);
+        QVERIFY(page.contains("<title>" + shown.toHtmlEscaped().toUtf8() + "</title>"));
+        const QString language = lang.isEmpty() ? QStringLiteral("pl") : lang;
+        QVERIFY(page.contains("<html lang=\"" + language.toHtmlEscaped().toUtf8() + "\">"));
+        QCOMPARE(embedded(page)["title"].toString(), shown);
+    }
+
+    void languageTags_data() {
+        QTest::addColumn<QString>("tag");
+        QTest::addColumn<bool>("valid");
+        for (const char* tag : {"pl", "eng", "en-GB", "sr-Latn-RS", "de-CH-1996"})
+            QTest::newRow(tag) << QString::fromLatin1(tag) << true;
+        for (const char* tag : {"", "p", "polski", "pl_PL", "en-", "-pl", "en-abcdefghi", "pl "})
+            QTest::newRow(tag) << QString::fromLatin1(tag) << false;
+    }
+    void languageTags() {
+        QFETCH(QString, tag);
+        QFETCH(bool, valid);
+        QCOMPARE(isLanguageTag(tag), valid);
+    }
+
+    // The page is its fixed part, the scenario's texts as JSON and each distinct medium once
+    // as base64 (4/3 of its bytes), with a little slack for the rounding and the tables.
+    void sizeIsTextsAndMediaOnce_data() {
+        QTest::addColumn<int>("situations");
+        QTest::addColumn<QStringList>("pictures"); // named by the situations in turn
+        QTest::addColumn<QStringList>("sounds");
+        QTest::addColumn<int>("distinct"); // the media files the names find
+        QTest::newRow("texts only") << 5 << QStringList{} << QStringList{} << 0;
+        QTest::newRow("many situations, one picture")
+            << 300 << QStringList{"a.bmp"} << QStringList{} << 1;
+        QTest::newRow("pictures and sounds shared")
+            << 40 << QStringList{"a.bmp", "b.bmp", "A.BMP"} << QStringList{"a.wav", "b.wav"} << 4;
+    }
+    void sizeIsTextsAndMediaOnce() {
+        QFETCH(int, situations);
+        QFETCH(QStringList, pictures);
+        QFETCH(QStringList, sounds);
+        QFETCH(int, distinct);
+        folder_.write(QStringLiteral("Obrazki/a.bmp"), solidBmp(100, 60, qRgb(1, 2, 3)));
+        folder_.write(QStringLiteral("Obrazki/b.bmp"), solidBmp(30, 90, qRgb(4, 5, 6)));
+        folder_.write(QStringLiteral("Dzwieki/a.wav"), toneWav(300));
+        folder_.write(QStringLiteral("Dzwieki/b.wav"), toneWav(700));
+        std::vector<Situation> list{describedSituation("Default Koniec", Koniec)};
+        for (int i = 1; i < situations; ++i) {
+            list.push_back(describedSituation(QStringLiteral("Sytuacja %1").arg(i), Normalny,
+                                              {i, i + 1, 0, 1}, {"Dalej", "Jeszcze dalej"}));
+            list.back().opis = QStringLiteral("Opis sytuacji %1: długi korytarz.").arg(i);
+            if (!pictures.isEmpty())
+                list.back().bmp = pictures[i % pictures.size()];
+            if (!sounds.isEmpty())
+                list.back().wav = sounds[i % sounds.size()];
+        }
+        const QByteArray page = exportOf(list);
+        QJsonObject data = embedded(page);
+        // The texts: the data with each medium's bytes left out.
+        qsizetype media = 0;
+        int entries = 0;
+        for (const char* table : {"pictures", "sounds"}) {
+            QJsonArray stripped;
+            for (const QJsonValue& entry : data[table].toArray()) {
+                const QString uri = entry["u"].toString();
+                media += QByteArray::fromBase64(uri.mid(uri.indexOf(',') + 1).toLatin1()).size();
+                stripped.append(QJsonObject{{"u", uri.left(uri.indexOf(',') + 1)}});
+                ++entries;
+            }
+            data[table] = stripped;
+        }
+        QCOMPARE(entries, distinct); // one entry a file, whatever the letter case of its name
+        const qsizetype texts = QJsonDocument(data).toJson(QJsonDocument::Compact).size();
+        const qsizetype bound = htmlFixedPartSize() + 2 /* "pl" */ + 3 /* "Gra" */ + texts +
+                                (media * 4 + 2) / 3 + 4 * entries + 64;
+        QVERIFY2(page.size() <= bound,
+                 qPrintable(QStringLiteral("%1 > %2").arg(page.size()).arg(bound)));
     }
 
     void eachMediaFileOnce_data() {
@@ -162,12 +257,13 @@ private slots:
     }
 
 private:
-    QByteArray exportOf(const std::vector<Situation>& situations) {
+    QByteArray exportOf(const std::vector<Situation>& situations,
+                        const HtmlPageOptions& options = {}) {
         const QString kro = folder_.filePath(QStringLiteral("Gra.Kro"));
         if (!writeScenario(kro, situations))
             return {};
         PosixRecordFileFactory files;
-        return exportHtml(readSnapshot(files, kro));
+        return exportHtml(readSnapshot(files, kro), options);
     }
 
     TestFolder folder_;

@@ -248,18 +248,9 @@ private slots:
 
 private:
     ProgramRun run(const QStringList& arguments) const {
-        QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("XDG_DATA_HOME"), home_);
-        process.setProcessEnvironment(environment);
-        process.start(QStringLiteral(KIT_TEKSTOWKI), arguments);
-        ProgramRun done;
-        if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
-            return done;
-        done.status = process.exitCode();
-        done.out = QString::fromUtf8(process.readAllStandardOutput());
-        done.err = QString::fromUtf8(process.readAllStandardError());
-        return done;
+        return runProgram(QStringLiteral(KIT_TEKSTOWKI), arguments, environment);
     }
 
     static VersionStore store() { return VersionStore(VersionStore::defaultRoot()); }

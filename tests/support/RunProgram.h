@@ -13,8 +13,11 @@ struct ProgramRun {
     QString err;
 };
 
-inline ProgramRun runProgram(const QString& program, const QStringList& arguments) {
+inline ProgramRun
+runProgram(const QString& program, const QStringList& arguments,
+           const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
     QProcess process;
+    process.setProcessEnvironment(environment);
     process.start(program, arguments);
     ProgramRun run;
     if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)

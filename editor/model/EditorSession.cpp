@@ -463,9 +463,13 @@ bool EditorSession::restoreVersion(const QString& label, std::vector<TRekordKrok
                     r = present->first;
                     l = present->second;
                 });
-            step->shownUndone =
-                std::clamp(state_.numer(), 1, std::int32_t(present->first.size()) - 1);
-            step->shownDone = std::clamp(state_.numer(), 1, std::int32_t(r.size()) - 1);
+            // The situation shown, or the last there is; a scenario of situation 0 alone shows
+            // none (the reopen finds no situation 1).
+            const auto shownIn = [this](std::size_t count) {
+                return std::min(state_.numer(), std::max(std::int32_t(count) - 1, 1));
+            };
+            step->shownUndone = shownIn(present->first.size());
+            step->shownDone = shownIn(r.size());
             return step;
         },
         QStringLiteral("przed przywróceniem wersji %1").arg(label));

@@ -24,7 +24,9 @@
 // path of situation numbers taken again without showing messages or playing sounds, then
 // plays the sound of the situation it stopped at. The path is kept in localStorage after every
 // step, under the scenario's fingerprint `key`, and a page opened again continues it; a kept
-// path that is not a play of this scenario is dropped. The sound switch is one setting for
+// path that is not a play of this scenario is dropped, and so is one of more than MAX_KEPT
+// steps (every page of file: shares one storage, and a path planted there must not keep the
+// page replaying for minutes): such a long game is not kept. The sound switch is one setting for
 // every page of the kit. Where localStorage throws (some browsers for file: pages), the page
 // just does not remember.
 //
@@ -45,7 +47,7 @@
   var labels = [el("wybor1"), el("wybor2"), el("wybor3"), el("wybor4")];
   var picture = el("obrazek");
   var KONIEC = 2, WYBORY3 = 5;
-  var VERSION = 1;
+  var VERSION = 1, MAX_KEPT = 100000;
   var GAME_KEY = "tekstowki:gra:" + data.key, SOUND_KEY = "tekstowki:dzwiek";
   var OFFERED = [[1, 0, 0, 0], [1, 1, 1, 1], [0, 0, 0, 0], [1, 0, 0, 0], [1, 1, 0, 0],
                  [1, 1, 1, 0]];
@@ -243,7 +245,8 @@
 
   function save() {
     if (!remember) return;
-    if (path.length > 1) storageSet(GAME_KEY, JSON.stringify({ v: VERSION, path: path }));
+    if (path.length > 1 && path.length <= MAX_KEPT)
+      storageSet(GAME_KEY, JSON.stringify({ v: VERSION, path: path }));
     else storageRemove(GAME_KEY);
   }
 
@@ -318,7 +321,7 @@
     try { state = JSON.parse(kept); } catch (e) { state = null; }
     var whole = function (n) { return typeof n === "number" && n === Math.floor(n); };
     var ok = state && state.v === VERSION && Array.isArray(state.path) &&
-             state.path.every(whole) && replay(state.path);
+             state.path.length <= MAX_KEPT && state.path.every(whole) && replay(state.path);
     if (!ok) {
       storageRemove(GAME_KEY);
       return false;

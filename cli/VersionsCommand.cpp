@@ -118,8 +118,7 @@ int runVersions(const QStringList& arguments) {
     QString text;
     for (const VersionInfo& v : versions)
         text += QStringLiteral("%1\t%2\t%3\t%4\n")
-                    .arg(v.id, v.time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
-                         situationsText(v.situations), v.reason);
+                    .arg(v.id, VersionStore::labelOf(v.id), situationsText(v.situations), v.reason);
     Console::out(text);
     return Exit::Clean;
 }

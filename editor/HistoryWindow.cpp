@@ -240,8 +240,7 @@ int HistoryWindow::chosenRow() const {
 }
 
 QString HistoryWindow::localTime(int row) const {
-    return versions_[std::size_t(row)].time.toLocalTime().toString(
-        QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    return VersionStore::labelOf(versions_[std::size_t(row)].id);
 }
 
 void HistoryWindow::list(const QString& keepChosen) {
